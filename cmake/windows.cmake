@@ -1,0 +1,24 @@
+# The screen saver itself, for i686 (the release) and x86_64 (for wine64).
+# _WIN32_WINNT/WINVER 0x0400: anything newer than Windows 95 and NT 4 fails to compile.
+set(WINDOWS_DEFINITIONS _WIN32_WINNT=0x0400 WINVER=0x0400 STRICT)
+target_compile_definitions(varno_core PUBLIC ${WINDOWS_DEFINITIONS})
+
+add_library(varno_shell STATIC platform/platform_win32.cpp platform/fault_guard_win32.cpp)
+target_link_libraries(varno_shell PUBLIC varno_core)
+target_compile_options(varno_shell PRIVATE ${WARNINGS} ${PRODUCT_FLAGS})
+
+add_executable(varno WIN32 platform/main_win32.cpp assets/varno.rc)
+set_target_properties(varno PROPERTIES OUTPUT_NAME VARNO SUFFIX ".scr")
+target_compile_options(varno PRIVATE ${WARNINGS} ${PRODUCT_FLAGS})
+# The shell and the core reference each other: link them as one group.
+target_link_libraries(varno PRIVATE -Wl,--start-group varno_shell varno_core -Wl,--end-group winmm)
+# One file, no runtime DLLs; a reproducible image.
+target_link_options(varno PRIVATE -static -s -Wl,--no-insert-timestamp)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    target_link_options(varno PRIVATE
+        -Wl,--subsystem,windows:4.0,--major-os-version,4,--minor-os-version,0)
+endif()
+set_property(SOURCE assets/varno.rc APPEND PROPERTY OBJECT_DEPENDS
+             ${CMAKE_SOURCE_DIR}/assets/varno.rc)
+
+include(${CMAKE_SOURCE_DIR}/tests/wine/tests.cmake OPTIONAL)

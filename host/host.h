@@ -1,0 +1,62 @@
+// The saver host: process entry, run modes, the saver window and its two
+// message handlers, and the password check on the Windows 95 family.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+enum class RunMode { configure, preview, fullScreen, passwordChange };
+
+struct HostState {
+    ModuleHandle moduleInstance;
+    std::uint32_t isWin95Family;
+    WindowHandle saverWindow;
+    std::uint32_t isPreview;
+    Point mouseAnchor;
+    ModuleHandle imeModule;
+    ProcAddress imeAssociateEntry;
+    std::uintptr_t savedImeContext;
+    ModuleHandle verifierModule;
+    ProcAddress verifierEntry;
+    std::intptr_t closeConfirmed;
+    std::uint32_t checkInProgress;
+    std::uint32_t lastCheckEnd;
+};
+
+constexpr std::uint32_t noCheckYet = 0xFFFFFFFFu;
+constexpr HostState initialHostState = {
+    nullptr, 0, nullptr, 0, {0, 0}, nullptr, nullptr, 0, nullptr, nullptr, 0, 0, noCheckYet};
+
+extern HostState host;
+
+constexpr std::int32_t mouseThreshold = 4;
+constexpr std::uint32_t verifyRequestMessage = 0x8000;  // WM_APP
+constexpr std::uint32_t checkRepeatInterval = 200;      // milliseconds
+constexpr int settingsDialogId = 2003;
+constexpr int classIconId = 100;
+constexpr const char* saverClassName = "WindowsScreenSaverClass";
+constexpr const char* fullScreenTitle = "Screen Saver";
+constexpr const char* previewTitle = "Preview";
+
+// Process entry and run modes.
+[[noreturn]] void hostStart();
+std::int32_t hostMain(ModuleHandle instance, const char* tail);
+std::int32_t runSettings(WindowHandle owner);
+std::int32_t runPreview(const char* rest);
+std::int32_t runChangePassword(const char* rest);
+
+// Saver window.
+std::int32_t runSaverWindow(WindowHandle parent);
+MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
+                                  LParam lParam);
+MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WParam wParam,
+                                  LParam lParam);
+
+// Password check and change.
+void loadVerifier();
+void unloadVerifier();
+void setSaverRunning(std::uint32_t on);
+std::intptr_t verifyClose(WindowHandle window);
+std::uint32_t tickDifference(std::uint32_t start, std::uint32_t now);
+void changePassword(WindowHandle window);

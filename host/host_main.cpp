@@ -1,0 +1,74 @@
+#include "host/command_line.h"
+#include "host/host.h"
+#include "settings/settings.h"
+
+HostState host = initialHostState;
+
+namespace {
+
+constexpr std::uint32_t platformWin95Family = 1;  // VER_PLATFORM_WIN32_WINDOWS
+constexpr std::int32_t rejected = -1;
+
+std::int32_t runMode(const char* tail) {
+    const SwitchReading reading = readSwitch(tail, host.isWin95Family);
+    if (!reading.recognised)
+        return rejected;
+    switch (reading.mode) {
+    case RunMode::configure:
+        return runSettings(reading.ownedByForeground ? foregroundWindow() : nullptr);
+    case RunMode::preview:
+        return runPreview(reading.rest);
+    case RunMode::fullScreen:
+        return runSaverWindow(nullptr);
+    case RunMode::passwordChange:
+        return runChangePassword(reading.rest);
+    }
+    return rejected;
+}
+
+std::int32_t guardedBody(void* tail) {
+    return runMode(static_cast<const char*>(tail));
+}
+
+void clearSaverRunning() {
+    setSaverRunning(0);
+}
+
+WindowHandle handleFrom(const char* text) {
+    return reinterpret_cast<WindowHandle>(static_cast<std::uintptr_t>(parseDecimal(text)));
+}
+
+}  // namespace
+
+void hostStart() {
+    const char* tail = skipProgramName(commandLine(), nextCharacter);
+    exitProcess(hostMain(ownModule(), tail));
+}
+
+std::int32_t hostMain(ModuleHandle instance, const char* tail) {
+    host.moduleInstance = instance;
+    std::uint32_t platformId = 0;
+    host.isWin95Family = queryPlatformId(&platformId) && platformId == platformWin95Family;
+    return runGuarded(guardedBody, const_cast<char*>(tail), clearSaverRunning);
+}
+
+std::int32_t runSettings(WindowHandle owner) {
+    if (!prepareSettingsDialog(host.moduleInstance))
+        return 0;
+    return static_cast<std::int32_t>(runDialog(host.moduleInstance, settingsDialogId, owner));
+}
+
+std::int32_t runPreview(const char* rest) {
+    const WindowHandle parent = handleFrom(rest);
+    if (parent == nullptr || !isWindow(parent))
+        return rejected;
+    return runSaverWindow(parent);
+}
+
+std::int32_t runChangePassword(const char* rest) {
+    WindowHandle window = handleFrom(rest);
+    if (window == nullptr || !isWindow(window))
+        window = foregroundWindow();
+    changePassword(window);
+    return 0;
+}

@@ -1,0 +1,194 @@
+#include "host/host.h"
+#include "host/messages.h"
+#include "scene/scene.h"
+
+namespace {
+
+constexpr std::uint32_t classStyle = 0x2B;  // CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC
+
+struct WindowForm {
+    std::uint32_t exStyle;
+    std::uint32_t style;
+    const char* title;
+};
+constexpr WindowForm previewForm = {0, 0x52000000, previewTitle};  // child, visible, clip children
+constexpr WindowForm fullScreenForm = {0x00000008, 0x96000000, fullScreenTitle};  // topmost popup
+
+std::int32_t distance(Point a, Point b) {
+    const std::int32_t dx = a.x - b.x;
+    const std::int32_t dy = a.y - b.y;
+    return (dx < 0 ? -dx : dx) + (dy < 0 ? -dy : dy);
+}
+
+void requestClose(WindowHandle window) {
+    postMessage(window, WM_CLOSE, 0, 0);
+}
+
+// Small movements add up against the same anchor; only a close request moves it.
+void testMovement(WindowHandle window) {
+    const Point position = cursorPosition();
+    if (distance(position, host.mouseAnchor) > mouseThreshold) {
+        requestClose(window);
+        host.mouseAnchor = position;
+    }
+}
+
+void detachInputMethod(WindowHandle window) {
+    host.imeModule = loadedModule("IMM32.DLL");
+    if (host.imeModule == nullptr)
+        return;
+    host.imeAssociateEntry = procAddress(host.imeModule, "ImmAssociateContext");
+    if (host.imeAssociateEntry != nullptr)
+        host.savedImeContext = callImeAssociateContext(host.imeAssociateEntry, window, 0);
+}
+
+void restoreInputMethod(WindowHandle window) {
+    if (host.imeModule != nullptr && host.imeAssociateEntry != nullptr && host.savedImeContext != 0)
+        callImeAssociateContext(host.imeAssociateEntry, window, host.savedImeContext);
+}
+
+void relayToParent(WindowHandle window, std::uint32_t message, LParam lParam) {
+    const WindowHandle parent = parentWindow(window);
+    if (parent != nullptr && isWindow(parent))
+        postMessage(parent, message, reinterpret_cast<WParam>(parent), lParam);
+}
+
+}  // namespace
+
+std::int32_t runSaverWindow(WindowHandle parent) {
+    const WindowClassSpec windowClass = {saverClassName, classStyle, classIconId, host.moduleInstance};
+    WindowForm form;
+    Rect placement = {0, 0, 0, 0};
+    if (parent != nullptr) {
+        const Rect parentClient = clientRect(parent);
+        placement.right = parentClient.right;
+        placement.bottom = parentClient.bottom;
+        form = previewForm;
+        host.isPreview = 1;
+    } else {
+        const Size screen = screenSize();
+        placement.right = screen.width;
+        placement.bottom = screen.height;
+        form = fullScreenForm;
+        const WindowHandle running = findWindow(saverClassName, fullScreenTitle);
+        if (running != nullptr && isWindow(running)) {
+            setForegroundWindow(running);
+            return 0;
+        }
+        loadVerifier();
+    }
+
+    std::int32_t exitCode = 0;
+    if (registerSaverClass(windowClass))
+        host.saverWindow = createWindow(form.exStyle, saverClassName, form.title, form.style,
+                                        placement, parent, host.moduleInstance);
+    if (host.saverWindow != nullptr) {
+        if (parent == nullptr)
+            setForegroundWindow(host.saverWindow);
+        exitCode = runMessageLoop();
+    }
+    unloadVerifier();
+    return exitCode;
+}
+
+MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
+                                  LParam lParam) {
+    switch (message) {
+    case WM_CREATE:
+        detachInputMethod(window);
+        host.mouseAnchor = cursorPosition();
+        if (!host.isPreview)
+            hideCursor();
+        break;
+    case WM_DESTROY:
+        restoreInputMethod(window);
+        postQuitMessage(0);
+        break;
+    case WM_SETTEXT:
+        return 0;  // the title never changes
+    case WM_PAINT:
+        if (host.closeConfirmed)
+            return defaultProcedure(window, message, wParam, lParam);
+        if (!host.isPreview)
+            hideCursor();
+        break;
+    case WM_HELP:
+    case WM_CONTEXTMENU:
+        if (host.isPreview) {
+            relayToParent(window, message, lParam);
+            return 1;
+        }
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (host.closeConfirmed)
+            return defaultProcedure(window, message, wParam, lParam);
+        break;
+    case WM_SYSCOMMAND:
+        if (!host.isPreview &&
+            (wParam == SC_NEXTWINDOW || wParam == SC_PREVWINDOW || wParam == SC_SCREENSAVE))
+            return 0;
+        break;
+    case WM_TIMER:
+        if (host.closeConfirmed)
+            return 0;  // no frame once a close has been allowed
+        yieldProcessor();
+        break;
+    default:
+        break;
+    }
+    return sceneWindowProcedure(window, message, wParam, lParam);
+}
+
+MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WParam wParam,
+                                  LParam lParam) {
+    if (host.isPreview || host.closeConfirmed)
+        return defaultProcedure(window, message, wParam, lParam);
+
+    if (message == WM_CLOSE) {
+        if (!host.isWin95Family)
+            return defaultProcedure(window, message, wParam, lParam);
+        if (verifyClose(window))
+            return defaultProcedure(window, message, wParam, lParam);
+        host.mouseAnchor = cursorPosition();
+        return 0;
+    }
+    if (message == verifyRequestMessage) {
+        if (!host.isWin95Family)
+            return defaultProcedure(window, message, wParam, lParam);
+        return host.verifierEntry ? callVerifier(host.verifierEntry, window) : 1;
+    }
+    if (host.checkInProgress)
+        return defaultProcedure(window, message, wParam, lParam);
+
+    switch (message) {
+    case WM_SHOWWINDOW:
+        if (wParam != 0)
+            hideCursor();
+        break;
+    case WM_ACTIVATEAPP:
+        if (wParam == 0)
+            requestClose(window);
+        break;
+    case WM_SETCURSOR:
+        hideCursor();
+        return 1;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        requestClose(window);
+        break;
+    case WM_MOUSEMOVE:
+        testMovement(window);
+        break;
+    default:
+        break;
+    }
+    return defaultProcedure(window, message, wParam, lParam);
+}

@@ -1,0 +1,118 @@
+// The narrow seam between the saver's logic and the operating system.
+//
+// Everything that decides (host, scene, settings) is written against these
+// free functions and never includes <windows.h>. The executable links
+// platform_win32.cpp, where each function is one or two Win32 calls; the
+// native unit tests link a recording implementation with a software raster.
+#pragma once
+
+#include <cstdint>
+
+using WindowHandle = void*;
+using ModuleHandle = void*;
+using ProcAddress = void*;
+using RegistryKey = void*;
+using Surface = void*;       // a drawing context: the window's or an off-screen one
+using Bitmap = void*;        // a loaded image or a pixel buffer made for a surface
+using WParam = std::uintptr_t;
+using LParam = std::intptr_t;
+using MessageResult = std::intptr_t;
+
+struct Point {
+    std::int32_t x, y;
+};
+
+// (left, top, right, bottom); right and bottom are exclusive.
+struct Rect {
+    std::int32_t left, top, right, bottom;
+};
+
+struct Size {
+    std::int32_t width, height;
+};
+
+// Process.
+const char* commandLine();
+const char* nextCharacter(const char* text);             // one character on, DBCS-aware
+ModuleHandle ownModule();
+bool queryPlatformId(std::uint32_t* platformId);          // false when the version query fails
+[[noreturn]] void exitProcess(std::int32_t code);
+// Runs body(argument) under the fault guard. A fault that the system's last-chance
+// filter decides to handle runs cleanup and ends the process with the fault's code.
+std::int32_t runGuarded(std::int32_t (*body)(void*), void* argument, void (*cleanup)());
+
+// Windows and messages.
+struct WindowClassSpec {
+    const char* name;
+    std::uint32_t style;
+    int iconId;
+    ModuleHandle instance;
+};
+bool registerSaverClass(const WindowClassSpec& spec);     // the class procedure is hostWindowProcedure
+WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title,
+                          std::uint32_t style, Rect placement, WindowHandle parent,
+                          ModuleHandle instance);
+WindowHandle findWindow(const char* className, const char* title);
+bool isWindow(WindowHandle window);
+void setForegroundWindow(WindowHandle window);
+WindowHandle foregroundWindow();
+WindowHandle parentWindow(WindowHandle window);
+Rect clientRect(WindowHandle window);
+Size screenSize();
+std::int32_t runMessageLoop();                            // until WM_QUIT; returns its code
+MessageResult defaultProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
+                               LParam lParam);
+void postMessage(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam);
+MessageResult sendMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                          LParam lParam);
+bool removeTimerMessage(WindowHandle window);             // takes at most one WM_TIMER
+void postQuitMessage(std::int32_t code);
+void hideCursor();
+Point cursorPosition();
+void yieldProcessor();                                    // a zero-length sleep
+
+// Libraries.
+ModuleHandle loadedModule(const char* name);              // only if already loaded
+ModuleHandle loadLibrary(const char* name);
+void freeLibrary(ModuleHandle module);
+ProcAddress procAddress(ModuleHandle module, const char* name);
+std::uintptr_t callImeAssociateContext(ProcAddress entry, WindowHandle window,
+                                       std::uintptr_t context);
+std::intptr_t callVerifier(ProcAddress entry, WindowHandle window);
+void callPasswordChange(ProcAddress entry, const char* provider, WindowHandle window);
+
+// Registry, system parameters, clock.
+RegistryKey openUserKey(const char* path);                // 0 on failure
+bool queryValue32(RegistryKey key, const char* name, std::uint32_t* value);
+void closeKey(RegistryKey key);
+void setScreenSaverRunning(std::uint32_t on);
+std::uint32_t tickCount();                                // milliseconds, wraps at 2^32
+std::uint32_t calendarSeconds();                          // seconds since 1970, mod 2^32
+
+// Settings file and dialog.
+std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback,
+                             const char* file);
+void writeProfileString(const char* section, const char* key, const char* value,
+                        const char* file);
+std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner);
+void setDialogCheck(WindowHandle dialog, int control, std::uint32_t state);
+std::uint32_t dialogCheck(WindowHandle dialog, int control);
+void endDialog(WindowHandle dialog, std::intptr_t result);
+
+// Drawing.
+enum class RasterOp { copy, and_, or_ };
+Surface windowSurface(WindowHandle window);
+void releaseWindowSurface(WindowHandle window, Surface surface);
+Surface createSurface(Surface compatibleWith);
+Bitmap createBitmap(Surface compatibleWith, std::int32_t width, std::int32_t height);
+Bitmap selectBitmap(Surface surface, Bitmap bitmap);           // returns the one it replaced
+void deleteBitmap(Bitmap bitmap);
+void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t width,
+               std::int32_t height, Surface source, std::int32_t sourceX, std::int32_t sourceY,
+               RasterOp op);
+void fillBlack(Surface surface, Rect rect);
+Bitmap loadBitmap(ModuleHandle instance, int id);         // 0 when absent
+Size bitmapSize(Bitmap bitmap);                           // 0 x 0 for an empty handle
+std::uintptr_t startTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds);
+void stopTimer(WindowHandle window, std::uintptr_t id);
+void playSound(ModuleHandle instance, int id, std::uint32_t flags);

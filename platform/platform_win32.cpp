@@ -1,0 +1,307 @@
+// The Win32 side of the seam: each function is the platform call it names.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "host/host.h"
+#include "platform/platform.h"
+#include "settings/settings.h"
+
+namespace {
+
+HWND hwnd(WindowHandle window) {
+    return static_cast<HWND>(window);
+}
+
+HDC hdc(Surface surface) {
+    return static_cast<HDC>(surface);
+}
+
+LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return hostWindowProcedure(window, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK settingsDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return settingsDialogProc(dialog, message, wParam, lParam);
+}
+
+using ImeAssociate = HANDLE(WINAPI*)(HWND, HANDLE);
+using Verifier = BOOL(WINAPI*)(HWND);
+using PasswordChange = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, LPVOID);
+
+}  // namespace
+
+const char* commandLine() {
+    return GetCommandLineA();
+}
+
+const char* nextCharacter(const char* text) {
+    return CharNextA(text);
+}
+
+ModuleHandle ownModule() {
+    return GetModuleHandleA(nullptr);
+}
+
+bool queryPlatformId(std::uint32_t* platformId) {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version))
+        return false;
+    *platformId = version.dwPlatformId;
+    return true;
+}
+
+void exitProcess(std::int32_t code) {
+    ExitProcess(static_cast<UINT>(code));
+}
+
+bool registerSaverClass(const WindowClassSpec& spec) {
+    WNDCLASSA windowClass = {};
+    windowClass.hIcon = LoadIconA(static_cast<HINSTANCE>(spec.instance), MAKEINTRESOURCEA(spec.iconId));
+    windowClass.style = spec.style;
+    windowClass.lpfnWndProc = saverWindowProc;
+    windowClass.hInstance = static_cast<HINSTANCE>(spec.instance);
+    windowClass.hCursor = nullptr;
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = spec.name;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title,
+                          std::uint32_t style, Rect placement, WindowHandle parent,
+                          ModuleHandle instance) {
+    return CreateWindowExA(exStyle, className, title, style, placement.left, placement.top,
+                           placement.right - placement.left, placement.bottom - placement.top,
+                           hwnd(parent), nullptr, static_cast<HINSTANCE>(instance), nullptr);
+}
+
+WindowHandle findWindow(const char* className, const char* title) {
+    return FindWindowA(className, title);
+}
+
+bool isWindow(WindowHandle window) {
+    return IsWindow(hwnd(window)) != 0;
+}
+
+void setForegroundWindow(WindowHandle window) {
+    SetForegroundWindow(hwnd(window));
+}
+
+WindowHandle foregroundWindow() {
+    return GetForegroundWindow();
+}
+
+WindowHandle parentWindow(WindowHandle window) {
+    return GetParent(hwnd(window));
+}
+
+Rect clientRect(WindowHandle window) {
+    RECT client = {};
+    GetClientRect(hwnd(window), &client);
+    return {client.left, client.top, client.right, client.bottom};
+}
+
+Size screenSize() {
+    return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+std::int32_t runMessageLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<std::int32_t>(message.wParam);
+}
+
+MessageResult defaultProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
+                               LParam lParam) {
+    return DefWindowProcA(hwnd(window), message, wParam, lParam);
+}
+
+void postMessage(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
+    PostMessageA(hwnd(window), message, wParam, lParam);
+}
+
+MessageResult sendMessage(WindowHandle window, std::uint32_t message, WParam wParam,
+                          LParam lParam) {
+    return SendMessageA(hwnd(window), message, wParam, lParam);
+}
+
+bool removeTimerMessage(WindowHandle window) {
+    MSG message;
+    return PeekMessageA(&message, hwnd(window), WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD) != 0;
+}
+
+void postQuitMessage(std::int32_t code) {
+    PostQuitMessage(code);
+}
+
+void hideCursor() {
+    SetCursor(nullptr);
+}
+
+Point cursorPosition() {
+    POINT position = {};
+    GetCursorPos(&position);
+    return {position.x, position.y};
+}
+
+void yieldProcessor() {
+    Sleep(0);
+}
+
+ModuleHandle loadedModule(const char* name) {
+    return GetModuleHandleA(name);
+}
+
+ModuleHandle loadLibrary(const char* name) {
+    return LoadLibraryA(name);
+}
+
+void freeLibrary(ModuleHandle module) {
+    FreeLibrary(static_cast<HMODULE>(module));
+}
+
+ProcAddress procAddress(ModuleHandle module, const char* name) {
+    return reinterpret_cast<ProcAddress>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+
+std::uintptr_t callImeAssociateContext(ProcAddress entry, WindowHandle window,
+                                       std::uintptr_t context) {
+    const auto associate = reinterpret_cast<ImeAssociate>(entry);
+    return reinterpret_cast<std::uintptr_t>(associate(hwnd(window), reinterpret_cast<HANDLE>(context)));
+}
+
+std::intptr_t callVerifier(ProcAddress entry, WindowHandle window) {
+    return reinterpret_cast<Verifier>(entry)(hwnd(window));
+}
+
+void callPasswordChange(ProcAddress entry, const char* provider, WindowHandle window) {
+    reinterpret_cast<PasswordChange>(entry)(provider, hwnd(window), 0, nullptr);
+}
+
+RegistryKey openUserKey(const char* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyA(HKEY_CURRENT_USER, path, &key) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+bool queryValue32(RegistryKey key, const char* name, std::uint32_t* value) {
+    DWORD buffer = 0;
+    DWORD size = sizeof buffer;
+    if (RegQueryValueExA(static_cast<HKEY>(key), name, nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(&buffer), &size) != ERROR_SUCCESS)
+        return false;
+    *value = buffer;
+    return true;
+}
+
+void closeKey(RegistryKey key) {
+    RegCloseKey(static_cast<HKEY>(key));
+}
+
+void setScreenSaverRunning(std::uint32_t on) {
+    BOOL previous = FALSE;
+    SystemParametersInfoA(SPI_SCREENSAVERRUNNING, on, &previous, 0);
+}
+
+std::uint32_t tickCount() {
+    return GetTickCount();
+}
+
+std::uint32_t calendarSeconds() {
+    constexpr unsigned long long unixEpoch = 116444736000000000ull;  // 1970 in 100 ns since 1601
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const unsigned long long ticks =
+        (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return static_cast<std::uint32_t>((ticks - unixEpoch) / 10000000ull);
+}
+
+std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback,
+                             const char* file) {
+    return GetPrivateProfileIntA(section, key, fallback, file);
+}
+
+void writeProfileString(const char* section, const char* key, const char* value,
+                        const char* file) {
+    WritePrivateProfileStringA(section, key, value, file);
+}
+
+std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner) {
+    return DialogBoxParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(templateId),
+                           hwnd(owner), settingsDialogProcedure, 0);
+}
+
+void setDialogCheck(WindowHandle dialog, int control, std::uint32_t state) {
+    SendDlgItemMessageA(hwnd(dialog), control, BM_SETCHECK, state, 0);
+}
+
+std::uint32_t dialogCheck(WindowHandle dialog, int control) {
+    return static_cast<std::uint32_t>(SendDlgItemMessageA(hwnd(dialog), control, BM_GETCHECK, 0, 0));
+}
+
+void endDialog(WindowHandle dialog, std::intptr_t result) {
+    EndDialog(hwnd(dialog), result);
+}
+
+Surface windowSurface(WindowHandle window) {
+    return GetDC(hwnd(window));
+}
+
+void releaseWindowSurface(WindowHandle window, Surface surface) {
+    ReleaseDC(hwnd(window), hdc(surface));
+}
+
+Surface createSurface(Surface compatibleWith) {
+    return CreateCompatibleDC(hdc(compatibleWith));
+}
+
+Bitmap createBitmap(Surface compatibleWith, std::int32_t width, std::int32_t height) {
+    return CreateCompatibleBitmap(hdc(compatibleWith), width, height);
+}
+
+Bitmap selectBitmap(Surface surface, Bitmap bitmap) {
+    return SelectObject(hdc(surface), static_cast<HGDIOBJ>(bitmap));
+}
+
+void deleteBitmap(Bitmap bitmap) {
+    DeleteObject(static_cast<HGDIOBJ>(bitmap));
+}
+
+void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t width,
+               std::int32_t height, Surface source, std::int32_t sourceX, std::int32_t sourceY,
+               RasterOp op) {
+    static const DWORD rop[] = {SRCCOPY, SRCAND, SRCPAINT};
+    BitBlt(hdc(target), x, y, width, height, hdc(source), sourceX, sourceY,
+           rop[static_cast<int>(op)]);
+}
+
+void fillBlack(Surface surface, Rect rect) {
+    const RECT area = {rect.left, rect.top, rect.right, rect.bottom};
+    FillRect(hdc(surface), &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+}
+
+Bitmap loadBitmap(ModuleHandle instance, int id) {
+    return LoadBitmapA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(id));
+}
+
+Size bitmapSize(Bitmap bitmap) {
+    BITMAP description = {};
+    GetObjectA(static_cast<HGDIOBJ>(bitmap), sizeof description, &description);
+    return {description.bmWidth, description.bmHeight};
+}
+
+std::uintptr_t startTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds) {
+    return SetTimer(hwnd(window), id, milliseconds, nullptr);
+}
+
+void stopTimer(WindowHandle window, std::uintptr_t id) {
+    KillTimer(hwnd(window), id);
+}
+
+void playSound(ModuleHandle instance, int id, std::uint32_t flags) {
+    PlaySoundA(MAKEINTRESOURCEA(id), static_cast<HMODULE>(instance), flags);
+}

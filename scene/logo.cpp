@@ -1,0 +1,55 @@
+#include "scene/scene.h"
+
+namespace {
+
+std::int32_t magnitude(std::int32_t value) {
+    return value < 0 ? -value : value;
+}
+
+void layLogo(Surface target, std::int32_t x, std::int32_t y) {
+    blockCopy(target, x, y, scene.logoWidth, scene.logoHeight, scene.logoMask, 0, 0, RasterOp::and_);
+    blockCopy(target, x, y, scene.logoWidth, scene.logoHeight, scene.logoImage, 0, 0, RasterOp::or_);
+}
+
+}  // namespace
+
+void bounceLogo() {
+    const Rect& client = scene.clientRect;
+    // One step ahead: the logo turns back from where it is, not from the edge.
+    const std::int32_t nextX = scene.logoX + scene.logoDx;
+    if (nextX > client.right - scene.logoWidth || nextX < client.left)
+        scene.logoDx = -scene.logoDx;
+    const std::int32_t nextY = scene.logoY + scene.logoDy;
+    if (nextY > client.bottom - scene.logoHeight || nextY < client.top)
+        scene.logoDy = -scene.logoDy;
+}
+
+void moveLogo() {
+    const std::int32_t dx = scene.logoDx;
+    const std::int32_t dy = scene.logoDy;
+    const std::int32_t ax = magnitude(dx);
+    const std::int32_t ay = magnitude(dy);
+    const std::int32_t regionWidth = scene.logoWidth + ax;
+    const std::int32_t regionHeight = scene.logoHeight + ay;
+
+    scene.logoX += dx;
+    scene.logoY += dy;
+
+    // The old background, then the window under the new region; the part of the
+    // capture that still shows last tick's logo is repaired from the old background.
+    blockCopy(scene.scratchSurface, 0, 0, regionWidth, regionHeight, scene.underLogo, 0, 0,
+              RasterOp::copy);
+    blockCopy(scene.underLogo, 0, 0, regionWidth, regionHeight, scene.window, scene.logoX,
+              scene.logoY, RasterOp::copy);
+    const std::int32_t ox = dx < 0 ? ax : 0;
+    const std::int32_t oy = dy < 0 ? ay : 0;
+    blockCopy(scene.underLogo, ox, oy, scene.logoWidth, scene.logoHeight, scene.scratchSurface,
+              ax - ox, ay - oy, RasterOp::copy);
+
+    // One copy to the window removes the old logo and shows the new one.
+    blockCopy(scene.composeSurface, 0, 0, regionWidth, regionHeight, scene.scratchSurface, 0, 0,
+              RasterOp::copy);
+    layLogo(scene.composeSurface, ax - ox, ay - oy);
+    blockCopy(scene.window, scene.logoX - dx, scene.logoY - dy, regionWidth, regionHeight,
+              scene.composeSurface, 0, 0, RasterOp::copy);
+}

@@ -1,0 +1,14 @@
+#include "scene/scene.h"
+
+void seedRandom(RandomSource& random, std::uint32_t seed) {
+    random.state = seed;
+}
+
+std::int32_t drawRandom(RandomSource& random) {
+    random.state = random.state * 214013u + 2531011u;
+    return static_cast<std::int32_t>((random.state >> 16) & 0x7FFF);
+}
+
+std::int32_t placement(std::int32_t draw, std::int32_t divisor) {
+    return divisor == 0 ? 0 : draw % divisor;
+}

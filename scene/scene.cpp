@@ -1,0 +1,132 @@
+#include "scene/scene.h"
+
+#include "host/host.h"
+#include "host/messages.h"
+
+SceneState scene;
+
+namespace {
+
+Surface newSurfaceWithBuffer(std::int32_t width, std::int32_t height, Bitmap* buffer) {
+    const Surface surface = createSurface(scene.window);
+    *buffer = createBitmap(scene.window, width, height);
+    selectBitmap(surface, *buffer);
+    return surface;
+}
+
+void eraseOnce(WindowHandle window) {
+    if (!scene.firstErase)
+        return;
+    scene.window = windowSurface(window);
+    scene.clientRect = clientRect(window);
+    fillBlack(scene.window, scene.clientRect);
+    releaseWindowSurface(window, scene.window);
+    scene.firstErase = 0;
+}
+
+void drawFrame(WindowHandle window) {
+    scene.window = windowSurface(window);
+    scene.clientRect = clientRect(window);
+    if (scene.logoImage == nullptr)
+        setupScene();
+    else
+        advanceScene();
+    releaseWindowSurface(window, scene.window);
+}
+
+}  // namespace
+
+MessageResult sceneWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
+                                   LParam lParam) {
+    switch (message) {
+    case WM_CREATE:
+        createScene(window);
+        break;
+    case WM_ERASEBKGND:
+        eraseOnce(window);
+        return 1;  // later erases leave the pixels alone
+    case WM_DESTROY:
+        if (scene.timerId != 0)
+            stopTimer(window, scene.timerId);
+        break;
+    case WM_TIMER:
+        drawFrame(window);
+        break;
+    default:
+        break;
+    }
+    return hostDefaultHandling(window, message, wParam, lParam);
+}
+
+void createScene(WindowHandle window) {
+    scene.settings = readSceneSettings();
+    scene.logoX = scene.logoY = 0;
+    scene.logoImage = scene.logoMask = scene.composeSurface = scene.scratchSurface = nullptr;
+    scene.underLogo = scene.pictureSource = scene.revealSurface = nullptr;
+    scene.firstErase = 1;
+    scene.revealStep = 0;
+    scene.revealBuffer = nullptr;
+
+    const ModuleHandle module = ownModule();
+    scene.logoBitmap = loadBitmap(module, logoImageId);
+    const Size logoSize = bitmapSize(scene.logoBitmap);
+    scene.logoWidth = logoSize.width;
+    scene.logoHeight = logoSize.height;
+    scene.maskBitmap = loadBitmap(module, logoMaskId);
+    for (int row = 0; row < pictureCount; ++row) {
+        PictureEntry& entry = scene.pictureTable[row];
+        entry.image = loadBitmap(module, pictureIds[row]);
+        const Size size = bitmapSize(entry.image);
+        entry.width = size.width;
+        entry.height = size.height;
+    }
+    scene.timerId = startTimer(window, frameTimerId, framePeriod);
+    scene.tickCount = 0;
+}
+
+void setupScene() {
+    const Rect& client = scene.clientRect;
+    scene.logoImage = createSurface(scene.window);
+    selectBitmap(scene.logoImage, scene.logoBitmap);
+    scene.screenWidth = client.right - client.left + 1;
+    scene.screenHeight = client.bottom - client.top + 1;
+
+    seedRandom(scene.random, calendarSeconds());
+    scene.logoX = placement(drawRandom(scene.random), scene.screenWidth - scene.logoWidth) + client.left;
+    scene.logoY = placement(drawRandom(scene.random), scene.screenHeight - scene.logoHeight) + client.top;
+    scene.logoDx = drawRandom(scene.random) % 7 + 1;
+    scene.logoDy = drawRandom(scene.random) % 7 + 1;
+
+    // The velocities only ever change sign, so the logo's region keeps this size.
+    const std::int32_t regionWidth = scene.logoWidth + scene.logoDx;
+    const std::int32_t regionHeight = scene.logoHeight + scene.logoDy;
+    scene.composeSurface = newSurfaceWithBuffer(regionWidth, regionHeight, &scene.composeBuffer);
+    scene.logoMask = createSurface(scene.window);
+    selectBitmap(scene.logoMask, scene.maskBitmap);
+    scene.scratchSurface = newSurfaceWithBuffer(regionWidth, regionHeight, &scene.scratchBuffer);
+    scene.pictureSource = createSurface(scene.window);
+    showInitialPicture();
+    scene.tickCount = 1;
+    scene.underLogo = newSurfaceWithBuffer(regionWidth, regionHeight, &scene.underLogoBuffer);
+    scene.revealSurface = createSurface(scene.window);
+
+    // After the initial picture, so a picture under the start is part of the background.
+    blockCopy(scene.underLogo, 0, 0, regionWidth, regionHeight, scene.window, scene.logoX,
+              scene.logoY, RasterOp::copy);
+}
+
+void advanceScene() {
+    bounceLogo();
+    if (scene.tickCount % revealInterval == 0 && scene.settings.picturesEnabled)
+        pictureStep();
+    else
+        ++scene.tickCount;
+    playSoundCue();
+    if (scene.settings.logoEnabled)
+        moveLogo();
+}
+
+void playSoundCue() {
+    if (scene.settings.soundEnabled && scene.tickCount % soundInterval == 0)
+        playSound(ownModule(), soundCueId, soundCueFlags);
+}

@@ -1,0 +1,89 @@
+// The scene: everything drawn in the saver window, driven by one timer.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "settings/settings.h"
+
+// The scene's pseudo-random numbers: a 32-bit linear congruential state.
+struct RandomSource {
+    std::uint32_t state;
+};
+void seedRandom(RandomSource& random, std::uint32_t seed);
+std::int32_t drawRandom(RandomSource& random);  // 0 to 32767
+
+// r mod divisor for a non-negative draw; a zero divisor (a client exactly one pixel
+// narrower or lower than the image) places at 0.
+std::int32_t placement(std::int32_t draw, std::int32_t divisor);
+
+struct PictureEntry {
+    Bitmap image;
+    std::int32_t width, height;
+};
+
+constexpr int pictureCount = 24;
+constexpr int logoImageId = 104;
+constexpr int logoMaskId = 130;
+constexpr int soundCueId = 137;
+constexpr int pictureIds[pictureCount] = {105, 106, 107, 108, 109, 110, 111, 112,
+                                          114, 115, 116, 117, 118, 119, 120, 121,
+                                          122, 123, 124, 125, 126, 127, 128, 150};
+
+constexpr std::uintptr_t frameTimerId = 1;
+constexpr std::uint32_t framePeriod = 5;      // milliseconds
+constexpr std::uint32_t revealInterval = 150;  // tickCount between changes of picture
+constexpr std::int32_t revealSteps = 15;
+constexpr std::uint32_t soundInterval = 310;
+constexpr std::uint32_t soundCueFlags = 0x00042005;  // SND_RESOURCE | SND_ASYNC | SND_NOWAIT
+
+struct SceneState {
+    SceneSettings settings;
+    std::uint32_t firstErase;
+    std::uintptr_t timerId;
+    Bitmap logoBitmap;
+    std::int32_t logoWidth, logoHeight;
+    Bitmap maskBitmap;
+    PictureEntry pictureTable[pictureCount];
+    Rect clientRect;
+    std::int32_t screenWidth, screenHeight;
+    std::int32_t logoX, logoY;
+    std::int32_t logoDx, logoDy;
+    Surface logoImage, logoMask, composeSurface, scratchSurface, underLogo, pictureSource,
+        revealSurface;
+    Bitmap composeBuffer, scratchBuffer, underLogoBuffer;
+    std::int32_t pictureIndex;
+    Rect pictureRect;
+    std::int32_t revealStep;
+    Bitmap revealBuffer;
+    Bitmap revealSurfaceOriginal;  // what revealSurface held before its first buffer
+    std::uint32_t tickCount;
+    RandomSource random;
+    Surface window;  // the window's drawing context while a message draws
+};
+
+extern SceneState scene;
+
+MessageResult sceneWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
+                                   LParam lParam);
+
+// Scene lifecycle and clock.
+void createScene(WindowHandle window);
+void setupScene();
+void advanceScene();
+void playSoundCue();
+
+// Bouncing logo.
+void bounceLogo();
+void moveLogo();
+
+// Picture reveal.
+void showInitialPicture();
+void pictureStep();
+
+// The reveal geometry of step k (1 to 15) for a picture of the given size.
+struct RevealFrame {
+    std::int32_t width, height;      // the visible part
+    std::int32_t offsetX, offsetY;   // where it begins inside the picture
+};
+RevealFrame revealFrame(std::int32_t pictureWidth, std::int32_t pictureHeight, std::int32_t step);

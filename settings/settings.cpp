@@ -1,0 +1,79 @@
+#include "settings/settings.h"
+
+#include "host/messages.h"
+
+namespace {
+
+constexpr std::uint32_t checked = 1;
+constexpr int escapeCommand = 2;  // IDCANCEL: Escape and the title bar's close box
+
+std::uint32_t readSwitch(const char* key, std::int32_t fallback) {
+    return readProfileInt(settingsSection, key, fallback, settingsFile);
+}
+
+void writeSwitch(const char* key, std::uint32_t value) {
+    char text[12];
+    formatDecimal(value, text);
+    writeProfileString(settingsSection, key, text, settingsFile);
+}
+
+std::uint32_t checkedAsSwitch(WindowHandle dialog, int box) {
+    return dialogCheck(dialog, box) == checked ? 1 : 0;
+}
+
+}  // namespace
+
+void formatDecimal(std::uint32_t value, char (&text)[12]) {
+    char digits[10];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (int i = 0; i < count; ++i)
+        text[i] = digits[count - 1 - i];
+    text[count] = '\0';
+}
+
+SceneSettings readSceneSettings() {
+    SceneSettings settings;
+    settings.soundEnabled = readSwitch("Sound", 0);
+    settings.logoEnabled = readSwitch("Logo", 1);
+    settings.picturesEnabled = readSwitch("Pics", 1);
+    return settings;
+}
+
+std::int32_t prepareSettingsDialog(ModuleHandle) {
+    return 1;
+}
+
+std::intptr_t settingsDialogProc(WindowHandle dialog, std::uint32_t message, WParam wParam,
+                                 LParam) {
+    if (message == WM_INITDIALOG) {
+        const SceneSettings stored = readSceneSettings();
+        setDialogCheck(dialog, logoBox, stored.logoEnabled != 0);
+        setDialogCheck(dialog, picturesBox, stored.picturesEnabled != 0);
+        setDialogCheck(dialog, soundBox, stored.soundEnabled != 0);
+        return 1;  // the focus goes to the first control that takes it: OK
+    }
+    if (message != WM_COMMAND)
+        return 0;
+    switch (static_cast<int>(wParam & 0xFFFF)) {
+    case okButton: {
+        const std::uint32_t logo = checkedAsSwitch(dialog, logoBox);
+        const std::uint32_t pictures = checkedAsSwitch(dialog, picturesBox);
+        const std::uint32_t sound = checkedAsSwitch(dialog, soundBox);
+        writeSwitch("Sound", sound);
+        writeSwitch("Logo", logo);
+        writeSwitch("Pics", pictures);
+        endDialog(dialog, 1);
+        return 1;
+    }
+    case cancelButton:
+    case escapeCommand:
+        endDialog(dialog, 0);
+        return 1;
+    default:
+        return 0;
+    }
+}
