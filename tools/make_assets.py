@@ -541,12 +541,15 @@ def cloud_at(n, x, y, sx, sy, lo, hi, octaves=5):
     return a, clamp01(0.55 + (d - up) * 9.0)
 
 
-def stars(c, rng, count, ymax, tint=(200, 215, 255)):
+def stars(c, rng, count, ymax, tint=(200, 215, 255), skyline=None):
+    """Scatter stars above ymax (and above skyline[x] - 2 if given)."""
     for _ in range(count):
         x = rng.random() * c.w
         y = rng.random() * ymax
         b = rng.random() ** 3
         col = mix((255, 255, 255), tint, rng.random())
+        if skyline is not None and y > skyline[int(x)] - 2:
+            continue
         if b > 0.75:
             c.glow(x, y, 1.1, col, 0.8)
         c.blend(int(x), int(y), col, 0.25 + 0.75 * b)
@@ -697,26 +700,35 @@ def pic_sea_sunset(w, h, seed):
     return c
 
 
+def mountain_shade(n, prof, x, y, snow_line, rock, snow, far, haze):
+    """Colour of a rocky, snow-streaked mountain face at (x, y).
+
+    Lighting comes from the upper left: a 2-D ridged field gives the faces
+    and gullies, the slope of the skyline brightens faces just below the crest.
+    """
+    w = len(prof)
+    depth = y - prof[x]
+    slope = (prof[min(w - 1, x + 3)] - prof[max(0, x - 3)]) / 6.0
+    # gullies run down the face: the field is stretched vertically
+    t0 = n.ridged(x * 0.07 - 0.07, y * 0.035 + x * 0.02, 5)
+    t1 = n.ridged(x * 0.07 + 0.07, y * 0.035 + x * 0.02 + 0.02, 5)
+    light = 0.6 + (t1 - t0) * 4.0 - slope * 0.6 * math.exp(-depth / 18.0)
+    light = clamp01(light)
+    grain = n.fbm(x * 0.08, y * 0.1, 3)
+    cover = smooth(-4.0, 4.0, snow_line - y + 30 * (t0 - 0.45) + 10 * grain)
+    col = mix(rock, snow, cover)
+    col = scale(col, 0.45 + 0.7 * light)
+    return mix(col, haze, far)
+
+
 def pic_alpine(w, h, seed):
     n = Noise(seed)
     rng = unit_random(seed)
     sky = Ramp([(0, '#1f5fb8'), (1, '#a9cdf0')])
-    peaks = profile(n, w, h * 0.30, h * 0.17, 0.006, 6, phase=7, ridged=True)
-    back = profile(n, w, h * 0.42, h * 0.09, 0.009, 5, phase=2, ridged=True)
-    meadow = profile(n, w, h * 0.72, h * 0.05, 0.006, 4, phase=19)
-    forest_base = profile(n, w, h * 0.66, h * 0.04, 0.01, 3, phase=31)
-    snow_line = h * 0.42
-
-    def rock(prof, x, y, far):
-        depth = y - prof[x]
-        lit = shade_by_slope(prof, x, depth, 0.12, 30)
-        grain = n.fbm(x * 0.05, y * 0.12, 4)
-        # snow sticks to the higher, flatter parts
-        snow = smooth(-0.06, 0.06, (snow_line + 25 * (grain - 0.5)) - y) * smooth(3.5, 0.5, abs(prof[min(x + 1, w - 1)] - prof[max(x - 1, 0)]) + 2.5 * grain)
-        stone = mix(hexc('#5d6275'), hexc('#8a8d99'), grain)
-        col = mix(stone, mix(hexc('#b9c6dc'), (250, 250, 255), clamp01(lit - 0.6)), max(snow, 0.0))
-        col = scale(col, clamp01(0.55 + 0.45 * lit) * 1.05)
-        return mix(col, (190, 210, 235), far)
+    peaks = profile(n, w, h * 0.33, h * 0.20, 0.005, 6, phase=7, ridged=True)
+    slopes = profile(n, w, h * 0.52, h * 0.08, 0.007, 5, phase=2)
+    meadow = profile(n, w, h * 0.74, h * 0.04, 0.006, 4, phase=19)
+    forest_base = profile(n, w, h * 0.70, h * 0.03, 0.01, 3, phase=31)
 
     def fn(x, y):
         col = sky(y / (h * 0.5))
@@ -725,10 +737,14 @@ def pic_alpine(w, h, seed):
             col = mix(col, mix((180, 195, 220), (255, 255, 255), lit), a)
         cov = clamp01(y + 1 - peaks[x])
         if cov:
-            col = mix(col, rock(peaks, x, y, 0.25), cov)
-        cov = clamp01(y + 1 - back[x])
+            col = mix(col, mountain_shade(n, peaks, x, y, h * 0.36, hexc('#6e6a70'), hexc('#f4f7ff'),
+                                          0.18, (175, 200, 235)), cov)
+        cov = clamp01(y + 1 - slopes[x])
         if cov:
-            col = mix(col, rock(back, x, y, 0.1), cov)
+            t = n.fbm(x * 0.15, y * 0.25, 4)
+            lit = shade_by_slope(slopes, x, y - slopes[x], 0.12, 12)
+            wood = mix(hexc('#1f4326'), hexc('#4c7a34'), t * lit)
+            col = mix(col, mix(wood, (150, 180, 200), 0.2), cov)
         cov = clamp01(y + 1 - meadow[x])
         if cov:
             t = n.fbm(x * 0.12, y * 0.3, 3)
@@ -738,8 +754,8 @@ def pic_alpine(w, h, seed):
 
     c = Canvas(w, h)
     c.paint(fn)
-    pines = pine_mask(w, h, rng, 70, lambda x: forest_base[min(w - 1, max(0, int(x)))] + 6, h * 0.13, h * 0.06)
-    c.apply(pines, lambda x, y, old: mix(hexc('#1d3a26'), hexc('#33573a'), n.value(x * 0.4, y * 0.4)))
+    pines = pine_mask(w, h, rng, 70, lambda x: forest_base[min(w - 1, max(0, int(x)))] + 6, h * 0.12, h * 0.055)
+    c.apply(pines, lambda x, y, old: mix(hexc('#173522'), hexc('#33573a'), n.value(x * 0.4, y * 0.4)))
     # fore-meadow with small flowers
     for _ in range(160):
         x = rng.random() * w
@@ -775,18 +791,17 @@ def pic_starry_night(w, h, seed):
 
     c = Canvas(w, h)
     c.paint(fn)
-    stars(c, rng, int(w * h / 60), h * 0.85)
+    stars(c, rng, int(w * h / 60), h * 0.85, skyline=hills)
     # a lone tree and a lit window on the skyline
     tx = w * 0.7
     ty = hills[int(tx)] + 2
     m = Mask(w, h)
-    m.stroke([(tx, ty), (tx - 1, ty - 14)], 1.4, 0.8)
+    m.stroke([(tx, ty + 3), (tx - 1, ty - 14)], 1.4, 0.8)
     for a in (-2.2, -1.7, -1.2, -0.9, -2.6):
         m.stroke([(tx - 1, ty - 10), (tx + 12 * math.cos(a), ty - 10 + 12 * math.sin(a))], 0.8, 0.3)
     for k in range(9):
         m.ellipse(tx - 1 + 10 * math.cos(-0.35 * k - 0.4), ty - 20 + 5 * math.sin(-0.7 * k), 5.5, 4.0)
     c.apply(m, (5, 8, 14))
-    # the ground and tree must stay dark: re-lay stars only in the sky is already ensured
     hx = int(w * 0.28)
     hy = hills[hx]
     house = Mask(w, h)
@@ -841,7 +856,7 @@ def pic_aurora(w, h, seed):
 
     c = Canvas(w, h)
     c.paint(fn)
-    stars(c, rng, int(w * h / 90), hor * 0.9)
+    stars(c, rng, int(w * h / 90), hor * 0.9, skyline=mountains)
     # redraw the aurora over the stars so they dim behind it
     for y in range(int(hor)):
         for x in range(w):
@@ -850,10 +865,511 @@ def pic_aurora(w, h, seed):
                 i = y * w + x
                 c.px[i] = screen(c.px[i], l, 0.25)
     reflect(c, hor, n, (6, 22, 36), 0.3, 0.6, 11.0)
-    shore = profile(n, w, hor + 3, 2.5, 0.03, 3, phase=90)
+    shore = profile(n, w, hor + 1.2, 1.2, 0.03, 3, phase=90)
     m = Mask(w, h)
     for x in range(w):
         for y in range(int(hor) - 1, int(shore[x]) + 2):
             m.put(x, y, clamp01(shore[x] + 1 - y) * clamp01(y + 1 - hor + 1.5))
     c.apply(m, (10, 20, 28))
+    return c
+
+
+def pic_dunes(w, h, seed):
+    n = Noise(seed)
+    sky = Ramp([(0, '#2f6fc0'), (0.7, '#9cc3dd'), (1, '#f1dcb8')])
+    hor = profile(n, w, h * 0.38, h * 0.04, 0.01, 4, phase=3, ridged=True)
+    sun_x, sun_y = w * 0.16, h * 0.14
+    lit_sand = Ramp([(0, '#f4d3a2'), (1, '#f2a355')])
+    shadow_sand = Ramp([(0, '#c8a088'), (1, '#8a3f24')])
+
+    def field(x, y):
+        # sharp-crested ripples of sand, stretched sideways and finer far away
+        dist = max(0.0, y - h * 0.36)
+        s = 1.0 + 30.0 / (dist + 8.0)
+        return n.ridged(x * 0.012 * s, y * 0.035 * s + 0.01 * x, 4)
+
+    def fn(x, y):
+        col = sky(y / (h * 0.45))
+        d = math.hypot(x - sun_x, (y - sun_y) * 1.2)
+        col = screen(col, (255, 240, 200), math.exp(-d / 14.0) * 0.9 + math.exp(-d / 70.0) * 0.25)
+        cov = clamp01(y + 1 - hor[x])
+        if cov:
+            near = clamp01((y - hor[x]) / (h - h * 0.38))
+            d0 = field(x - 0.7, y)
+            d1 = field(x + 0.7, y)
+            # the sun is low on the left: slopes that rise to the right are lit
+            light = smooth(-0.02, 0.03, d1 - d0 + 0.004)
+            body = 0.85 + 0.15 * d0
+            sand = scale(mix(shadow_sand(near), lit_sand(near), light), body)
+            ripple = 0.5 + 0.5 * math.sin(y * 1.6 + x * 0.25 + 5.0 * n.fbm(x * 0.05, y * 0.1, 2))
+            sand = scale(sand, 1.0 + 0.06 * ripple * near * light)
+            col = mix(col, mix(sand, (236, 214, 196), 0.45 * (1.0 - near) ** 3), cov)
+        return col
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    c.disc(sun_x, sun_y, 5.0, (255, 252, 235))
+    return c
+
+
+def pic_cloud_sea(w, h, seed):
+    n = Noise(seed)
+    hor = h * 0.45
+    sky = Ramp([(0, '#30428f'), (0.45, '#8e7fc0'), (0.8, '#f3a3a0'), (1, '#ffd6a0')])
+    sun_x, sun_y = w * 0.7, hor - 4
+
+    def fn(x, y):
+        if y < hor:
+            col = sky(y / hor)
+            d = math.hypot(x - sun_x, (y - sun_y) * 1.5)
+            col = screen(col, (255, 230, 170), math.exp(-d / 10.0) + math.exp(-d / 60.0) * 0.4)
+            # a towering cumulus on the left
+            a, lit = cloud_at(n, x, y * 1.3, 1 / 45.0, 1 / 45.0, 0.5, 0.62)
+            a *= smooth(w * 0.55, w * 0.2, x) * smooth(h * 0.05, hor * 0.6, y)
+            if a:
+                col = mix(col, mix((150, 120, 170), (255, 215, 190), lit), a)
+            return col
+        dist = y - hor
+        z = 25.0 / (dist + 1.0)
+        u = (x - w * 0.5) * z * 0.025
+        v = z * 2.5
+        d0 = n.fbm(u, v, 5)
+        d1 = n.fbm(u + 0.05 * (x - sun_x) / w, v + 0.05, 5)  # a step towards the sun
+        lit = clamp01(0.5 + (d0 - d1) * 10.0 + (d0 - 0.5) * 1.5)
+        base = mix(hexc('#7a6ca8'), hexc('#ffe1c4'), lit)
+        near_sun = math.exp(-abs(x - sun_x) / (30 + dist * 2))
+        base = screen(base, (255, 200, 140), near_sun * 0.5)
+        # the cloud sea fades into the haze towards the horizon
+        col = mix(base, sky(1.0), math.exp(-dist / 10.0) * 0.8)
+        return col
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    c.disc(sun_x, sun_y, 6.0, (255, 250, 225))
+    return c
+
+
+def pic_poppies(w, h, seed):
+    n = Noise(seed)
+    rng = unit_random(seed)
+    sky = Ramp([(0, '#4d86d0'), (1, '#d3e6f2')])
+    trees = profile(n, w, h * 0.44, h * 0.05, 0.03, 4, phase=3)
+    field = profile(n, w, h * 0.5, h * 0.01, 0.01, 2, phase=9)
+
+    def fn(x, y):
+        col = sky(y / (h * 0.5))
+        a, lit = cloud_at(n, x, y, 1 / 60.0, 1 / 22.0, 0.55, 0.72)
+        if a:
+            col = mix(col, mix((185, 195, 215), (255, 255, 255), lit), a)
+        cov = clamp01(y + 1 - trees[x])
+        if cov:
+            t = n.fbm(x * 0.2, y * 0.2, 3)
+            col = mix(col, mix(hexc('#2e5a34'), hexc('#6e9a5a'), t), cov)
+        cov = clamp01(y + 1 - field[x])
+        if cov:
+            dist = y - field[x]
+            t = n.fbm(x * 0.3 / (1 + dist * 0.1), 30.0 / (dist + 3), 3)
+            grass = mix(hexc('#5f8f2f'), hexc('#b6cc5a'), t)
+            # far away the red flowers blend into a reddish haze
+            red = smooth(0.45, 0.6, n.fbm(x * 0.05, 60.0 / (dist + 6), 4)) * 0.6 * math.exp(-dist / 12.0)
+            grass = mix(grass, hexc('#d2452e'), red)
+            col = mix(col, grass, cov)
+        return col
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    # poppies: bigger and sparser near the viewer
+    for _ in range(int(w * h / 70)):
+        t = rng.random()
+        y = field[0] + 4 + (h - field[0]) * t ** 0.8
+        x = rng.random() * w
+        r = 0.5 + 4.0 * ((y - field[0]) / (h - field[0])) ** 2
+        if r > 1.5:
+            stem = Mask(w, h)
+            stem.stroke([(x, y), (x + (rng.random() - 0.5) * 4, min(h + 2, y + r * 5))], 0.5)
+            c.apply(stem, (70, 110, 40))
+        if r < 0.9 and rng.random() < 0.6:
+            continue
+        tone = rng.random()
+        petal = mix((230, 40, 25), (255, 110, 40), tone * 0.6)
+        c.disc(x, y, r, lambda px, py, x=x, y=y, r=r, petal=petal:
+               scale(petal, 0.75 + 0.35 * clamp01(0.5 - ((px - x) + (py - y)) / (2 * r))))
+        if r > 1.8:
+            c.disc(x, y, r * 0.28, (35, 20, 25))
+    return c
+
+
+def pic_mountain_lake(w, h, seed):
+    n = Noise(seed)
+    rng = unit_random(seed)
+    hor = h * 0.6
+    sky = Ramp([(0, '#5b6fb3'), (0.6, '#d69ab8'), (1, '#ffd3b0')])
+    peaks = profile(n, w, h * 0.28, h * 0.14, 0.007, 6, phase=17, ridged=True)
+    wood = profile(n, w, hor - 8, 3.0, 0.02, 3, phase=5)
+
+    def fn(x, y):
+        col = sky(y / hor)
+        cov = clamp01(y + 1 - peaks[x])
+        if cov:
+            # evening light turns the snow pink
+            col = mix(col, mountain_shade(n, peaks, x, y, hor * 0.7, hexc('#5a4a5e'), hexc('#ffd8dd'),
+                                          0.15, (215, 160, 185)), cov)
+        cov = clamp01(y + 1 - wood[x])
+        if cov:
+            col = mix(col, hexc('#1e3027'), cov)
+        return col
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    pines = pine_mask(w, h, rng, 90, lambda x: hor, h * 0.1, h * 0.045, 0.5)
+    c.apply(pines, lambda x, y, old: mix(hexc('#132219'), hexc('#2b4536'), n.value(x * 0.5, y * 0.5)))
+    reflect(c, hor, n, (40, 60, 90), 0.22, 1.0, 3.0)
+    return c
+
+
+def pic_beach(w, h, seed):
+    n = Noise(seed)
+    rng = unit_random(seed)
+    hor = h * 0.42
+    sky = Ramp([(0, '#1e74c8'), (1, '#bfe4f5')])
+    shore = [h * 0.70 + h * 0.05 * math.sin(x * 0.02 + 1.0) + 4 * (n.fbm(x * 0.04, 2.0, 3) - 0.5) for x in range(w)]
+
+    def fn(x, y):
+        if y < hor:
+            col = sky(y / hor)
+            a, lit = cloud_at(n, x, y, 1 / 40.0, 1 / 20.0, 0.56, 0.7)
+            a *= smooth(hor, hor * 0.5, y)
+            if a:
+                col = mix(col, mix((190, 205, 225), (255, 255, 255), lit), a)
+            return col
+        if y < shore[x]:
+            t = clamp01((y - hor) / (shore[x] - hor))
+            sea = mix(hexc('#1b5aa8'), hexc('#29c3c8'), t ** 0.8)
+            sea = mix(sea, hexc('#8fe8d8'), smooth(0.75, 1.0, t) * 0.7)
+            z = 30.0 / (y - hor + 1.0)
+            wave = n.fbm(x * z * 0.08, z * 3.0, 3)
+            sea = screen(sea, (255, 255, 255), smooth(0.6, 0.75, wave) * 0.4)
+            foam = smooth(shore[x] - 3.5, shore[x] - 0.5, y) * (0.6 + 0.4 * n.fbm(x * 0.2, y * 0.2, 2))
+            return mix(sea, (250, 252, 250), foam)
+        wet = math.exp(-(y - shore[x]) / 5.0)
+        t = n.fbm(x * 0.2, y * 0.4, 3)
+        sand = mix(hexc('#e6cf9f'), hexc('#f7e8c4'), t)
+        return mix(sand, hexc('#b59f78'), wet * 0.6)
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    # a palm leaning in from the right
+    m = Mask(w, h)
+    base = (w * 0.86, h + 4)
+    top = (w * 0.74, h * 0.2)
+    trunk = bezier(base, (w * 0.9, h * 0.5), top, 20)
+    m.stroke(trunk, 3.6, 2.0)
+    c.apply(m, lambda x, y, old: scale(hexc('#8a6a45'), 0.75 + 0.3 * (0.5 + 0.5 * math.sin(y * 1.4))))
+    fronds = Mask(w, h)
+    for k in range(8):
+        a = -math.pi * 0.95 + k * (math.pi * 1.3 / 7)
+        length = h * (0.28 + 0.1 * rng.random())
+        tip = (top[0] + math.cos(a) * length, top[1] + math.sin(a) * length * 0.6 + length * 0.5)
+        ctrl = (top[0] + math.cos(a) * length * 0.6, top[1] + math.sin(a) * length * 0.6 - length * 0.15)
+        spine = bezier(top, ctrl, tip, 16)
+        fronds.stroke(spine, 1.2, 0.4)
+        for i in range(2, 16):
+            (px, py), (qx, qy) = spine[i - 1], spine[i]
+            dx, dy = qx - px, qy - py
+            ll = math.hypot(dx, dy) or 1
+            leaf = length * 0.22 * math.sin(math.pi * i / 16.0)
+            for side in (-1, 1):
+                ex = qx + (-dy / ll * side + dx / ll * 0.9) * leaf
+                ey = qy + (dx / ll * side + dy / ll * 0.9) * leaf + leaf * 0.5
+                fronds.stroke([(qx, qy), (ex, ey)], 0.8, 0.3)
+    c.apply(fronds, lambda x, y, old: mix(hexc('#1f5a22'), hexc('#5fa23a'), n.value(x * 0.3, y * 0.3)))
+    c.disc(top[0], top[1] + 2, 3.0, hexc('#5a4020'))
+    return c
+
+
+def pic_autumn_wood(w, h, seed):
+    n = Noise(seed)
+    rng = unit_random(seed)
+    leaves = Ramp([(0, '#8a1e12'), (0.3, '#d2461c'), (0.55, '#f08a24'), (0.8, '#f5c440'), (1, '#b7b84a')])
+    ground_y = h * 0.8
+
+    def fn(x, y):
+        if y < ground_y:
+            hue = n.fbm(x * 0.018, y * 0.02, 3)
+            clump = n.fbm(x * 0.07, y * 0.09, 4)
+            clump_up = n.fbm(x * 0.07 + 0.06, y * 0.09 - 0.08, 4)
+            lit = clamp01(0.5 + (clump - clump_up) * 10.0)
+            col = scale(leaves(clamp01(hue * 1.6 - 0.3)), 0.55 + 0.6 * lit * smooth(0.3, 0.6, clump))
+            # deeper in the wood the leaves fade into a warm haze
+            col = mix(col, (236, 200, 150), 0.35 * smooth(0.45, 0.3, clump))
+            gap = smooth(0.62, 0.7, n.fbm(x * 0.05, y * 0.06 + 7, 4)) * smooth(h * 0.45, 0, y)
+            return mix(col, (240, 238, 222), gap)
+        t = n.fbm(x * 0.25, y * 0.5, 3)
+        return mix(hexc('#6a2c12'), hexc('#d9772a'), t * 0.9)
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    # birch trunks: white bark with dark marks, thicker ones in front
+    for k in range(6):
+        x0 = w * (0.08 + 0.17 * k + 0.08 * (rng.random() - 0.5))
+        r = 2.0 + 3.5 * rng.random()
+        lean = (rng.random() - 0.5) * 8
+        m = Mask(w, h)
+        m.stroke([(x0 + lean, -5), (x0, ground_y + 4 + r * 2)], r * 0.8, r)
+        mark = k * 3.3
+
+        def bark(x, y, old, x0=x0, r=r, lean=lean, mark=mark):
+            cx = x0 + lean * (1.0 - (y + 5) / (ground_y + 9 + r * 2))
+            u = clamp01(0.5 + (x + 0.5 - cx) / (2.2 * r))
+            col = scale((238, 236, 228), 1.0 - 0.55 * u)
+            if n.value(y * 0.9 + mark, x * 0.25) > 0.74 and n.value(x * 0.6, y * 0.2 + mark) > 0.35:
+                col = (45, 40, 35)
+            return col
+        c.apply(m, bark)
+    for _ in range(120):
+        x = rng.random() * w
+        y = ground_y + rng.random() * (h - ground_y)
+        c.disc(x, y, 0.8 + rng.random() * 1.4, leaves(0.2 + rng.random() * 0.6))
+    return c
+
+
+def pic_mandala(w, h, seed):
+    n = Noise(seed)
+    rng = unit_random(seed)
+    cx, cy = w * 0.5, h * 0.5
+    R = min(w, h) * 0.47
+    # rings of petals from the outside in: (radius, petal count, sharpness, inner colour, outer colour)
+    rings = [(1.00, 12, 1.5, '#5b1d8c', '#c64fc0'),
+             (0.80, 12, 2.0, '#c2306a', '#ff8fa8'),
+             (0.60, 8, 1.2, '#e8672a', '#ffd071'),
+             (0.40, 16, 3.0, '#2b8fa8', '#9ff0e0'),
+             (0.22, 8, 1.0, '#f4c430', '#fff6c4')]
+    rings = [(r, k, p, hexc(a), hexc(b)) for r, k, p, a, b in rings]
+    bg = Ramp([(0, '#2c1f4a'), (1, '#0d0a1c')])
+
+    def fn(x, y):
+        dx, dy = x + 0.5 - cx, y + 0.5 - cy
+        r = math.hypot(dx, dy) / R
+        th = math.atan2(dy, dx)
+        col = bg(clamp01(r * 0.8))
+        for i, (rr, k, p, inner, outer) in enumerate(rings):
+            phase = 0.5 * math.pi / k * (i % 2)  # alternate rings sit between the petals below
+            edge = rr * (0.72 + 0.28 * abs(math.cos(k * (th + phase) / 2.0)) ** p)
+            cov = clamp01((edge - r) * R + 0.5)
+            if cov:
+                t = clamp01(r / edge)
+                petal = mix(inner, outer, t ** 1.5)
+                # a fine vein along the middle of each petal
+                vein = abs(math.sin(k * (th + phase) / 2.0))
+                petal = scale(petal, 0.8 + 0.2 * smooth(0.0, 0.25, vein) + 0.1 * t)
+                col = mix(col, petal, cov)
+        if r < 0.1:
+            dots = 0.5 + 0.5 * math.sin(r * 140) * math.sin(th * 9)
+            col = mix(hexc('#7a2a10'), hexc('#ffb040'), dots)
+        return col
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    # soft round lights (out-of-focus) in the dark corners
+    for _ in range(28):
+        x = rng.random() * w
+        y = rng.random() * h
+        if math.hypot(x - cx, y - cy) < R * 1.05:
+            continue
+        col = [(255, 190, 120), (190, 140, 255), (120, 220, 255)][int(rng.random() * 3)]
+        c.disc(x, y, 3 + rng.random() * 9, col, 0.18 + 0.2 * rng.random())
+    return c
+
+
+def pic_lavender(w, h, seed):
+    n = Noise(seed)
+    hor = h * 0.45
+    vx = w * 0.55
+    sky = Ramp([(0, '#3a5fa8'), (0.55, '#d99ab0'), (0.85, '#ffc58a'), (1, '#ffe2a8')])
+    hills = profile(n, w, hor - 3, 2.5, 0.02, 3, phase=1)
+    sun_x, sun_y = w * 0.3, hor - 10
+
+    def fn(x, y):
+        if y < hor:
+            col = sky(y / hor)
+            d = math.hypot(x - sun_x, (y - sun_y) * 1.3)
+            col = screen(col, (255, 235, 180), math.exp(-d / 7.0) + math.exp(-d / 45.0) * 0.4)
+            cov = clamp01(y + 1 - hills[x])
+            if cov:
+                col = mix(col, mix(hexc('#6a5f8a'), hexc('#b99ab8'), 0.4), cov)
+            return col
+        dist = y + 0.5 - hor
+        u = (x + 0.5 - vx) / dist  # constant along a row running to the vanishing point
+        row = (u * 4.0) % 1.0
+        stripe = smooth(0.55, 0.42, abs(row - 0.5) * 2.0)  # 1 in the middle of a lavender row
+        z = 30.0 / dist
+        tex = n.fbm(u * 9.0, z * 3.0, 3 if dist > 12 else 1)
+        flower = mix(hexc('#5b3d9e'), hexc('#b58ae6'), tex * 1.2 - 0.1)
+        flower = screen(flower, (255, 190, 120), 0.25 * smooth(0, 40, 40 - dist))
+        soil = mix(hexc('#5a4a30'), hexc('#8a9a50'), tex)
+        # rows closer than a couple of pixels apart would shimmer: blend them out
+        col = mix(mix(soil, flower, 0.55), mix(soil, flower, stripe), smooth(8.0, 30.0, dist))
+        return mix(col, hexc('#9a7ac0'), math.exp(-dist / 14.0) * 0.8)
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    # two cypresses on the horizon
+    m = Mask(w, h)
+    for tx, th in ((w * 0.8, 24.0), (w * 0.835, 17.0)):
+        m.ellipse(tx, hor - th * 0.5 + 1, 2.6 * th / 24.0 + 1, th * 0.5)
+    c.apply(m, hexc('#2a2a3a'))
+    return c
+
+
+def pic_misty_pines(w, h, seed):
+    n = Noise(seed)
+    rng = unit_random(seed)
+    sky = Ramp([(0, '#b8c9d8'), (1, '#f2e6cf')])
+    c = Canvas(w, h)
+    sun_x, sun_y = w * 0.78, h * 0.15
+
+    def bg(x, y):
+        col = sky(y / h)
+        d = math.hypot(x - sun_x, y - sun_y)
+        col = screen(col, (255, 240, 200), math.exp(-d / 25.0) * 0.8)
+        # sunbeams fanning out through the mist
+        ang = math.atan2(y - sun_y, x - sun_x)
+        beam = n.fbm(ang * 6.0, 1.3, 3)
+        return screen(col, (255, 245, 215), smooth(0.5, 0.75, beam) * 0.35 * smooth(0, 40, y - sun_y))
+
+    c.paint(bg)
+    # five ranks of firs, each nearer one darker and less veiled by mist
+    ranks = 5
+    for k in range(ranks):
+        t = k / (ranks - 1)
+        ground = profile(n, w, h * (0.45 + 0.13 * k), h * 0.05, 0.012, 3, phase=7 * k)
+        m = pine_mask(w, h, rng, int(40 - 5 * k), lambda x, g=ground: g[min(w - 1, max(0, int(x)))],
+                      h * (0.22 + 0.12 * t), h * (0.07 + 0.05 * t), 0.35)
+        for x in range(w):
+            for y in range(int(ground[x]), h):
+                m.put(x, y, 1.0)
+        tone = mix(hexc('#9fb2bf'), hexc('#10261c'), t ** 0.8)
+        c.apply(m, lambda x, y, old, tone=tone, t=t:
+                mix(tone, (225, 225, 215), (1.0 - t) * 0.25 * smooth(h, h * 0.3, y)))
+        # mist settling in the valley between ranks
+        if k < ranks - 1:
+            for y in range(h):
+                fog = smooth(h * (0.40 + 0.13 * k), h * (0.62 + 0.13 * k), y) * 0.45
+                if fog > 0:
+                    for x in range(w):
+                        f = fog * (0.6 + 0.8 * n.fbm(x * 0.02 + k, y * 0.05, 3))
+                        i = y * w + x
+                        c.px[i] = mix(c.px[i], (232, 230, 222), clamp01(f))
+    return c
+
+
+def pic_canyon(w, h, seed):
+    n = Noise(seed)
+    rng = unit_random(seed)
+    sky = Ramp([(0, '#1c58b0'), (1, '#9fc6e8')])
+    strata = Ramp([(0, '#b5482a'), (0.2, '#d97a45'), (0.35, '#e8a86a'), (0.5, '#c25a33'),
+                   (0.7, '#f0b780'), (0.85, '#a84428'), (1, '#d68050')])
+
+    def mesa(base, height, freq, phase):
+        """Flat-topped buttes: noise squeezed into plateaus."""
+        out = []
+        for x in range(w):
+            v = n.fbm(x * freq + phase, phase, 4)
+            top = smooth(0.42, 0.52, v) * 0.7 + smooth(0.58, 0.64, v) * 0.3
+            out.append(base - height * top + 1.5 * (n.value(x * 0.3, phase) - 0.5))
+        return out
+
+    layers = [(mesa(h * 0.55, h * 0.28, 0.009, 3.0), 0.45), (mesa(h * 0.7, h * 0.33, 0.007, 9.0), 0.2),
+              (mesa(h * 0.95, h * 0.3, 0.006, 15.0), 0.0)]
+
+    def fn(x, y):
+        col = sky(y / (h * 0.55))
+        a, lit = cloud_at(n, x, y, 1 / 60.0, 1 / 18.0, 0.58, 0.72)
+        if a:
+            col = mix(col, mix((190, 200, 220), (255, 255, 255), lit), a)
+        for prof, haze in layers:
+            cov = clamp01(y + 1 - prof[x])
+            if not cov:
+                continue
+            warp = n.fbm(x * 0.03, y * 0.02, 3)
+            band = strata(((y + 30 * warp) * 0.022 + haze * 3) % 1.0)
+            # cliff faces turned away from the sun (on the right) sit in shadow
+            x1 = min(w - 1, x + 2)
+            x0 = max(0, x - 2)
+            slope = (prof[x1] - prof[x0]) / 4.0
+            face = clamp01(0.78 - slope * 0.8 * math.exp(-(y - prof[x]) / 25.0))
+            rock = scale(band, 0.5 + 0.55 * face * (0.85 + 0.3 * n.fbm(x * 0.2, y * 0.1, 3)))
+            col = mix(col, mix(rock, (170, 180, 210), haze), cov)
+        return col
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    for _ in range(25):  # desert shrubs on the foreground
+        x = rng.random() * w
+        y = h * 0.9 + rng.random() * h * 0.1
+        if y > layers[2][0][int(x)] + 3:
+            c.disc(x, y, 0.8 + rng.random(), (95, 90, 50), 0.7)
+    return c
+
+
+def pic_moonlit_sea(w, h, seed):
+    n = Noise(seed)
+    hor = h * 0.62
+    sky = Ramp([(0, '#030818'), (0.7, '#10224a'), (1, '#2a4670')])
+    moon_x, moon_y, moon_r = w * 0.38, h * 0.22, 11.0
+
+    def fn(x, y):
+        if y < hor:
+            col = sky(y / hor)
+            d = math.hypot(x - moon_x, y - moon_y)
+            col = screen(col, (170, 190, 230), math.exp(-d / 30.0) * 0.5)
+            a, lit = cloud_at(n, x, y, 1 / 55.0, 1 / 16.0, 0.55, 0.72)
+            if a:
+                rim = math.exp(-d / 45.0)
+                cloud = mix((20, 30, 55), (170, 185, 215), clamp01(lit * 0.5 + rim * 0.9))
+                col = mix(col, cloud, a * 0.9)
+            return col
+        dist = y - hor
+        z = 30.0 / (dist + 1.5)
+        zz = max(z, 0.8)  # keep the nearest ripples small
+        wave = n.fbm((x - w / 2) * zz * 0.3, z * 9.0 + y * 0.6, 3)
+        col = mix(hexc('#1c2d52'), hexc('#050a18'), clamp01(dist / (h - hor)))
+        spread = 4 + dist * 0.6
+        k = math.exp(-((x - moon_x) / spread) ** 2)
+        return screen(col, (220, 230, 255), smooth(0.5, 0.72, wave) * k * 0.95 + smooth(0.65, 0.8, wave) * 0.12)
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    c.disc(moon_x, moon_y, moon_r, lambda x, y:
+           scale((245, 242, 225), 0.8 + 0.2 * smooth(0.55, 0.4, n.fbm(x * 0.25, y * 0.25, 3))))
+    # dark rocks in the right foreground, rimmed by moonlight
+    rocks = profile(n, w, h * 0.78, h * 0.1, 0.03, 4, phase=40)
+    m = Mask(w, h)
+    for x in range(w):
+        top = rocks[x] + (1.0 - smooth(w * 0.6, w * 0.85, x)) * h
+        for y in range(max(0, int(top)), h):
+            m.put(x, y, clamp01(y + 1 - top))
+    c.apply(m, lambda x, y, old: mix((6, 8, 14), (60, 70, 95),
+                                     clamp01(1.2 - (y - rocks[x]) / 3.0) * 0.6))
+    return c
+
+
+def pic_agate(w, h, seed):
+    n = Noise(seed)
+    bands = Ramp([(0, '#0b2a4a'), (0.15, '#1f6f8b'), (0.3, '#8fd3d0'), (0.38, '#f4f1e4'),
+                  (0.5, '#3a8fb0'), (0.62, '#0d3b5c'), (0.75, '#d9a441'), (0.85, '#f6e3b0'), (1, '#0b2a4a')])
+
+    def fn(x, y):
+        # fractal noise warped by itself gives the swirling bands of polished stone
+        px, py = x / 150.0, y / 150.0
+        qx = n.fbm(px, py, 4)
+        qy = n.fbm(px + 5.2, py + 1.3, 4)
+        rx = n.fbm(px + 4 * qx + 1.7, py + 4 * qy + 9.2, 4)
+        ry = n.fbm(px + 4 * qx + 8.3, py + 4 * qy + 2.8, 4)
+        v = n.fbm(px + 4 * rx, py + 4 * ry, 4)
+        col = bands((v * 3.0) % 1.0)
+        return scale(col, 0.75 + 0.4 * rx)
+
+    c = Canvas(w, h)
+    c.paint(fn)
     return c
