@@ -1373,3 +1373,882 @@ def pic_agate(w, h, seed):
     c = Canvas(w, h)
     c.paint(fn)
     return c
+
+
+def sunflower(c, n, rng, cx, cy, R, tilt=0.0):
+    """A sunflower head: golden-angle seeds inside a ring of shaded petals."""
+    petals = Mask(c.w, c.h)
+    count = 26
+    for k in range(count):
+        a = k * 2 * math.pi / count + rng.random() * 0.1
+        d = R * (0.78 + 0.1 * rng.random())
+        petals.ellipse(cx + math.cos(a) * d, cy + math.sin(a) * d * (1 - tilt),
+                       R * 0.42, R * 0.12, a if tilt == 0 else math.atan2(math.sin(a) * (1 - tilt), math.cos(a)))
+    def petal(x, y, old):
+        t = math.hypot(x - cx, y - cy) / R  # darker near the head, bright at the tips
+        col = mix(hexc('#d9780c'), hexc('#ffd640'), smooth(0.45, 1.0, t))
+        return scale(col, 0.9 + 0.2 * n.fbm(x * 0.15, y * 0.15, 2) + 0.1 * (cy - y) / R)
+    c.apply(petals, petal)
+    seeds = int(R * R * 1.2)
+    golden = math.pi * (3.0 - math.sqrt(5.0))
+    core = R * 0.5
+    c.disc(cx, cy, core + 1, (40, 22, 10))
+    for i in range(seeds):
+        r = core * math.sqrt((i + 0.5) / seeds)
+        a = i * golden
+        sx, sy = cx + r * math.cos(a), cy + r * math.sin(a) * (1 - tilt)
+        t = r / core
+        col = mix((150, 110, 40), (105, 55, 20), smooth(0.2, 0.5, t))
+        col = scale(col, 1.0 - 0.5 * smooth(0.75, 1.0, t))
+        c.disc(sx, sy, max(0.5, core * 0.045), col, 0.9)
+
+
+def pic_sunflowers(w, h, seed):
+    n = Noise(seed)
+    rng = unit_random(seed)
+
+    def bg(x, y):
+        # an out-of-focus summer background: blue sky over soft green blotches
+        t = n.fbm(x * 0.015, y * 0.015, 3)
+        sky = mix(hexc('#8fc3ee'), hexc('#4f8fd8'), clamp01(1 - y / h))
+        leaf = mix(hexc('#3c7a2c'), hexc('#a6c85a'), t)
+        return mix(sky, leaf, smooth(0.35, 0.6, t + y / h * 0.5))
+
+    c = Canvas(w, h)
+    c.paint(bg)
+    for _ in range(20):
+        c.disc(rng.random() * w, rng.random() * h, 5 + rng.random() * 10,
+               (255, 240, 170) if rng.random() < 0.5 else (200, 230, 160), 0.15)
+    stems = Mask(w, h)
+    stems.stroke(bezier((w * 0.66, h * 0.5), (w * 0.62, h * 0.8), (w * 0.68, h + 4), 12), 3.0, 3.6)
+    stems.stroke(bezier((w * 0.2, h * 0.4), (w * 0.23, h * 0.7), (w * 0.18, h + 4), 12), 1.8, 2.4)
+    leaves = Mask(w, h)
+    leaves.ellipse(w * 0.75, h * 0.8, 18, 7, -0.5)
+    leaves.ellipse(w * 0.56, h * 0.9, 15, 6, 0.6)
+    c.apply(leaves, lambda x, y, old: mix(hexc('#2f6e24'), hexc('#6aa83a'), n.fbm(x * 0.2, y * 0.2, 2)))
+    c.apply(stems, hexc('#4a8a2e'))
+    sunflower(c, n, rng, w * 0.2, h * 0.36, h * 0.16, 0.2)
+    sunflower(c, n, rng, w * 0.64, h * 0.46, h * 0.34)
+    return c
+
+
+def pic_rainbow(w, h, seed):
+    n = Noise(seed)
+    hor = h * 0.6
+    sky = Ramp([(0, '#4a5670'), (0.5, '#7f8fa8'), (1, '#d8dde0')])
+    cx, cy, R = w * 0.45, h * 1.05, h * 0.85
+    spectrum = Ramp([(0, '#7a3cff'), (0.2, '#3c6cff'), (0.4, '#3cd070'), (0.6, '#ffe23c'),
+                     (0.8, '#ff8a2c'), (1, '#ff3c3c')])
+    hills = profile(n, w, hor, h * 0.08, 0.008, 4, phase=6)
+    near = profile(n, w, h * 0.82, h * 0.06, 0.006, 4, phase=14)
+
+    def fn(x, y):
+        col = sky(y / hor)
+        # storm clouds break up towards the sunlit right
+        a, lit = cloud_at(n, x, y, 1 / 60.0, 1 / 30.0, 0.45, 0.62)
+        if a:
+            col = mix(col, mix((60, 66, 84), (210, 215, 225), lit), a * smooth(w * 1.1, w * 0.2, x))
+        d = math.hypot(x - cx, y - cy)
+        t = (d - R) / (h * 0.09)
+        if 0.0 < t < 1.0:
+            col = screen(col, spectrum(t), 0.7 * math.sin(math.pi * t) ** 0.7)
+        elif t < 0.0:
+            col = screen(col, (255, 255, 255), 0.12 * math.exp(t * 3))  # brighter inside the bow
+        for prof, base, k in ((hills, hexc('#3e7d3a'), 0.25), (near, hexc('#7cb342'), 0.0)):
+            cov = clamp01(y + 1 - prof[x])
+            if cov:
+                lit = shade_by_slope(prof, x, y - prof[x], 0.1, 10)
+                g = scale(base, lit * (0.85 + 0.3 * n.fbm(x * 0.08, y * 0.2, 3)))
+                col = mix(col, mix(g, (150, 165, 170), k), cov)
+        return col
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    rng = unit_random(seed)
+    tree_blobs(c, rng, [w * 0.08, w * 0.58, w * 0.63, w * 0.9], lambda x: hills[int(x)] + 2, 5,
+               (25, 60, 30), (80, 140, 60))
+    return c
+
+
+def pic_planet(w, h, seed):
+    n = Noise(seed)
+    rng = unit_random(seed)
+    px0, py0, R = w * 0.6, h * 0.4, h * 0.25
+    tilt = 0.35
+    ct, st = math.cos(tilt), math.sin(tilt)
+    bands = Ramp([(0, '#d9b38c'), (0.2, '#a8674a'), (0.35, '#f0d9b5'), (0.5, '#c98a5a'),
+                  (0.65, '#efe2c8'), (0.8, '#9c5a3c'), (1, '#e6c9a0')])
+    light = (-0.6, -0.45, 0.66)  # from upper left, somewhat towards the viewer
+    ground = profile(n, w, h * 0.78, h * 0.04, 0.006, 4, phase=2)
+
+    def ring_at(x, y):
+        """Ring coverage and colour at a screen point, and whether it lies in front of the planet."""
+        dx, dy = x + 0.5 - px0, y + 0.5 - py0
+        u = dx * ct + dy * st
+        v = (-dx * st + dy * ct) / 0.22  # the ring plane seen at a shallow angle
+        r = math.hypot(u, v) / R
+        if r < 1.35 or r > 2.25:
+            return 0.0, None, False
+        a = 0.55 + 0.45 * math.sin(r * 40.0) * math.sin(r * 13.0)
+        a *= smooth(1.35, 1.42, r) * smooth(2.25, 2.15, r) * (0.2 if 1.78 < r < 1.84 else 1.0)
+        col = mix(hexc('#c8b49a'), hexc('#f3e6cf'), 0.5 + 0.5 * math.sin(r * 23.0))
+        return a, col, v > 0
+
+    def fn(x, y):
+        # deep space: faint coloured nebula
+        neb = n.fbm(x * 0.008, y * 0.008, 5)
+        col = mix((4, 5, 14), (60, 25, 80), smooth(0.45, 0.75, neb))
+        col = screen(col, (30, 80, 120), smooth(0.5, 0.8, n.fbm(x * 0.01 + 7, y * 0.01, 4)) * 0.6)
+        a, rc, front = ring_at(x, y)
+        if a and not front:
+            col = mix(col, scale(rc, 0.8), a)
+        dx, dy = x + 0.5 - px0, y + 0.5 - py0
+        d = math.hypot(dx, dy)
+        if d < R + 1:
+            cov = clamp01(R - d + 0.5)
+            nz = math.sqrt(max(0.0, 1 - (d / R) ** 2))
+            nx, ny = dx / R, dy / R
+            lat = (-nx * st + ny * ct)
+            swirl = n.fbm(nx * 3 + 2, lat * 10, 4)
+            base = bands(clamp01(0.5 + lat * 0.55 + 0.12 * (swirl - 0.5)))
+            lam = max(0.0, nx * light[0] + ny * light[1] + nz * light[2])
+            body = scale(base, 0.08 + 1.0 * lam ** 0.8)
+            # the rings throw a thin shadow band across the disc
+            if abs(lat + 0.18) < 0.05:
+                body = scale(body, 0.55)
+            rim = (1 - nz) ** 3 * lam
+            body = screen(body, (255, 220, 180), rim * 0.6)
+            col = mix(col, body, cov)
+        else:
+            col = screen(col, (120, 100, 80), math.exp(-(d - R) / 5.0) * 0.3)
+        if a and front:
+            col = mix(col, rc, a)
+        # a grey moonscape in front
+        cov = clamp01(y + 1 - ground[x])
+        if cov:
+            dist = y - ground[x]
+            t = n.fbm(x * 0.05, y * 0.1, 4)
+            lit = shade_by_slope(ground, x, dist, 0.2, 6)
+            col = mix(col, scale(mix((70, 68, 72), (150, 146, 148), t), lit * (0.7 + 0.3 * dist / h)), cov)
+        return col
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    stars(c, rng, int(w * h / 100), h * 0.8, skyline=ground)
+    # redraw the planet over stars that fell on it
+    for y in range(int(py0 - R * 2.4), int(py0 + R * 2.4) + 1):
+        for x in range(int(px0 - R * 2.4), int(px0 + R * 2.4) + 1):
+            if 0 <= x < w and 0 <= y < h and y < ground[x] - 1:
+                a, _, _ = ring_at(x, y)
+                if a or math.hypot(x + 0.5 - px0, y + 0.5 - py0) < R + 1:
+                    c.px[y * w + x] = fn(x, y)
+    # craters: dark bowls with a lit far rim, flattened by perspective
+    for _ in range(14):
+        x = rng.random() * w
+        y = ground[int(x)] + 6 + rng.random() * (h - ground[int(x)] - 6)
+        rx = 3 + (y - h * 0.78) / h * 60 * rng.random()
+        ry = rx * 0.3
+        m = Mask(w, h)
+        m.ellipse(x, y, rx, ry)
+        c.apply(m, lambda px, py, old, x=x, y=y, rx=rx, ry=ry:
+                scale(old, 0.55 + 0.9 * clamp01((py - y) / (2 * ry) + 0.5) ** 2))
+    return c
+
+
+def pic_lighthouse(w, h, seed):
+    n = Noise(seed)
+    hor = h * 0.5
+    sky = Ramp([(0, '#2f6ec2'), (1, '#cfe3f2')])
+    top = [h * 0.47 - h * 0.07 * smooth(w * 0.55, w, x) + 4 * (n.fbm(x * 0.05, 3.0, 3) - 0.5) for x in range(w)]
+
+    def edge(y):
+        """x of the cliff face at row y: ragged, leaning out a little at the top."""
+        return w * 0.6 + (y - h) * 0.08 + 14 * (n.fbm(y * 0.04, 8.0, 4) - 0.5)
+
+    def fn(x, y):
+        if y < hor:
+            col = sky(y / hor)
+            a, lit = cloud_at(n, x, y, 1 / 45.0, 1 / 20.0, 0.52, 0.68)
+            if a:
+                col = mix(col, mix((170, 185, 210), (255, 255, 255), lit), a)
+        else:
+            dist = y - hor
+            z = 30.0 / (dist + 1.5)
+            wave = n.fbm((x - w / 2) * max(z, 0.6) * 0.12, z * 5.0 + y * 0.25, 4)
+            col = mix(hexc('#3b7fb5'), hexc('#0f3f6a'), clamp01(dist / (h - hor)))
+            col = scale(col, 0.8 + 0.45 * wave)
+            col = screen(col, (255, 255, 255), smooth(0.68, 0.8, wave) * 0.5)
+            # surf breaks white at the foot of the cliff
+            foam = smooth(12.0, 0.0, abs(x - edge(y)) + 8 * n.fbm(x * 0.2, y * 0.3, 3)) * smooth(hor, hor + 10, y)
+            col = mix(col, (245, 250, 252), foam * 0.85)
+        e = edge(y)
+        cov = clamp01(x + 1 - e) * clamp01(y + 1 - top[x])
+        if cov:
+            depth = y - top[x]
+            grass = mix(hexc('#4f8a2f'), hexc('#8cbf4a'), n.fbm(x * 0.2, y * 0.3, 3))
+            # layered rock split by vertical cracks
+            strata = 0.5 + 0.5 * math.sin(y * 0.45 + 4.0 * n.fbm(x * 0.02, y * 0.03, 3))
+            crack = n.ridged(x * 0.12, y * 0.025, 3)
+            stone = mix(hexc('#8a7a64'), hexc('#d8c8a8'), strata * 0.7 + 0.3 * n.fbm(x * 0.1, y * 0.2, 3))
+            stone = scale(stone, 1.0 - 0.45 * smooth(0.55, 0.8, crack))
+            # the face towards the sea catches the light; further in it lies in shadow
+            stone = scale(stone, 0.6 + 0.45 * math.exp(-(x - e) / 12.0))
+            col = mix(col, mix(grass, stone, smooth(2, 6, depth + 4 * n.value(x * 0.3, 1) - (x - e) * 0.02)), cov)
+        return col
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    # the lighthouse: a tapering tower with red bands, a gallery and a lantern
+    lx = w * 0.82
+    base = top[int(lx)] + 2
+    top = base - h * 0.3
+    tower = Mask(w, h)
+    tower.shape(top, base, lambda yc: 6.5 - 2.5 * (base - yc) / (base - top), lx)
+    c.apply(tower, lambda x, y, old: scale((200, 40, 35) if int((base - y) / ((base - top) / 5)) % 2 else (246, 244, 238),
+                                           0.7 + 0.4 * clamp01(0.5 - (x - lx) / 8)))
+    for yy in range(int(top - 2), int(top)):
+        for xx in range(int(lx - 6), int(lx + 7)):
+            c.blend(xx, yy, (40, 40, 45), 1.0)
+    for yy in range(int(top - 8), int(top - 2)):
+        for xx in range(int(lx - 3), int(lx + 4)):
+            c.blend(xx, yy, (255, 240, 170), 1.0)
+    roof = Mask(w, h)
+    roof.shape(top - 13, top - 8, lambda yc: 1 + 4.5 * (yc - (top - 13)) / 5.0, lx)
+    c.apply(roof, (160, 30, 30))
+    c.glow(lx, top - 5, 4, (255, 240, 180), 0.5)
+    return c
+
+
+def balloon(c, cx, cy, R, colours, light=(-0.5, -0.4)):
+    """A hot-air balloon: striped envelope, ropes and a basket."""
+    m = Mask(c.w, c.h)
+
+    def hw(yc):
+        v = (yc - cy) / R
+        if v < -1 or v > 1.45:
+            return None
+        if v <= 0.3:
+            return R * math.sqrt(max(0.0, 1 - v * v))
+        return R * (0.954 - (v - 0.3) / 1.15 * 0.78)  # the tapering skirt
+
+    m.shape(cy - R, cy + 1.45 * R, hw, cx)
+    k = len(colours)
+
+    def envelope(x, y, old):
+        half = hw(y + 0.5) or 1.0
+        u = max(-1.0, min(1.0, (x + 0.5 - cx) / half))
+        gore = int((math.asin(u) / math.pi + 0.5) * k * 2) % k  # stripes follow the curvature
+        nz = math.sqrt(max(0.0, 1 - u * u))
+        v = (y - cy) / R
+        shade = 0.45 + 0.65 * clamp01(nz * 0.8 - u * light[0] * 0.9 - v * light[1] * 0.6)
+        return scale(colours[gore], shade)
+
+    c.apply(m, envelope)
+    ropes = Mask(c.w, c.h)
+    by = cy + 1.75 * R
+    for s in (-1, 1):
+        ropes.stroke([(cx + s * 0.18 * R, cy + 1.45 * R), (cx + s * 0.1 * R, by)], max(0.3, R * 0.02))
+    c.apply(ropes, (60, 50, 40))
+    basket = Mask(c.w, c.h)
+    basket.shape(by, by + 0.22 * R, lambda yc: 0.13 * R, cx)
+    c.apply(basket, (120, 80, 45))
+
+
+def pic_balloons(w, h, seed):
+    n = Noise(seed)
+    rng = unit_random(seed)
+    sky = Ramp([(0, '#3d78c8'), (0.6, '#9cc5ea'), (0.85, '#f8d8b8'), (1, '#fbe7c8')])
+    valleys = [(profile(n, w, h * (0.78 + 0.06 * k), h * 0.03, 0.012, 4, phase=9 * k), k / 3.0) for k in range(4)]
+
+    def fn(x, y):
+        col = sky(y / h)
+        a, lit = cloud_at(n, x, y, 1 / 50.0, 1 / 25.0, 0.58, 0.72)
+        if a:
+            col = mix(col, mix((200, 200, 220), (255, 255, 255), lit), a * 0.8)
+        for prof, t in valleys:
+            cov = clamp01(y + 1 - prof[x])
+            if cov:
+                hill = mix(hexc('#9fb3c8'), hexc('#3f6a3a'), t)
+                mist = smooth(prof[x] + 14, prof[x], y) * (1 - t) * 0.5  # morning mist in each fold
+                col = mix(col, mix(hill, (235, 230, 225), mist), cov)
+        return col
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    schemes = [[(230, 60, 50), (250, 200, 40)], [(40, 110, 210), (250, 250, 245), (230, 60, 50)],
+               [(120, 200, 70), (250, 220, 60)], [(160, 70, 190), (250, 150, 50)], [(30, 170, 170), (245, 245, 240)]]
+    # far (small, hazy) to near (large)
+    spots = [(0.78, 0.62, 6), (0.25, 0.5, 8), (0.62, 0.38, 11), (0.2, 0.18, 16), (0.62, 0.14, 26)]
+    for (fx, fy, R), cols in zip(spots, schemes):
+        cx = w * fx + (rng.random() - 0.5) * 10
+        cy = h * fy
+        haze = 0.35 * (1.0 - R / 26.0)
+        balloon(c, cx, cy, R * w / 240.0, [mix(col, (190, 205, 225), haze) for col in cols])
+    return c
+
+
+def pic_reef(w, h, seed):
+    n = Noise(seed)
+    rng = unit_random(seed)
+    water = Ramp([(0, '#5ad0e0'), (0.4, '#1a8ab8'), (1, '#0a3a6a')])
+    floor = profile(n, w, h * 0.8, h * 0.05, 0.01, 4, phase=4)
+
+    def fn(x, y):
+        col = water(y / h)
+        # sunbeams from above the surface, fanning from a point high above the frame
+        ang = math.atan2(x - w * 0.4, y + h * 0.6)
+        ray = n.fbm(ang * 14.0, 2.5, 3)
+        col = screen(col, (210, 250, 255), smooth(0.5, 0.7, ray) * 0.45 * (1 - y / h))
+        cov = clamp01(y + 1 - floor[x])
+        if cov:
+            # caustics: a net of bright lines on the sand
+            cst = 1.0 - abs(2.0 * n.fbm(x * 0.08, y * 0.16, 3) - 1.0)
+            sand = mix(hexc('#c9b98a'), hexc('#f2e6c0'), smooth(0.75, 0.95, cst))
+            col = mix(col, mix(sand, hexc('#2a7a9a'), 0.35 * (1 - (y - floor[x]) / (h - floor[x] + 1))), cov)
+        return col
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    # branching corals: low bushy forks in warm colours, bigger towards the front
+    palette = [(240, 110, 140), (250, 160, 60), (190, 90, 200), (250, 220, 90), (230, 80, 70)]
+    for k in range(16):
+        x = rng.random() * w
+        y = floor[min(w - 1, int(x))] + 2 + rng.random() * (h - floor[min(w - 1, int(x))]) * 0.8
+        size = 0.6 + 1.2 * (y - h * 0.75) / (h * 0.25)
+        col = palette[int(rng.random() * len(palette))]
+        m = Mask(w, h)
+        stack = [(x, y, -math.pi / 2 + (rng.random() - 0.5) * 1.2, h * 0.035 * size, 1.6 * size)
+                 for _ in range(3)]
+        while stack:
+            bx, by, a, ln, r = stack.pop()
+            ex, ey = bx + math.cos(a) * ln, by + math.sin(a) * ln
+            m.stroke([(bx, by), (ex, ey)], r, r * 0.8)
+            if ln > 2.5 * size:
+                for da in (-0.55, 0.1, 0.6)[:2 + int(rng.random() * 2)]:
+                    stack.append((ex, ey, a + da + (rng.random() - 0.5) * 0.5, ln * 0.78, r * 0.8))
+            else:
+                m.ellipse(ex, ey, r + 0.5, r + 0.5)
+        c.apply(m, lambda px, py, old, col=col: scale(col, 0.7 + 0.4 * n.fbm(px * 0.3, py * 0.3, 2)))
+    for _ in range(8):  # round brain corals with meandering grooves
+        x = rng.random() * w
+        y = floor[int(x)] + 6 + rng.random() * 12
+        r = 4 + rng.random() * 6
+        c.disc(x, y, r, lambda px, py, x=x, y=y, r=r:
+               scale((170, 190, 100), (0.55 + 0.5 * clamp01(0.5 - (py - y) / (2 * r))) *
+                     (0.8 + 0.2 * math.sin(n.fbm(px * 0.1, py * 0.1, 2) * 40))))
+    # a small shoal of fish
+    for _ in range(9):
+        fx = w * 0.55 + rng.random() * w * 0.35
+        fy = h * 0.3 + rng.random() * h * 0.25
+        m = Mask(w, h)
+        m.ellipse(fx, fy, 4.5, 2.2)
+        m.shape(fy - 2.2, fy + 2.2, lambda yc, fy=fy: 1.8 * abs(yc - fy) / 2.2 + 0.2, fx + 5.5)
+        c.apply(m, lambda px, py, old, fy=fy: mix((255, 150, 30), (255, 230, 120), clamp01(0.5 - (py - fy) / 4.0)))
+        c.blend(int(fx - 3), int(fy - 1), (20, 20, 30), 1.0)
+    for _ in range(25):  # bubbles
+        x = rng.random() * w
+        y = rng.random() * h * 0.75
+        c.disc(x, y, 0.8 + rng.random() * 1.5, (220, 250, 255), 0.35)
+    return c
+
+
+def pic_fields(w, h, seed):
+    n = Noise(seed)
+    rng = unit_random(seed)
+    hor = h * 0.5
+    sky = Ramp([(0, '#144ca8'), (0.7, '#5f9be0'), (1, '#c8def0')])
+    woods = profile(n, w, hor - 2, 3.0, 0.03, 4, phase=2)
+
+    def fn(x, y):
+        if y < hor:
+            col = sky(y / hor)
+            a, lit = cloud_at(n, x, y * 1.2, 1 / 55.0, 1 / 35.0, 0.5, 0.65)
+            a *= smooth(hor, hor * 0.6, y)
+            if a:
+                col = mix(col, mix((150, 165, 195), (255, 255, 255), lit), a)
+            cov = clamp01(y + 1 - woods[x])
+            if cov:
+                col = mix(col, mix(hexc('#2f5a34'), hexc('#5a8a4a'), n.fbm(x * 0.3, y * 0.3, 2)), cov)
+            return col
+        # ground plane coordinates: X across, Z away from the viewer
+        dist = y + 0.5 - hor
+        X = (x + 0.5 - w * 0.45) / dist * 8.0
+        Z = 40.0 / dist
+        pz = Z / 0.4
+        cz = math.floor(pz)
+        # each strip of plots is shifted and sized on its own so no grid shows
+        row_k = n.vals[int(cz) & 255]
+        px = X / (2.0 + 2.5 * row_k) + 0.12 * Z + row_k * 7.0
+        cx = math.floor(px)
+        fx, fz = px - cx, pz - cz
+        kind = n.vals[n.perm[(n.perm[int(cx) & 255] + int(cz)) & 255]]
+        if kind < 0.45:  # rapeseed in flower
+            crop = mix(hexc('#e8c81a'), hexc('#fff06a'), n.fbm(X * 2.0, Z * 6.0, 3))
+        elif kind < 0.75:  # young wheat
+            crop = mix(hexc('#4f8f2a'), hexc('#9cc45a'), n.fbm(X * 2.0, Z * 6.0, 3))
+        elif kind < 0.9:  # meadow
+            crop = mix(hexc('#7fae45'), hexc('#b8d470'), n.fbm(X * 1.5, Z * 4.0, 3))
+        else:  # ploughed
+            crop = mix(hexc('#7a5a3a'), hexc('#a98060'), 0.5 + 0.5 * math.sin(px * 60.0))
+        # drill rows run away from the viewer; fade them before they get finer than a pixel
+        rows = 0.5 + 0.5 * math.sin(px * 40.0)
+        crop = scale(crop, 1.0 - 0.12 * rows * smooth(30, 90, dist))
+        # hedges along the plot borders, about a pixel wide whatever the distance
+        hx = min(fx, 1 - fx) / (8.0 / ((2.0 + 2.5 * row_k) * dist))
+        hz = min(fz, 1 - fz) / (40.0 / (0.4 * dist * dist))
+        crop = mix(hexc('#2f5a26'), crop, smooth(0.3, 1.3, min(hx, hz * 1.5)))
+        return mix(crop, (170, 195, 185), math.exp(-dist / 10.0) * 0.6)
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    tree_blobs(c, rng, [w * 0.15, w * 0.18, w * 0.72], lambda x: woods[int(x)] + 4, 7,
+               (30, 70, 30), (90, 140, 60))
+    return c
+
+
+def dialog_picture(w, h, seed):
+    """The settings dialog's picture: the emblem floating over a little landscape."""
+    n = Noise(seed)
+    sky = Ramp([(0, '#2a5fb8'), (1, '#bcd9f0')])
+    hills = profile(n, w, h * 0.72, h * 0.08, 0.03, 4, phase=3)
+    near = profile(n, w, h * 0.88, h * 0.06, 0.02, 4, phase=8)
+
+    def fn(x, y):
+        col = sky(y / (h * 0.75))
+        a, lit = cloud_at(n, x, y, 1 / 25.0, 1 / 12.0, 0.55, 0.7)
+        if a:
+            col = mix(col, mix((190, 200, 220), (255, 255, 255), lit), a)
+        for prof, base in ((hills, hexc('#4f8f3a')), (near, hexc('#8fc04a'))):
+            cov = clamp01(y + 1 - prof[x])
+            if cov:
+                col = mix(col, scale(base, shade_by_slope(prof, x, y - prof[x], 0.1, 4) *
+                                     (0.9 + 0.2 * n.fbm(x * 0.2, y * 0.3, 2))), cov)
+        return col
+
+    c = Canvas(w, h)
+    c.paint(fn)
+    cover, colour = emblem(w, h, w * 0.5, h * 0.4, w * 0.41, h * 0.28)
+    for i in range(w * h):
+        if cover[i] > 0:
+            c.px[i] = mix(c.px[i], colour[i], cover[i])
+    return c
+
+
+# ---------------------------------------------------------------------------
+# The emblem: an oval badge with the product name
+# ---------------------------------------------------------------------------
+
+# Letters as strokes in a unit box (x right, y down); drawn with round pens.
+def _arc(cx, cy, rx, ry, a0, a1, steps=10):
+    return [(cx + rx * math.cos(a0 + (a1 - a0) * i / steps), cy + ry * math.sin(a0 + (a1 - a0) * i / steps))
+            for i in range(steps + 1)]
+
+
+STROKE_FONT = {
+    'V': (1.0, [[(0, 0), (0.5, 1), (1, 0)]]),
+    'A': (1.0, [[(0, 1), (0.5, 0), (1, 1)], [(0.22, 0.66), (0.78, 0.66)]]),
+    'R': (0.92, [[(0, 1), (0, 0), (0.55, 0)] + _arc(0.55, 0.26, 0.43, 0.26, -math.pi / 2, math.pi / 2)
+                 + [(0, 0.52)], [(0.5, 0.52), (1, 1)]]),
+    'N': (1.0, [[(0, 1), (0, 0), (1, 1), (1, 0)]]),
+    'O': (1.08, [_arc(0.5, 0.5, 0.5, 0.5, 0, 2 * math.pi, 28)]),
+}
+
+
+# Pairs whose open sides face each other sit closer (fraction of a letter width).
+KERNING = {'VA': -0.3, 'AV': -0.3}
+
+
+def text_segments(text, cx, cy, height, gap):
+    """Line segments (in pixels) of `text` set in STROKE_FONT, centred on (cx, cy)."""
+    width = height * 0.66
+    kern = [KERNING.get(text[i - 1:i + 1], 0.0) * width if i else 0.0 for i in range(len(text))]
+    total = sum(STROKE_FONT[ch][0] * width for ch in text) + gap * (len(text) - 1) + sum(kern)
+    x = cx - total / 2.0
+    letters = []
+    for k, ch in enumerate(text):
+        x += kern[k]
+        adv, strokes = STROKE_FONT[ch]
+        segs = []
+        for pts in strokes:
+            p = [(x + px * width * adv, cy - height / 2.0 + py * height) for px, py in pts]
+            segs += list(zip(p, p[1:]))
+        letters.append(segs)
+        x += adv * width + gap
+    return letters
+
+
+def seg_distance(px, py, segs):
+    best = 1e9
+    for (ax, ay), (bx, by) in segs:
+        dx, dy = bx - ax, by - ay
+        t = ((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy or 1e-9)
+        t = 0.0 if t < 0 else 1.0 if t > 1 else t
+        d = math.hypot(px - ax - dx * t, py - ay - dy * t)
+        if d < best:
+            best = d
+    return best
+
+
+def emblem(w, h, cx, cy, rx, ry):
+    """Coverage and colour of the badge on a w x h frame.
+
+    From the edge inwards: a dark outline (so the edge reads on any
+    background), a bevelled gold rim, a thin dark line, then a deep blue
+    field with a soft sheen, and the name in light, gold-tinted letters.
+    """
+    s = ry / 53.0  # everything is designed at the logo's size and scaled from it
+    cover = [0.0] * (w * h)
+    colour = [(0.0, 0.0, 0.0)] * (w * h)
+    gold_dark, gold_light = hexc('#7a4a08'), hexc('#fff0b0')
+    field_in, field_out = hexc('#3f7cf0'), hexc('#0d1450')
+    for y in range(h):
+        for x in range(w):
+            u, t = x + 0.5 - cx, y + 0.5 - cy
+            f = (u / rx) ** 2 + (t / ry) ** 2 - 1.0
+            g = 2.0 * math.hypot(u / (rx * rx), t / (ry * ry)) or 1e-9
+            inside = -f / g  # distance from the edge in pixels, positive inside
+            if inside < -1.0:
+                continue
+            i = y * w + x
+            cover[i] = clamp01(inside + 0.5)
+            ang = math.atan2(t / ry, u / rx)
+            facing = 0.5 + 0.5 * math.cos(ang + 0.75 * math.pi)  # 1 towards the upper left
+            if inside < 2.0 * s:
+                col = hexc('#0a0f28')
+            elif inside < 7.5 * s:
+                bevel = math.sin(math.pi * (inside - 2.0 * s) / (5.5 * s))
+                k = clamp01(0.15 + 0.6 * facing + 0.35 * bevel * (0.4 + facing))
+                col = mix(gold_dark, gold_light, k)
+            elif inside < 9.0 * s:
+                col = hexc('#2a1a08')
+            else:
+                r = math.hypot(u / rx, t / ry)
+                col = mix(field_in, field_out, clamp01(r) ** 1.6)
+                # a ribbon of lighter blue sweeping across the field
+                wave = cy + ry * 0.55 * math.sin(u / rx * 2.6 + 0.6)
+                col = screen(col, (90, 200, 255), 0.35 * math.exp(-((y + 0.5 - wave) / (7.0 * s)) ** 2))
+                # gloss on the upper half
+                gl = ((u / (rx * 0.82)) ** 2 + ((t + ry * 0.42) / (ry * 0.5)) ** 2)
+                col = screen(col, (255, 255, 255), 0.28 * smooth(1.0, 0.2, gl) * smooth(ry * 0.2, -ry * 0.6, t))
+            colour[i] = col
+
+    # the name, with a drop shadow and a thin dark outline
+    height = 36.0 * s
+    pen = 3.6 * s
+    letters = text_segments('VARNO', cx, cy + 1.0 * s, height, 11.0 * s)
+    sh = (1.6 * s, 2.2 * s)
+    for segs in letters:
+        xs = [p[0] for sg in segs for p in sg]
+        ys = [p[1] for sg in segs for p in sg]
+        for y in range(max(0, int(min(ys) - pen - 4)), min(h, int(max(ys) + pen + 6))):
+            for x in range(max(0, int(min(xs) - pen - 4)), min(w, int(max(xs) + pen + 6))):
+                i = y * w + x
+                if cover[i] <= 0:
+                    continue
+                px, py = x + 0.5, y + 0.5
+                d = seg_distance(px, py, segs)
+                ds = seg_distance(px - sh[0], py - sh[1], segs)
+                col = colour[i]
+                col = mix(col, (0, 0, 20), 0.55 * clamp01(pen + 1.0 * s - ds + 0.5))
+                col = mix(col, hexc('#101840'), clamp01(pen + 1.1 * s - d + 0.5))
+                fill = clamp01(pen - d + 0.5)
+                if fill:
+                    v = clamp01((py - (cy - height / 2)) / height)
+                    ink = mix((255, 255, 250), hexc('#ffc844'), smooth(0.35, 1.0, v))
+                    col = mix(col, ink, fill)
+                colour[i] = col
+    # two small four-pointed sparkles on the field
+    for fx, fy, size in ((0.6, -0.62, 7.0), (-0.72, 0.5, 5.0)):
+        sx, sy = cx + fx * rx * 0.8, cy + fy * ry * 0.8
+        r = size * s * 1.6
+        for y in range(max(0, int(sy - r)), min(h, int(sy + r) + 1)):
+            for x in range(max(0, int(sx - r)), min(w, int(sx + r) + 1)):
+                dx, dy = abs(x + 0.5 - sx), abs(y + 0.5 - sy)
+                k = clamp01(1.3 - (dx * dy) ** 0.5 / (0.22 * size * s) - math.hypot(dx, dy) / r)
+                i = y * w + x
+                if k > 0 and cover[i] > 0:
+                    colour[i] = screen(colour[i], (255, 255, 255), k)
+    return cover, colour
+
+
+LOGO_W, LOGO_H = 230, 110
+LOGO_RX, LOGO_RY = 113.0, 53.0  # the ellipse nearly fills the frame
+
+
+def logo_and_mask():
+    """The logo and its mask.
+
+    The mask is hard-edged (only black and white) so that drawing with
+    dest = (dest AND mask) OR logo never mixes colour bits; the logo is
+    exactly black wherever the mask is white.
+    """
+    w, h = LOGO_W, LOGO_H
+    cx, cy = w / 2.0, h / 2.0
+    opaque = [((x + 0.5 - cx) / LOGO_RX) ** 2 + ((y + 0.5 - cy) / LOGO_RY) ** 2 <= 1.0
+              for y in range(h) for x in range(w)]
+    _, colour = emblem(w, h, cx, cy, LOGO_RX, LOGO_RY)
+    c = Canvas(w, h)
+    c.px = [col if inside else (0.0, 0.0, 0.0) for col, inside in zip(colour, opaque)]
+    outside = {i: 0 for i, inside in enumerate(opaque) if not inside}
+    logo = quantise(c, reserved=[(0, 0, 0)], fixed=outside)
+    mask_palette = [(0, 0, 0), (255, 255, 255)] + [(0, 0, 0)] * 254
+    mask = Indexed(w, h, mask_palette, [0 if inside else 1 for inside in opaque])
+    return logo, mask
+
+
+# ---------------------------------------------------------------------------
+# Icon: 32 x 32, 16 standard colours, with a transparency mask
+# ---------------------------------------------------------------------------
+
+VGA16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
+         (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255),
+         (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+
+# 3x5 capitals for the icon (and digits for the preview labels)
+PIXEL_FONT = {
+    'V': ['101', '101', '101', '101', '010'], 'A': ['010', '101', '111', '101', '101'],
+    'R': ['110', '101', '110', '101', '101'], 'N': ['1001', '1101', '1011', '1001', '1001'],
+    'O': ['010', '101', '101', '101', '010'],
+    '0': ['111', '101', '101', '101', '111'], '1': ['010', '110', '010', '010', '111'],
+    '2': ['111', '001', '111', '100', '111'], '3': ['111', '001', '011', '001', '111'],
+    '4': ['101', '101', '111', '001', '001'], '5': ['111', '100', '111', '001', '111'],
+    '6': ['111', '100', '111', '101', '111'], '7': ['111', '001', '010', '010', '010'],
+    '8': ['111', '101', '111', '101', '111'], '9': ['111', '101', '111', '001', '111'],
+}
+
+
+def pixel_text(text):
+    """(x, y) of the set pixels of text in PIXEL_FONT, one blank column between glyphs."""
+    out, x = [], 0
+    for ch in text:
+        rows = PIXEL_FONT[ch]
+        for y, row in enumerate(rows):
+            out += [(x + i, y) for i, bit in enumerate(row) if bit == '1']
+        x += len(rows[0]) + 1
+    return out, x - 1
+
+
+def icon_pixels():
+    """Palette indices (None = transparent) of the 32 x 32 icon, top row first."""
+    size = 32
+    cx, cy, rx, ry = 16.0, 16.5, 15.6, 10.6
+    px = [None] * (size * size)
+    for y in range(size):
+        for x in range(size):
+            u, t = x + 0.5 - cx, y + 0.5 - cy
+            f = (u / rx) ** 2 + (t / ry) ** 2 - 1.0
+            if f > 0:
+                continue
+            inside = -f / (2.0 * math.hypot(u / (rx * rx), t / (ry * ry)) or 1e-9)
+            if inside < 1.0:
+                px[y * size + x] = 3  # dark rim so the badge holds on light desktops
+            elif inside < 2.6:
+                px[y * size + x] = 11 if t < 2.0 else 3  # gold rim, lit from above
+            elif t < -3.0 and inside > 3.2:
+                px[y * size + x] = 12  # sheen on the upper field
+            else:
+                px[y * size + x] = 4
+    dots, width = pixel_text('VARNO')
+    x0 = int(cx - width / 2.0 + 0.5)
+    for dx, dy in dots:
+        px[(14 + dy) * size + x0 + dx] = 15
+    return px
+
+
+def ico_bytes(px):
+    size = 32
+    info = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 4, 0, 512 + 128, 0, 0, 0, 0)
+    pal = b''.join(struct.pack('BBBB', b, g, r, 0) for r, g, b in VGA16)
+    xor = bytearray()
+    andm = bytearray()
+    for y in range(size - 1, -1, -1):
+        row = [px[y * size + x] for x in range(size)]
+        for x in range(0, size, 2):
+            xor.append(((row[x] or 0) << 4) | (row[x + 1] or 0))
+        bits = 0
+        for x in range(size):
+            bits = (bits << 1) | (1 if row[x] is None else 0)
+        andm += struct.pack('>I', bits)
+    image = info + pal + bytes(xor) + bytes(andm)
+    assert len(image) == 744
+    head = struct.pack('<HHH', 0, 1, 1) + struct.pack('<BBBBHHII', size, size, 16, 0, 1, 4, len(image), 22)
+    return head + image
+
+
+# ---------------------------------------------------------------------------
+# Sound: a soft two-note chime
+# ---------------------------------------------------------------------------
+
+WAVE_RATE = 8000
+WAVE_SAMPLES = 18949  # 2.37 s
+
+
+def chime_samples():
+    """Unsigned 8-bit samples: two struck bell tones that ring out and fade to silence.
+
+    Each strike is a few partials with bell-like (not quite harmonic) ratios;
+    the higher ones die away faster, which keeps the sound mellow.
+    """
+    partials = [(1.0, 1.0, 0.9), (2.0, 0.45, 0.55), (2.76, 0.22, 0.35), (4.07, 0.1, 0.22)]
+    strikes = [(0.0, 659.26, 1.0), (0.36, 523.25, 0.9)]  # E5 then C5
+    out = [0.0] * WAVE_SAMPLES
+    for start, freq, amp in strikes:
+        first = int(start * WAVE_RATE)
+        for ratio, level, decay in partials:
+            f = freq * ratio
+            if f > WAVE_RATE * 0.45:
+                continue
+            step = 2 * math.pi * f / WAVE_RATE
+            for n in range(first, WAVE_SAMPLES):
+                t = (n - first) / WAVE_RATE
+                attack = clamp01(t / 0.006)
+                out[n] += amp * level * attack * math.exp(-t / decay) * math.sin(step * (n - first))
+    peak = max(abs(v) for v in out)
+    fade_from = WAVE_SAMPLES - int(0.5 * WAVE_RATE)
+    samples = bytearray()
+    for n, v in enumerate(out):
+        if n > fade_from:  # a final cosine fade so the sound ends in true silence
+            v *= 0.5 + 0.5 * math.cos(math.pi * (n - fade_from) / (WAVE_SAMPLES - 1 - fade_from))
+        samples.append(128 + int(round(v / peak * 72)))
+    return bytes(samples)
+
+
+def wav_bytes(samples):
+    fmt = struct.pack('<HHIIHH', 1, 1, WAVE_RATE, WAVE_RATE, 1, 8)
+    # The data chunk is the last one, so it carries no trailing pad byte even
+    # though its length is odd: the file is exactly 8 + the RIFF size long.
+    body = b'WAVE' + b'fmt ' + struct.pack('<I', len(fmt)) + fmt + b'data' + struct.pack('<I', len(samples)) + samples
+    return b'RIFF' + struct.pack('<I', len(body)) + body
+
+
+# ---------------------------------------------------------------------------
+# Previews for people (PNG), never loaded by the program
+# ---------------------------------------------------------------------------
+
+
+def preview_contact_sheet(pictures, dialog):
+    """All pictures at full size, labelled with their resource numbers."""
+    items = [(str(rid), img) for rid, img in pictures] + [('132', dialog)]
+    margin, label, max_w = 12, 16, 1180
+    rows, row, x = [], [], margin
+    for item in items:
+        if row and x + item[1].w + margin > max_w:
+            rows.append(row)
+            row, x = [], margin
+        row.append(item)
+        x += item[1].w + margin
+    rows.append(row)
+    height = margin + sum(label + max(img.h for _, img in r) + margin for r in rows)
+    sheet = [(40, 40, 44)] * (max_w * height)
+    y = margin
+    for r in rows:
+        x = margin
+        for name, img in r:
+            dots, _ = pixel_text(name)
+            for dx, dy in dots:  # the label, drawn twice as large
+                for sy in range(2):
+                    for sx in range(2):
+                        sheet[(y + dy * 2 + sy) * max_w + x + dx * 2 + sx] = (230, 230, 230)
+            rgb = img.rgb()
+            for iy in range(img.h):
+                o = (y + label + iy) * max_w + x
+                sheet[o:o + img.w] = rgb[iy * img.w:(iy + 1) * img.w]
+            x += img.w + margin
+        y += label + max(img.h for _, img in r) + margin
+    return png_bytes(max_w, height, sheet)
+
+
+def compose_logo(background, bw, bh, logo, mask, ox, oy):
+    """dest = (dest AND mask) OR logo, channel by channel, as the screen saver draws it."""
+    out = list(background)
+    lrgb, mrgb = logo.rgb(), mask.rgb()
+    for y in range(logo.h):
+        for x in range(logo.w):
+            i = (oy + y) * bw + ox + x
+            l, m, d = lrgb[y * logo.w + x], mrgb[y * logo.w + x], out[i]
+            out[i] = tuple((d[k] & m[k]) | l[k] for k in range(3))
+    return out
+
+
+def preview_icon(px):
+    """The icon four times as large over a checkerboard, so transparency shows."""
+    z = 4
+    out = []
+    for y in range(32 * z):
+        for x in range(32 * z):
+            p = px[(y // z) * 32 + x // z]
+            out.append(VGA16[p] if p is not None else
+                       ((200, 200, 200) if ((x // 8) + (y // 8)) % 2 else (150, 150, 150)))
+    return png_bytes(32 * z, 32 * z, out)
+
+
+# ---------------------------------------------------------------------------
+# What gets written
+# ---------------------------------------------------------------------------
+
+# resource number, width, height, painter (the seed is the resource number)
+PICTURES = [
+    (105, 250, 148, pic_summer_hills),
+    (106, 250, 140, pic_sea_sunset),
+    (107, 250, 210, pic_alpine),
+    (108, 300, 199, pic_starry_night),
+    (109, 250, 152, pic_aurora),
+    (110, 250, 188, pic_dunes),
+    (111, 250, 160, pic_cloud_sea),
+    (112, 250, 168, pic_poppies),
+    (114, 250, 140, pic_mountain_lake),
+    (115, 250, 168, pic_beach),
+    (116, 250, 148, pic_autumn_wood),
+    (117, 332, 282, pic_mandala),
+    (118, 250, 139, pic_lavender),
+    (119, 250, 151, pic_misty_pines),
+    (120, 250, 165, pic_canyon),
+    (121, 250, 172, pic_moonlit_sea),
+    (122, 250, 171, pic_agate),
+    (123, 250, 170, pic_sunflowers),
+    (124, 250, 190, pic_rainbow),
+    (125, 400, 358, pic_planet),
+    (126, 250, 171, pic_lighthouse),
+    (127, 240, 366, pic_balloons),
+    (128, 300, 204, pic_reef),
+    (150, 340, 241, pic_fields),
+]
+DIALOG_ID, DIALOG_W, DIALOG_H = 132, 100, 66
+
+
+def main(out_dir='assets'):
+    preview_dir = os.path.join(out_dir, 'preview')
+    os.makedirs(preview_dir, exist_ok=True)
+
+    def report(name, data):
+        write(os.path.join(out_dir, name), data)
+        print('%-20s %7d bytes' % (name, len(data)))
+
+    logo, mask = logo_and_mask()
+    report('logo.bmp', bmp_bytes(logo))
+    report('logo_mask.bmp', bmp_bytes(mask))
+
+    pictures = []
+    for rid, w, h, painter in PICTURES:
+        img = quantise(painter(w, h, rid))
+        pictures.append((rid, img))
+        report('picture_%d.bmp' % rid, bmp_bytes(img))
+
+    dialog = quantise(dialog_picture(DIALOG_W, DIALOG_H, DIALOG_ID))
+    report('dialog_image.bmp', bmp_bytes(dialog))
+    report('chime.wav', wav_bytes(chime_samples()))
+    icon = icon_pixels()
+    report('varno.ico', ico_bytes(icon))
+
+    write(os.path.join(preview_dir, 'contact_sheet.png'), preview_contact_sheet(pictures, dialog))
+    black = [(0, 0, 0)] * (LOGO_W + 40) * (LOGO_H + 40)
+    write(os.path.join(preview_dir, 'logo_over_black.png'),
+          png_bytes(LOGO_W + 40, LOGO_H + 40, compose_logo(black, LOGO_W + 40, LOGO_H + 40, logo, mask, 20, 20)))
+    back = dict(pictures)[125]
+    write(os.path.join(preview_dir, 'logo_over_picture.png'),
+          png_bytes(back.w, back.h, compose_logo(back.rgb(), back.w, back.h, logo, mask, 85, 150)))
+    write(os.path.join(preview_dir, 'icon.png'), preview_icon(icon))
+
+
+if __name__ == '__main__':
+    main(sys.argv[1] if len(sys.argv) > 1 else 'assets')

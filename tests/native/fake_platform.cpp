@@ -53,15 +53,6 @@ void deliver(const QueuedMessage& m) {
         hostWindowProcedure(m.window, m.message, m.wParam, m.lParam);
 }
 
-const char* opName(RasterOp op) {
-    switch (op) {
-    case RasterOp::copy: return "copy";
-    case RasterOp::and_: return "and";
-    case RasterOp::or_: return "or";
-    }
-    return "?";
-}
-
 }  // namespace
 
 WindowHandle fakeHandle(std::uintptr_t value) {
@@ -342,14 +333,18 @@ void deleteBitmap(Bitmap bitmap) {
 void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t width,
                std::int32_t height, Surface source, std::int32_t sourceX, std::int32_t sourceY,
                RasterOp op) {
-    if (fake.logDrawing)
-        fake.calls.push_back(std::string("blockCopy ") + opName(op) + " " + std::to_string(width) +
-                             "x" + std::to_string(height));
+    if (fake.recordCopies)
+        fake.copies.push_back({target, x, y, width, height, source, sourceX, sourceY, op});
     Pixels* to = pixelsOf(target);
     Pixels* from = pixelsOf(source);
     if (to == nullptr || from == nullptr)
         return;
-    const Pixels original = *from;  // a surface may be copied onto itself
+    Pixels copyOfSelf;
+    if (to == from) {  // a surface copied onto itself reads what it held before
+        copyOfSelf = *from;
+        from = &copyOfSelf;
+    }
+    const Pixels& original = *from;
     for (std::int32_t j = 0; j < height; ++j)
         for (std::int32_t i = 0; i < width; ++i) {
             const std::int32_t sx = sourceX + i, sy = sourceY + j, tx = x + i, ty = y + j;
@@ -363,8 +358,8 @@ void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t widt
 }
 
 void fillBlack(Surface surface, Rect rect) {
-    if (fake.logDrawing)
-        fake.calls.push_back("fillBlack");
+    if (fake.recordCopies)
+        fake.fills.push_back(rect);
     Pixels* to = pixelsOf(surface);
     if (to == nullptr)
         return;

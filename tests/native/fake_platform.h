@@ -26,9 +26,24 @@ struct QueuedMessage {
     LParam lParam;
 };
 
+struct CopyRecord {
+    Surface target;
+    std::int32_t x, y, width, height;
+    Surface source;
+    std::int32_t sourceX, sourceY;
+    RasterOp op;
+    bool operator==(const CopyRecord& o) const {
+        return target == o.target && x == o.x && y == o.y && width == o.width &&
+               height == o.height && source == o.source && sourceX == o.sourceX &&
+               sourceY == o.sourceY && op == o.op;
+    }
+};
+
 struct FakePlatform {
     std::vector<std::string> calls;  // every seam call that has an effect, in order
-    bool logDrawing = false;         // also log copies and fills
+    bool recordCopies = false;
+    std::vector<CopyRecord> copies;  // block copies, when recorded
+    std::vector<Rect> fills;         // black fills, when recorded
 
     // Process.
     std::string line = "VARNO.scr";

@@ -5,29 +5,9 @@
 #include "host/messages.h"
 #include "scene/scene.h"
 #include "tests/native/fake_platform.h"
+#include "tests/native/scene_images.h"
 
 namespace {
-
-const Size catalogPictureSizes[pictureCount] = {
-    {250, 148}, {250, 140}, {250, 210}, {300, 199}, {250, 152}, {250, 188}, {250, 160}, {250, 168},
-    {250, 140}, {250, 168}, {250, 148}, {332, 282}, {250, 139}, {250, 151}, {250, 165}, {250, 172},
-    {250, 171}, {250, 170}, {250, 190}, {400, 358}, {250, 171}, {240, 366}, {300, 204}, {340, 241}};
-
-Pixels filled(std::int32_t width, std::int32_t height, std::uint32_t value) {
-    Pixels p;
-    p.width = width;
-    p.height = height;
-    p.data.assign(static_cast<std::size_t>(width) * height, value);
-    return p;
-}
-
-void provideCatalogImages() {
-    fake.resources[logoImageId] = filled(230, 110, 0x00FF8000);
-    fake.resources[logoMaskId] = filled(230, 110, 0);
-    for (int row = 0; row < pictureCount; ++row)
-        fake.resources[pictureIds[row]] = filled(catalogPictureSizes[row].width,
-                                                 catalogPictureSizes[row].height, 0x00100000u + row);
-}
 
 class Scene : public ::testing::Test {
 protected:
@@ -133,7 +113,7 @@ TEST_F(Scene, TheFirstTickSavesThePictureUnderTheLogosStart) {
     tick();
     // The region at (41, 288) overlaps picture 10 at (84, 156)-(334, 304).
     const Pixels& under = fake.bitmaps[scene.underLogoBuffer];
-    EXPECT_EQ(under.at(84 - 41, 0), 0x00100000u + 10);
+    EXPECT_EQ(under.at(84 - 41, 0), picturePixel(10, 0, 288 - 156));
     EXPECT_EQ(under.at(0, 0), 0x00ABCDEFu);  // left of the picture: the window as it was
 }
 

@@ -1,0 +1,18 @@
+// Stand-ins for the catalog's images at their real sizes, with pixels a test can
+// recognise: pictures never set the logo marker bit; the logo's opaque pixels do.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "tests/native/fake_platform.h"
+
+constexpr std::uint32_t logoMarker = 0x00800000;
+constexpr std::uint32_t white = 0x00FFFFFF;
+
+extern const Size catalogPictureSizes[24];
+
+Pixels filled(std::int32_t width, std::int32_t height, std::uint32_t value);
+std::uint32_t picturePixel(int row, std::int32_t x, std::int32_t y);
+bool insideLogoShape(std::int32_t x, std::int32_t y);  // the mask's black ellipse
+void provideCatalogImages();

@@ -1,0 +1,163 @@
+# Wine and a private X display, for the end-to-end tests and for trying the saver by hand.
+# Source it from bash:
+#
+#   . tools/wine-env.sh
+#   wine_prefix_ensure build/win64/wineprefix     # once: make the prefix (about 20 s)
+#   export WINEPREFIX=$PWD/build/win64/wineprefix
+#   xvfb_start                                    # or keep your own DISPLAY
+#   wine_server_start
+#   wine_run 600 build/win64/VARNO.scr /s; echo "exit code $?"
+#   wine_env_cleanup                              # ends the wineserver and the Xvfb started here
+#
+# Never kill Wine processes by name: other runs may share the machine. Everything here
+# ends only what it started: its own Xvfb by PID, the wineserver of its own WINEPREFIX.
+
+WINE64=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+# No Mono or Gecko installer dialogs, and no debugger that would wait for a user.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+export WINEDEBUG="${WINEDEBUG:--all}"
+
+# The prefix settings without which runs hang or crawl: an unmanaged X11 driver (keys
+# reach the focused window, DestroyWindow is immediate), no crash dialog or debugger,
+# no audio driver.
+wine_settings_reg() {
+  cat <<'EOF'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"=""
+
+[HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"=""
+
+[HKEY_CURRENT_USER\Software\Wine\Drivers]
+"Audio"=""
+EOF
+}
+
+# What a prefix was made from; a prefix whose stamp differs is made anew.
+wine_prefix_stamp() {
+  { "$WINE64" --version; wine_settings_reg; } | md5sum | cut -d' ' -f1
+}
+
+# wine_prefix_ensure DIR: makes DIR a booted prefix with the settings above, unless it
+# already is one made by this Wine with these settings.
+wine_prefix_ensure() {
+  local dir stamp lock rc=0
+  dir=$(realpath -m "$1")
+  stamp=$(wine_prefix_stamp)
+  mkdir -p "$(dirname "$dir")"
+  exec {lock}>"$dir.lock"
+  timeout -k 5 300 flock "$lock" || { exec {lock}>&-; return 1; }
+  if [[ "$(cat "$dir/.varno-stamp" 2>/dev/null)" != "$stamp" ]]; then
+    echo "wine-env: making the Wine prefix $dir" >&2
+    rm -rf "$dir" "$dir.new"
+    (
+      export WINEPREFIX="$dir.new"
+      timeout -k 5 120 "$WINE64" wineboot -i &&
+        wine_settings_reg >"$WINEPREFIX/drive_c/settings.reg" &&
+        timeout -k 5 60 "$WINE64" regedit /S 'C:\settings.reg' &&
+        timeout -k 5 60 "$WINESERVER" -w &&
+        grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg"
+    ) >/dev/null 2>&1 || rc=$?
+    if ((rc == 0)); then
+      wine_forget_server "$dir.new"
+      rm -f "$dir.new/drive_c/settings.reg"
+      echo disable >"$dir.new/.update-timestamp"
+      echo "$stamp" >"$dir.new/.varno-stamp"
+      mv "$dir.new" "$dir"
+    else
+      echo "wine-env: making the prefix failed ($rc)" >&2
+      WINEPREFIX="$dir.new" timeout -k 5 20 "$WINESERVER" -k 2>/dev/null
+      rm -rf "$dir.new"
+    fi
+  fi
+  exec {lock}>&-
+  return "$rc"
+}
+
+# wine_prefix_clone FROM TO: a private prefix with its own wineserver, made in well under
+# a second: the DLLs and programs are hard links to FROM's (Wine never writes them once
+# updates are disabled), everything else (registry, ini files) is a real copy.
+wine_prefix_clone() {
+  local from to
+  from=$(realpath "$1") to=$(realpath -m "$2")
+  rm -rf "$to"
+  mkdir -p "$(dirname "$to")"
+  cp -al "$from" "$to" || return 1
+  rm -f "$to/wineserver"
+  (cd "$from" && find . -type f ! -path './drive_c/windows/system32/*' \
+      ! -path './drive_c/windows/syswow64/*' ! -name wineserver \
+      -exec cp --remove-destination --parents -t "$to" {} +)
+}
+
+# Removes the socket directory that Wine made in /tmp for the prefix's server.
+wine_forget_server() {
+  local prefix=$1 name
+  name=$(cat "$prefix/wineserver" 2>/dev/null) || return 0
+  [[ "$name" =~ ^wine-[A-Za-z0-9]+$ ]] && rm -rf "${TMPDIR:-/tmp}/$name"
+  rm -f "$prefix/wineserver"
+}
+
+# xvfb_start [WxHxD]: a private X server on a free display, white until something draws.
+# Sets DISPLAY and XVFB_PID. The server ends by itself after an hour at the latest.
+xvfb_start() {
+  local screen=${1:-800x600x24} file waited=0
+  file=$(mktemp)
+  timeout -k 5 3600 Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -wr \
+    3>"$file" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  until grep -q '^[0-9]' "$file"; do
+    if ((waited++ > 300)) || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+      echo "wine-env: Xvfb did not start" >&2
+      rm -f "$file"
+      return 1
+    fi
+    sleep 0.1
+  done
+  export DISPLAY=":$(head -n1 "$file")"
+  rm -f "$file"
+}
+
+xvfb_stop() {
+  [[ -n "${XVFB_PID:-}" ]] || return 0
+  kill "$XVFB_PID" 2>/dev/null
+  wait "$XVFB_PID" 2>/dev/null
+  XVFB_PID=
+}
+
+# wine_server_start: a persistent wineserver for $WINEPREFIX, so that each program starts
+# in a fraction of a second. Never start it under faketime: its timers would stop.
+wine_server_start() {
+  : "${WINEPREFIX:?WINEPREFIX is not set}"
+  env -u LD_PRELOAD -u FAKETIME timeout -k 5 3600 "$WINESERVER" -p60 || return 1
+  WINE_SERVER_STARTED=$WINEPREFIX
+}
+
+wine_server_stop() {
+  [[ -n "${WINE_SERVER_STARTED:-}" ]] || return 0
+  WINEPREFIX=$WINE_SERVER_STARTED timeout -k 5 20 "$WINESERVER" -k 2>/dev/null
+  WINEPREFIX=$WINE_SERVER_STARTED timeout -k 5 20 "$WINESERVER" -w 2>/dev/null
+  wine_forget_server "$WINE_SERVER_STARTED"
+  WINE_SERVER_STARTED=
+}
+
+# wine_run SECONDS PROGRAM [ARGUMENTS...]: runs a Windows program under wine64 and
+# returns its exit code as the shell sees it (-1 reads 255; 124 means it timed out).
+wine_run() {
+  local seconds=$1
+  shift
+  timeout -k 5 "$seconds" "$WINE64" "$@"
+}
+
+wine_env_cleanup() {
+  wine_server_stop
+  xvfb_stop
+}
