@@ -22,3 +22,11 @@ set_property(SOURCE assets/varno.rc APPEND PROPERTY OBJECT_DEPENDS
              ${CMAKE_SOURCE_DIR}/assets/varno.rc)
 
 include(${CMAKE_SOURCE_DIR}/tests/wine/tests.cmake OPTIONAL)
+
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
+    add_test(NAME release_imports
+             COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/check_imports.py
+                     $<TARGET_FILE:varno>)
+    set_tests_properties(release_imports PROPERTIES LABELS release)
+endif()

@@ -1958,7 +1958,7 @@ def emblem(w, h, cx, cy, rx, ry):
                     col = mix(col, ink, fill)
                 colour[i] = col
     # two small four-pointed sparkles on the field
-    for fx, fy, size in ((0.6, -0.62, 7.0), (-0.72, 0.5, 5.0)):
+    for fx, fy, size in ((0.6, -0.62, 7.0), (-0.55, 0.8, 5.0)):
         sx, sy = cx + fx * rx * 0.8, cy + fy * ry * 0.8
         r = size * s * 1.6
         for y in range(max(0, int(sy - r)), min(h, int(sy + r) + 1)):
@@ -2041,7 +2041,7 @@ def icon_pixels():
                 continue
             inside = -f / (2.0 * math.hypot(u / (rx * rx), t / (ry * ry)) or 1e-9)
             if inside < 1.0:
-                px[y * size + x] = 3  # dark rim so the badge holds on light desktops
+                px[y * size + x] = 0  # dark outline so the badge holds on light desktops
             elif inside < 2.6:
                 px[y * size + x] = 11 if t < 2.0 else 3  # gold rim, lit from above
             elif t < -3.0 and inside > 3.2:
