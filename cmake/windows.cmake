@@ -18,8 +18,11 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     target_link_options(varno PRIVATE
         -Wl,--subsystem,windows:4.0,--major-os-version,4,--minor-os-version,0)
 endif()
-set_property(SOURCE assets/varno.rc APPEND PROPERTY OBJECT_DEPENDS
-             ${CMAKE_SOURCE_DIR}/assets/varno.rc)
+# windres finds the images and the sound beside the script; rebuild when they change.
+set_property(SOURCE assets/varno.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/assets)
+file(GLOB ASSET_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/*.bmp
+     ${CMAKE_SOURCE_DIR}/assets/*.wav ${CMAKE_SOURCE_DIR}/assets/*.ico)
+set_property(SOURCE assets/varno.rc APPEND PROPERTY OBJECT_DEPENDS ${ASSET_FILES})
 
 include(${CMAKE_SOURCE_DIR}/tests/wine/tests.cmake OPTIONAL)
 
