@@ -26,8 +26,12 @@ set_property(SOURCE assets/varno.rc APPEND PROPERTY OBJECT_DEPENDS ${ASSET_FILES
 
 include(${CMAKE_SOURCE_DIR}/tests/wine/tests.cmake OPTIONAL)
 
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME resources
+         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/check_resources.py
+                 $<TARGET_FILE:varno>)
+set_tests_properties(resources PROPERTIES LABELS release)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-    find_package(Python3 REQUIRED COMPONENTS Interpreter)
     add_test(NAME release_imports
              COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/check_imports.py
                      $<TARGET_FILE:varno>)
