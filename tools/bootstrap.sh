@@ -5,7 +5,7 @@
 #   tools/bootstrap.sh --wine32   also 32-bit Wine and qemu for the i686 smoke run
 set -euo pipefail
 
-want=(cmake g++ make python3 libgtest-dev
+want=(cmake g++ make python3 libgtest-dev clang libclang-rt-14-dev
       g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
       g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
       wine64 xvfb xauth xdotool x11-utils x11-apps imagemagick netpbm faketime icoutils)

@@ -1434,39 +1434,53 @@ def pic_sunflowers(w, h, seed):
 
 def pic_rainbow(w, h, seed):
     n = Noise(seed)
+    rng = unit_random(seed)
     hor = h * 0.6
-    sky = Ramp([(0, '#4a5670'), (0.5, '#7f8fa8'), (1, '#d8dde0')])
+    sky = Ramp([(0, '#56627c'), (0.5, '#8a9ab2'), (1, '#dfe4e6')])
     cx, cy, R = w * 0.45, h * 1.05, h * 0.85
     spectrum = Ramp([(0, '#7a3cff'), (0.2, '#3c6cff'), (0.4, '#3cd070'), (0.6, '#ffe23c'),
                      (0.8, '#ff8a2c'), (1, '#ff3c3c')])
     hills = profile(n, w, hor, h * 0.08, 0.008, 4, phase=6)
-    near = profile(n, w, h * 0.82, h * 0.06, 0.006, 4, phase=14)
+    near = profile(n, w, h * 0.8, h * 0.07, 0.006, 4, phase=14)
 
     def fn(x, y):
         col = sky(y / hor)
-        # storm clouds break up towards the sunlit right
-        a, lit = cloud_at(n, x, y, 1 / 60.0, 1 / 30.0, 0.45, 0.62)
+        # a retreating rain front: dark, soft clouds that thin out to the right
+        d = n.fbm(x / 70.0, y / 28.0, 4)
+        a = smooth(0.42, 0.62, d) * smooth(w * 1.1, w * 0.1, x) * smooth(hor, hor * 0.4, y)
         if a:
-            col = mix(col, mix((60, 66, 84), (210, 215, 225), lit), a * smooth(w * 1.1, w * 0.2, x))
-        d = math.hypot(x - cx, y - cy)
-        t = (d - R) / (h * 0.09)
+            col = mix(col, mix((70, 76, 94), (175, 182, 196), clamp01((d - 0.42) * 3)), a * 0.85)
+        t = (math.hypot(x - cx, y - cy) - R) / (h * 0.09)
         if 0.0 < t < 1.0:
             col = screen(col, spectrum(t), 0.7 * math.sin(math.pi * t) ** 0.7)
         elif t < 0.0:
             col = screen(col, (255, 255, 255), 0.12 * math.exp(t * 3))  # brighter inside the bow
-        for prof, base, k in ((hills, hexc('#3e7d3a'), 0.25), (near, hexc('#7cb342'), 0.0)):
+        # the sun breaks through: moving patches of light and cloud shadow on the land
+        sun = smooth(0.42, 0.58, n.fbm(x / 60.0 + 9, y / 20.0, 3))
+        for prof, shadow, lit, haze in ((hills, '#2e5a36', '#7fb04a', 0.25), (near, '#3f6e2a', '#b5d45a', 0.0)):
             cov = clamp01(y + 1 - prof[x])
             if cov:
-                lit = shade_by_slope(prof, x, y - prof[x], 0.1, 10)
-                g = scale(base, lit * (0.85 + 0.3 * n.fbm(x * 0.08, y * 0.2, 3)))
-                col = mix(col, mix(g, (150, 165, 170), k), cov)
+                g = mix(hexc(shadow), hexc(lit), sun * (0.8 + 0.3 * n.fbm(x * 0.08, y * 0.2, 3)))
+                g = scale(g, shade_by_slope(prof, x, y - prof[x], 0.1, 10))
+                col = mix(col, mix(g, (150, 165, 170), haze), cov)
         return col
 
     c = Canvas(w, h)
     c.paint(fn)
-    rng = unit_random(seed)
+    # hedgerows along the near hill and a few trees on the far one
+    tree_blobs(c, rng, [i * 5.0 + 4 * rng.random() for i in range(int(w / 5))], lambda x: near[min(w - 1, int(x))] + 1,
+               3.0, (25, 55, 25), (70, 120, 45))
     tree_blobs(c, rng, [w * 0.08, w * 0.58, w * 0.63, w * 0.9], lambda x: hills[int(x)] + 2, 5,
                (25, 60, 30), (80, 140, 60))
+    # a small white house with a red roof on the far slope
+    hx = int(w * 0.74)
+    hy = hills[hx] + 5
+    for yy in range(int(hy - 5), int(hy)):
+        for xx in range(hx - 5, hx + 5):
+            c.blend(xx, yy, (236, 232, 220) if xx < hx + 2 else (190, 186, 176), 1.0)
+    roof = Mask(w, h)
+    roof.shape(hy - 9, hy - 5, lambda yc: 6.5 * (yc - (hy - 9)) / 4.0, hx)
+    c.apply(roof, (170, 50, 40))
     return c
 
 
@@ -2101,7 +2115,7 @@ def chime_samples():
             step = 2 * math.pi * f / WAVE_RATE
             for n in range(first, WAVE_SAMPLES):
                 t = (n - first) / WAVE_RATE
-                attack = clamp01(t / 0.006)
+                attack = clamp01(t / 0.01)
                 out[n] += amp * level * attack * math.exp(-t / decay) * math.sin(step * (n - first))
     peak = max(abs(v) for v in out)
     fade_from = WAVE_SAMPLES - int(0.5 * WAVE_RATE)
@@ -2216,7 +2230,7 @@ PICTURES = [
 DIALOG_ID, DIALOG_W, DIALOG_H = 132, 100, 66
 
 
-def main(out_dir='assets'):
+def main(out_dir):
     preview_dir = os.path.join(out_dir, 'preview')
     os.makedirs(preview_dir, exist_ok=True)
 
@@ -2251,4 +2265,5 @@ def main(out_dir='assets'):
 
 
 if __name__ == '__main__':
-    main(sys.argv[1] if len(sys.argv) > 1 else 'assets')
+    main(sys.argv[1] if len(sys.argv) > 1 else
+         os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, 'assets'))

@@ -1,19 +1,20 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds the three presets, then the
-# native unit tests, the checks of the release build (imports, resources, a smoke
+# native unit tests, the fuzzers over a bounded number of inputs, the checks of the release build (imports, resources, a smoke
 # run of the i686 build under emulated 32-bit Wine) and the Wine end-to-end suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/bootstrap.sh --wine32
 
-for preset in native win32 win64; do
+for preset in native fuzz win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j2 >/dev/null
 done
 
 status=0
 ctest --preset native || status=1
+ctest --preset fuzz || status=1
 ctest --preset win32 || status=1
 ctest --preset win64 || status=1
 exit $status

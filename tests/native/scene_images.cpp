@@ -1,5 +1,7 @@
 #include "tests/native/scene_images.h"
 
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "scene/scene.h"
@@ -37,6 +39,17 @@ bool insideLogoShape(std::int32_t x, std::int32_t y) {
 }
 
 void provideCatalogImages() {
+    static const std::map<int, Pixels> images = [] {
+        std::map<int, Pixels> made;
+        std::swap(made, fake.resources);
+        makeCatalogImages();
+        std::swap(made, fake.resources);
+        return made;
+    }();
+    fake.resources = images;
+}
+
+void makeCatalogImages() {
     Pixels logo = filled(230, 110, 0);
     Pixels mask = filled(230, 110, white);
     for (std::int32_t y = 0; y < 110; ++y)

@@ -15,4 +15,5 @@ extern const Size catalogPictureSizes[24];
 Pixels filled(std::int32_t width, std::int32_t height, std::uint32_t value);
 std::uint32_t picturePixel(int row, std::int32_t x, std::int32_t y);
 bool insideLogoShape(std::int32_t x, std::int32_t y);  // the mask's black ellipse
-void provideCatalogImages();
+void makeCatalogImages();
+void provideCatalogImages();  // made once, then copied

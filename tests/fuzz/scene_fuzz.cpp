@@ -1,0 +1,62 @@
+// The scene's ticks over any client size, seed, settings and clock: every copy stays
+// inside the raster (checked by the sanitizers), nothing divides by zero, the reveal
+// step stays within 0 to 15 and the logo's velocity within 1 to 7.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "host/messages.h"
+#include "scene/scene.h"
+#include "tests/native/fake_platform.h"
+#include "tests/native/scene_images.h"
+
+namespace {
+
+void require(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+std::int32_t magnitude(std::int32_t v) {
+    return v < 0 ? -v : v;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    struct {
+        std::uint16_t width, height;
+        std::uint32_t seed;
+        std::uint8_t settings, ticks;
+        std::uint32_t clock;
+        std::uint8_t missing;  // drop one image to exercise failed loads
+    } in = {};
+    std::memcpy(&in, data, size < sizeof in ? size : sizeof in);
+    const std::int32_t width = in.width % 4097, height = in.height % 4097;
+    // Big clients cost a lot of pixels per tick: keep the run short there.
+    const int ticks = 2 + in.ticks % (width * height > 1000000 ? 4 : 40);
+
+    resetFake();
+    provideCatalogImages();
+    if (in.missing & 0x80)
+        fake.resources.erase(in.missing & 1 ? logoImageId : pictureIds[in.missing % pictureCount]);
+    fake.seconds = in.seed;
+    fake.profile["sound"] = in.settings & 1 ? "1" : "0";
+    fake.profile["logo"] = in.settings & 2 ? "1" : "0";
+    fake.profile["pics"] = in.settings & 4 ? "1" : "0";
+    fake.windows[fakeSaverWindow] = {0, 0, width, height};
+    fake.screenPixels = filled(width, height, 0);
+    sceneWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
+    sceneWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0);
+    scene.tickCount = in.clock;  // anywhere in the schedule, up to the wrap
+    for (int i = 0; i < ticks; ++i) {
+        sceneWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0);
+        require(scene.revealStep >= 0 && scene.revealStep <= 15);
+        require(magnitude(scene.logoDx) >= 1 && magnitude(scene.logoDx) <= 7);
+        require(magnitude(scene.logoDy) >= 1 && magnitude(scene.logoDy) <= 7);
+        require(scene.pictureIndex >= 0 && scene.pictureIndex < pictureCount);
+        require(fake.screenPixels.width == width && fake.screenPixels.height == height);
+    }
+    return 0;
+}
