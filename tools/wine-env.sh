@@ -2,8 +2,9 @@
 # Source it from bash:
 #
 #   . tools/wine-env.sh
-#   wine_prefix_ensure build/win64/wineprefix     # once: make the prefix (about 20 s)
-#   export WINEPREFIX=$PWD/build/win64/wineprefix
+#   wine_prefix_ensure build/win64/wineprefix     # the tests' prefix, made once (about 20 s)
+#   wine_prefix_clone build/win64/wineprefix build/win64/try-prefix   # a copy to play in
+#   export WINEPREFIX=$PWD/build/win64/try-prefix
 #   xvfb_start                                    # or keep your own DISPLAY
 #   wine_server_start
 #   wine_run 600 build/win64/VARNO.scr /s; echo "exit code $?"
@@ -51,7 +52,8 @@ wine_prefix_stamp() {
 # already is one made by this Wine with these settings.
 wine_prefix_ensure() {
   local dir stamp lock rc=0
-  dir=$(realpath -m "$1")
+  dir=$(realpath -m "${1:?wine_prefix_ensure: no directory}")
+  [[ "$dir" != / ]] || return 1
   stamp=$(wine_prefix_stamp)
   mkdir -p "$(dirname "$dir")"
   exec {lock}>"$dir.lock"
@@ -88,7 +90,8 @@ wine_prefix_ensure() {
 # updates are disabled), everything else (registry, ini files) is a real copy.
 wine_prefix_clone() {
   local from to
-  from=$(realpath "$1") to=$(realpath -m "$2")
+  from=$(realpath "${1:?wine_prefix_clone: no prefix}") to=$(realpath -m "${2:?wine_prefix_clone: no copy}")
+  [[ -f "$from/system.reg" && "$to" != / ]] || return 1
   rm -rf "$to"
   mkdir -p "$(dirname "$to")"
   cp -al "$from" "$to" || return 1
@@ -133,11 +136,12 @@ xvfb_stop() {
   XVFB_PID=
 }
 
-# wine_server_start: a persistent wineserver for $WINEPREFIX, so that each program starts
-# in a fraction of a second. Never start it under faketime: its timers would stop.
+# wine_server_start: a wineserver for $WINEPREFIX that stays while the shell works (and
+# a minute after its last program), so that each program starts in a fraction of a
+# second. Never start it under faketime: its timers would stop.
 wine_server_start() {
   : "${WINEPREFIX:?WINEPREFIX is not set}"
-  env -u LD_PRELOAD -u FAKETIME timeout -k 5 3600 "$WINESERVER" -p60 || return 1
+  env -u LD_PRELOAD -u FAKETIME timeout -k 5 30 "$WINESERVER" -p60 || return 1
   WINE_SERVER_STARTED=$WINEPREFIX
 }
 
@@ -155,6 +159,15 @@ wine_run() {
   local seconds=$1
   shift
   timeout -k 5 "$seconds" "$WINE64" "$@"
+}
+
+# wine32_run SECONDS PROGRAM [ARGUMENTS...]: the same for an i686 program, under 32-bit
+# Wine emulated by qemu-i386 (this kernel runs no 32-bit code): about a minute a start.
+# The prefix must be one that wine64 made with 32-bit Wine installed (its syswow64).
+wine32_run() {
+  local seconds=$1
+  shift
+  WINELOADERNOEXEC=1 timeout -k 5 "$seconds" qemu-i386 /usr/lib/wine/wine "$@"
 }
 
 wine_env_cleanup() {

@@ -6,6 +6,9 @@
 #define WINVER 0x0601
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -28,14 +31,19 @@ unsigned long long decimal(HWND window) {
     return reinterpret_cast<ULONG_PTR>(window);
 }
 
+void printLine(const char* format, va_list arguments) {
+    std::vprintf(format, arguments);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+// One line of result: reply for success (status 0), fail for failure (status 1).
 int reply(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int reply(const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    std::vprintf(format, arguments);
+    printLine(format, arguments);
     va_end(arguments);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
     return 0;
 }
 
@@ -43,10 +51,8 @@ int fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int fail(const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    std::vprintf(format, arguments);
+    printLine(format, arguments);
     va_end(arguments);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
     return 1;
 }
 
@@ -72,8 +78,15 @@ bool pumpUntil(DWORD milliseconds, Condition done) {
 
 const char* stopFile;  // parent: destroy the window once this file exists
 
+// The driver's windows report the help requests that reach them, as a preview's host
+// would receive them from the preview.
 LRESULT CALLBACK plainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_HELP:
+    case WM_CONTEXTMENU:
+        reply("received message=0x%04X wparam=%llu lparam=%lld", message,
+              static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
+        return 0;
     case WM_TIMER:
         if (stopFile && GetFileAttributesA(stopFile) != INVALID_FILE_ATTRIBUTES)
             DestroyWindow(window);
@@ -102,7 +115,8 @@ HWND createPlainWindow(const char* title, DWORD style, int width, int height) {
 }
 
 // parent W H [STOPFILE]: an overlapped window with a W x H client area, as the display
-// settings would offer for a preview. Prints its handle and lives until STOPFILE exists.
+// settings would offer for a preview. Prints its handle, then a line for each help
+// request it receives, and lives until STOPFILE exists.
 int parent(int argc, char** argv) {
     if (argc < 2)
         return 2;
@@ -121,8 +135,10 @@ int parent(int argc, char** argv) {
     return 0;
 }
 
-// find CLASS TITLE [SECONDS [PARENT]]: waits for the window and describes it. A child is
-// looked up among PARENT's children, and its place is given in PARENT's client area.
+// find CLASS TITLE [SECONDS [PARENT]]: waits for the window to be shown and describes
+// it (still hidden at the deadline: described as it is). A child is
+// looked up among PARENT's children, and its place is given in PARENT's client area;
+// screen= is where its client area begins on the screen.
 int find(int argc, char** argv) {
     if (argc < 2)
         return 2;
@@ -131,7 +147,7 @@ int find(int argc, char** argv) {
     HWND window = nullptr;
     pumpUntil(seconds * 1000, [&] {
         window = FindWindowExA(owner, nullptr, argv[0], argv[1]);
-        return window != nullptr;
+        return window != nullptr && IsWindowVisible(window);  // creation has shown it
     });
     if (!window)
         return fail("find: no window of class \"%s\" titled \"%s\"", argv[0], argv[1]);
@@ -139,15 +155,18 @@ int find(int argc, char** argv) {
     GetWindowRect(window, &place);
     MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&place), 2);
     GetClientRect(window, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
     const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
     return reply("window=%llu place=%ld,%ld,%ld,%ld client=%ldx%ld style=0x%08lX "
-                 "exstyle=0x%08lX parent=%llu topmost=%d visible=%d foreground=%d",
+                 "exstyle=0x%08lX parent=%llu topmost=%d visible=%d foreground=%d "
+                 "screen=%ld,%ld",
                  decimal(window), place.left, place.top, place.right - place.left,
                  place.bottom - place.top, client.right, client.bottom,
                  static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
                  static_cast<unsigned long>(exStyle), decimal(GetParent(window)),
                  (exStyle & WS_EX_TOPMOST) != 0, IsWindowVisible(window) != 0,
-                 GetForegroundWindow() == window);
+                 GetForegroundWindow() == window, origin.x, origin.y);
 }
 
 // wait-gone HANDLE SECONDS
@@ -183,6 +202,19 @@ int post(int argc, char** argv) {
                       static_cast<LPARAM>(number(argv[3]))))
         return fail("post: PostMessageA failed (%lu)", GetLastError());
     return reply("posted");
+}
+
+// help HANDLE: sends WM_HELP with a help record, as F1 in the window would; prints the result.
+int help(int argc, char** argv) {
+    if (argc < 1)
+        return 2;
+    HELPINFO info = {};
+    info.cbSize = sizeof info;
+    info.iContextType = HELPINFO_WINDOW;
+    info.hItemHandle = handle(argv[0]);
+    const LRESULT result = SendMessageA(handle(argv[0]), WM_HELP, 0,
+                                        reinterpret_cast<LPARAM>(&info));
+    return reply("%lld", static_cast<long long>(result));
 }
 
 // title HANDLE [NEWTITLE]: sends WM_SETTEXT first when a new title is given, printing
@@ -259,6 +291,7 @@ constexpr Command commands[] = {
     {"is-window", isWindow, "is-window HANDLE"},
     {"send", send, "send HANDLE MESSAGE WPARAM LPARAM"},
     {"post", post, "post HANDLE MESSAGE WPARAM LPARAM"},
+    {"help", help, "help HANDLE"},
     {"title", title, "title HANDLE [NEWTITLE]"},
     {"cursor", cursor, "cursor"},
     {"foreground", foreground, "foreground SECONDS"},
@@ -268,6 +301,7 @@ constexpr Command commands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);  // plain \n line ends for the shell scripts
     if (argc >= 2) {
         for (const Command& command : commands) {
             if (std::strcmp(argv[1], command.name) != 0)
