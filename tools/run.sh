@@ -54,16 +54,18 @@ echo "no display: running the saver on a private Xvfb ($DISPLAY); screenshots:"
 case $mode in
   settings)
     wine_run 60 "$saver" /c &
+    pid=$!
     sleep 3
     shot "$out/settings.png"
     xdotool key Escape
-    wait || true ;;
+    wait "$pid" || true ;;
   *)
     # Full screen: the first picture, the logo on its way, the second picture half revealed.
     wine_run 60 "$saver" /s &
+    pid=$!
     sleep 1; shot "$out/full-screen-1.png"
     sleep 2; shot "$out/full-screen-2.png"
     sleep 3; shot "$out/full-screen-3.png"
     xdotool key space
-    wait || true ;;
+    wait "$pid" && echo "the saver ended on a key press (exit code 0)" ;;
 esac
