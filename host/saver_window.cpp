@@ -56,7 +56,7 @@ void relayToParent(WindowHandle window, std::uint32_t message, LParam lParam) {
 }  // namespace
 
 std::int32_t runSaverWindow(WindowHandle parent) {
-    const WindowClassSpec windowClass = {saverClassName, classStyle, classIconId, host.moduleInstance};
+    const WindowClassRecord windowClass = {saverClassName, classStyle, classIconId, host.moduleInstance};
     WindowForm form;
     Rect placement = {0, 0, 0, 0};
     if (parent != nullptr) {

@@ -42,13 +42,13 @@ bool queryPlatformId(std::uint32_t* platformId);          // false when the vers
 std::int32_t runGuarded(std::int32_t (*body)(void*), void* argument, void (*cleanup)());
 
 // Windows and messages.
-struct WindowClassSpec {
+struct WindowClassRecord {
     const char* name;
     std::uint32_t style;
     int iconId;
     ModuleHandle instance;
 };
-bool registerSaverClass(const WindowClassSpec& spec);     // the class procedure is hostWindowProcedure
+bool registerSaverClass(const WindowClassRecord& record);     // the class procedure is hostWindowProcedure
 WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title,
                           std::uint32_t style, Rect placement, WindowHandle parent,
                           ModuleHandle instance);

@@ -55,15 +55,15 @@ void exitProcess(std::int32_t code) {
     ExitProcess(static_cast<UINT>(code));
 }
 
-bool registerSaverClass(const WindowClassSpec& spec) {
+bool registerSaverClass(const WindowClassRecord& record) {
     WNDCLASSA windowClass = {};
-    windowClass.hIcon = LoadIconA(static_cast<HINSTANCE>(spec.instance), MAKEINTRESOURCEA(spec.iconId));
-    windowClass.style = spec.style;
+    windowClass.hIcon = LoadIconA(static_cast<HINSTANCE>(record.instance), MAKEINTRESOURCEA(record.iconId));
+    windowClass.style = record.style;
     windowClass.lpfnWndProc = saverWindowProc;
-    windowClass.hInstance = static_cast<HINSTANCE>(spec.instance);
+    windowClass.hInstance = static_cast<HINSTANCE>(record.instance);
     windowClass.hCursor = nullptr;
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = spec.name;
+    windowClass.lpszClassName = record.name;
     return RegisterClassA(&windowClass) != 0;
 }
 

@@ -93,9 +93,9 @@ std::int32_t runGuarded(std::int32_t (*body)(void*), void* argument, void (*)())
     return body(argument);
 }
 
-bool registerSaverClass(const WindowClassSpec& spec) {
-    log(std::string("registerSaverClass(") + spec.name + ", " + hex(spec.style) + ", icon " +
-        std::to_string(spec.iconId) + ")");
+bool registerSaverClass(const WindowClassRecord& record) {
+    log(std::string("registerSaverClass(") + record.name + ", " + hex(record.style) + ", icon " +
+        std::to_string(record.iconId) + ")");
     return fake.classRegisters;
 }
 
