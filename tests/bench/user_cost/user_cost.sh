@@ -1,0 +1,422 @@
+#!/usr/bin/env bash
+# What the running saver costs a user, under Wine, against the least a full-screen
+# program with the same clock can cost (user_cost_baseline.exe: a topmost popup, a 5 ms
+# timer that does nothing, one paint). Both run full screen on a private Xvfb
+# (800x600x24) with a warm prefix, one after the other, and the script prints side by
+# side:
+#   - CPU as a share of one core over SECONDS of steady running (after a second of
+#     settling): the program's own process (the time its Unix threads ran, from the
+#     kernel's per-thread schedstat, in nanoseconds), this prefix's wineserver, the
+#     prefix's other Wine processes (services, the desktop process, ...) and the X server;
+#   - timer ticks delivered a second: the baseline counts its WM_TIMER messages; the
+#     saver's are counted in a separate run traced with WINEDEBUG=+relay limited to
+#     user32.GetDC (one call a tick, one more for the first erase), since tracing costs;
+#   - the time from process start to the first frame on the screen, REPEAT times each:
+#     user_cost_first_frame.exe starts the programs in turn and reads the screen back
+#     until it is covered and shows something (the saver: the first picture on the first
+#     tick; the baseline: its paint). All starts come from that one launcher, so Wine's
+#     desktop process stays up between them as a user's desktop does (started afresh
+#     for each, it made about half the starts 150-250 ms slower, whichever program);
+#   - the sizes of both builds of VARNO.scr.
+# It prints the targets beside the figures and judges nothing: it exits 0 whatever they
+# are, and non-zero only when it could not measure. A busy machine makes every figure
+# worse; the load average is printed at the start and the end.
+#
+#   tests/bench/user_cost/user_cost.sh [SECONDS] [--repeat N] [--rounds N] [--no-build]
+#                                      [--explain] [name=value ...]
+#
+# SECONDS (default 20) is the length of each measured run; --repeat the number of
+# first-frame starts of each program (default 5); --rounds the number of times the CPU
+# runs alternate (default 1; on a busy machine 3 or more, whose medians are printed).
+# Without --no-build it configures and builds what it needs (cmake presets win64 and
+# win32). --explain adds runs of the baseline with the saver's per-tick platform work
+# added step by step (a zero-length Sleep, GetDC/ReleaseDC, a logo-sized block copied
+# window -> memory -> window), to see where the saver's CPU goes. name=value overrides
+# the paths: source, saver, saver32, baseline, first_frame, template (a Wine prefix,
+# made when missing), work (where runs leave their files).
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
+
+DURATION=20
+REPEAT=5
+ROUNDS=1
+BUILD=1
+EXPLAIN=0
+declare -A PATHS=(
+  [source]=$ROOT
+  [saver]=$ROOT/build/win64/VARNO.scr
+  [saver32]=$ROOT/build/win32/VARNO.scr
+  [baseline]=$ROOT/build/win64/user_cost_baseline.exe
+  [first_frame]=$ROOT/build/win64/user_cost_first_frame.exe
+  [template]=$ROOT/build/win64/wineprefix
+  [work]=$ROOT/build/win64/bench
+)
+usage() {
+  awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0" >&2
+  exit 2
+}
+while (($#)); do
+  case $1 in
+    --repeat) [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || usage; REPEAT=$2; shift ;;
+    --rounds) [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || usage; ROUNDS=$2; shift ;;
+    --no-build) BUILD=0 ;;
+    --explain) EXPLAIN=1 ;;
+    [1-9]*) [[ $1 =~ ^[1-9][0-9]*$ ]] || usage; DURATION=$1 ;;
+    *=*) [[ -n "${PATHS[${1%%=*}]+set}" ]] || usage; PATHS[${1%%=*}]=${1#*=} ;;
+    *) usage ;;
+  esac
+  shift
+done
+SOURCE=${PATHS[source]}
+
+NAME=user_cost
+abort() {
+  echo "$NAME: $*" >&2
+  exit 1
+}
+note() { echo "$NAME: $(date +%T) $*" >&2; }
+
+# ---- build ----------------------------------------------------------------------------
+mkdir -p "${PATHS[work]}"
+BUILD_LOG=${PATHS[work]}/user_cost-build.log
+if ((BUILD)); then
+  note "building (log: $BUILD_LOG)"
+  (
+    cd "$SOURCE"
+    timeout -k 5 300 cmake --preset win64 &&
+      timeout -k 5 900 cmake --build --preset win64 --target user_cost_programs
+  ) >"$BUILD_LOG" 2>&1 ||
+    abort "the win64 build failed; see $BUILD_LOG" \
+      "(is tests/bench/user_cost.cmake included from cmake/windows.cmake?)"
+  (
+    cd "$SOURCE"
+    timeout -k 5 300 cmake --preset win32 &&
+      timeout -k 5 900 cmake --build --preset win32 --target varno
+  ) >>"$BUILD_LOG" 2>&1 || note "the win32 build failed; its size is left out (see $BUILD_LOG)"
+fi
+for program in saver baseline first_frame; do
+  [[ -f "${PATHS[$program]}" ]] || abort "no $program program at ${PATHS[$program]}"
+done
+
+# ---- the Wine rig -------------------------------------------------------------------------
+. "$SOURCE/tools/wine-env.sh"
+SCREEN=800x600x24
+RUN_DIR=
+RUNNING=()  # PIDs of the timeouts around programs still running
+
+cleanup() {
+  local pid
+  set +e  # the rig's helpers return the status of what they stopped
+  for pid in "${RUNNING[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  RUNNING=()
+  wine_env_cleanup
+  if [[ -n "$RUN_DIR" ]]; then rm -rf "$RUN_DIR/prefix"; fi
+  return 0
+}
+trap cleanup EXIT
+
+wine_prefix_ensure "${PATHS[template]}" || abort "cannot make the Wine prefix ${PATHS[template]}"
+RUN_DIR=$(mktemp -d "${PATHS[work]}/user_cost.XXXXXX")
+wine_prefix_clone "${PATHS[template]}" "$RUN_DIR/prefix" || abort "cannot copy the prefix"
+export WINEPREFIX=$RUN_DIR/prefix
+xvfb_start "$SCREEN" || abort "no X display"
+wine_server_start || abort "no wineserver"
+# The saver's ticks are counted in a traced run: only GetDC is traced, and only there.
+wine_run 60 reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d user32.GetDC /f \
+  >/dev/null 2>&1 || abort "cannot set the relay trace's filter"
+
+windows_path() { printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"; }
+
+# Processes of this run, found through what this script started, never by name: the
+# program is the child of its own timeout; the X server the child of the Xvfb timeout;
+# the wineserver and the other Wine processes carry this run's own WINEPREFIX.
+child_of() {  # PID: the first child of PID, waiting up to 10 s for it
+  local i pid
+  for ((i = 0; i < 100; i++)); do
+    pid=$(pgrep -P "$1" | head -n1) && [[ -n "$pid" ]] && { echo "$pid"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+prefix_processes() {  # "PID KIND" for every Wine process of this prefix
+  local file pid exe
+  grep -lFxz "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null | while read -r file; do
+    pid=${file#/proc/}
+    pid=${pid%/environ}
+    exe=$(readlink "/proc/$pid/exe" 2>/dev/null) || continue
+    case ${exe##*/} in
+      wineserver*) echo "$pid server" ;;
+      wine*) echo "$pid wine" ;;
+    esac
+  done || true
+}
+cpu_ns() {  # PID: nanoseconds the process's threads have run (0 when it is gone)
+  local file total=0 ns rest
+  for file in /proc/"$1"/task/*/schedstat; do
+    read -r ns rest <"$file" 2>/dev/null || continue
+    total=$((total + ns))
+  done
+  echo "$total"
+}
+XSERVER=$(child_of "$XVFB_PID") || abort "cannot find the X server"
+
+# snapshot PROGRAM-PID LIST ARRAY: the clock and the CPU nanoseconds of the program, the
+# X server and each process of LIST (lines "PID KIND", from prefix_processes).
+snapshot() {
+  local -n into=$3
+  local pid kind
+  into=([time]=$EPOCHREALTIME [program]=$(cpu_ns "$1") [xserver]=$(cpu_ns "$XSERVER"))
+  while read -r pid kind; do
+    [[ "$pid" == "$1" ]] && continue
+    into[$kind.$pid]=$(cpu_ns "$pid")
+  done <"$2"
+}
+share() {  # NANOSECONDS SECONDS: per cent of one core
+  awk -v t="$1" -v s="$2" 'BEGIN { printf "%.2f", 100 * t / 1e9 / s }'
+}
+
+# close_program TIMEOUT-PID WHAT: a key ends both programs; their exit code is returned.
+close_program() {
+  local waited rc=0
+  DISPLAY=$DISPLAY timeout -k 5 10 xdotool key a >/dev/null 2>&1 || true
+  for ((waited = 0; waited < 150; waited++)); do
+    kill -0 "$1" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$1" 2>/dev/null; then
+    note "$2 did not end on a key; stopping it"
+    kill "$1" 2>/dev/null || true
+  fi
+  wait "$1" || rc=$?
+  RUNNING=()
+  return "$rc"
+}
+
+# cpu_run KEY PROGRAM ARGUMENTS...: runs the program full screen for a second of settling
+# and DURATION measured seconds; appends the shares (per cent of one core) of the
+# program, the wineserver, the other Wine processes, the X server and their total to
+# CPUS[KEY.program|server|wine|xserver|total].
+declare -A CPUS CPU
+cpu_run() {
+  local key=$1 timer pid rc=0 elapsed name delta
+  shift
+  timeout -k 5 $((DURATION + 120)) "$WINE64" "$@" >"$RUN_DIR/$key.log" 2>&1 &
+  timer=$!
+  RUNNING=("$timer")
+  pid=$(child_of "$timer") || abort "$key: the program did not start"
+  sleep 1
+  prefix_processes >"$RUN_DIR/$key.processes"
+  declare -A A B
+  snapshot "$pid" "$RUN_DIR/$key.processes" A
+  sleep "$DURATION"
+  snapshot "$pid" "$RUN_DIR/$key.processes" B
+  close_program "$timer" "$key" || rc=$?
+  ((rc == 0)) || abort "$key: the program ended with $rc; see $RUN_DIR/$key.log"
+  elapsed=$(awk -v a="${A[time]}" -v b="${B[time]}" 'BEGIN { print b - a }')
+  declare -A ns=([program]=$((B[program] - A[program])) [xserver]=$((B[xserver] - A[xserver]))
+                 [server]=0 [wine]=0)
+  for name in "${!B[@]}"; do
+    [[ $name == *.* && -n "${A[$name]+set}" ]] || continue  # processes there throughout
+    delta=$((B[$name] - A[$name]))
+    ((delta > 0)) || continue  # a thread that ended took its time with it
+    case $name in
+      server.*) ns[server]=$((ns[server] + delta)) ;;
+      wine.*) ns[wine]=$((ns[wine] + delta)) ;;
+    esac
+  done
+  ns[total]=$((ns[program] + ns[server] + ns[wine] + ns[xserver]))
+  for name in program server wine xserver total; do
+    CPUS[$key.$name]+="$(share "${ns[$name]}" "$elapsed") "
+  done
+}
+
+# cpu_summary KEY...: CPU[KEY.KIND] the median of the rounds, CPU[KEY.KIND.range] min-max.
+cpu_summary() {
+  local key name
+  local -a values
+  for key in "$@"; do
+    for name in program server wine xserver total; do
+      read -r -a values <<<"${CPUS[$key.$name]}"
+      CPU[$key.$name]=$(median 2 "${values[@]}")
+      CPU[$key.$name.range]=$(range 2 "${values[@]}")
+    done
+  done
+}
+
+# first_frames ROUNDS: ROUNDS rounds of one start of the baseline and one of the saver,
+# all from one launcher; the first round only warms up. Appends each later start's
+# frame_ms, window_ms and poll_ms to FRAME[KEY], WINDOW[KEY] and POLL[KEY].
+declare -A FRAME WINDOW POLL
+first_frames() {
+  local result=$RUN_DIR/first_frames.txt round index key rest
+  rm -f "$result"
+  wine_run $((60 + 30 * $1)) "${PATHS[first_frame]}" "$(windows_path "$result")" "$1" \
+    "\"$(windows_path "${BASELINE[0]}")\" -" "\"$(windows_path "${SAVER[0]}")\" ${SAVER[1]}" \
+    >>"$RUN_DIR/first_frame.log" 2>&1 ||
+    abort "no first frame seen; see $RUN_DIR/first_frame.log and $result"
+  while read -r round index rest; do
+    ((round > 0)) || continue
+    key=$( ((index == 0)) && echo baseline || echo saver)
+    declare -A F=()
+    set -- $rest
+    while (($# >= 2)); do F[$1]=$2; shift 2; done
+    FRAME[$key]+="${F[frame_ms]} "
+    WINDOW[$key]+="${F[window_ms]} "
+    POLL[$key]+="${F[poll_ms]} "
+  done < <(tr -d '\r' <"$result")
+}
+median() {  # DECIMALS VALUES...
+  local decimals=$1
+  shift
+  printf '%s\n' "$@" | sort -g | awk -v d="$decimals" '{ v[NR] = $1 }
+    END { printf "%.*f", d, NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+range() {  # DECIMALS VALUES...: "min-max"
+  local decimals=$1
+  shift
+  printf '%s\n' "$@" | sort -g |
+    awk -v d="$decimals" 'NR == 1 { a = $1 } { b = $1 } END { printf "%.*f-%.*f", d, a, d, b }'
+}
+
+SAVER=("${PATHS[saver]}" /s)
+BASELINE=("${PATHS[baseline]}")
+BASELINE_RESULT=$RUN_DIR/baseline.txt
+LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# ---- warm-up: each program once, through the launcher ---------------------------------
+note "display $DISPLAY ($SCREEN), prefix $WINEPREFIX; warming up"
+first_frames 1
+
+# ---- CPU: ROUNDS alternations, and the baseline variants with --explain -------------------
+CPU_KEYS=(baseline saver)
+((EXPLAIN)) && CPU_KEYS+=(yield dc copy)
+note "CPU: $ROUNDS round(s) of $DURATION s of each of: ${CPU_KEYS[*]}"
+BASELINE_RATES=()
+BASELINE_TICKS=()
+for ((round = 0; round < ROUNDS; round++)); do
+  rm -f "$BASELINE_RESULT"
+  cpu_run baseline "${BASELINE[@]}" "$(windows_path "$BASELINE_RESULT")"
+  declare -A BT=()
+  while read -r name value; do BT[$name]=$value; done < <(tr -d '\r' <"$BASELINE_RESULT")
+  [[ -n "${BT[ticks]:-}" ]] || abort "the baseline wrote no tick count"
+  BASELINE_TICKS+=("${BT[ticks]}")
+  BASELINE_RATES+=("$(awk -v n="${BT[ticks]}" -v t="${BT[tick_span_ms]}" \
+    'BEGIN { printf "%.1f", (t > 0 ? 1000 * (n - 1) / t : 0) }')")
+  cpu_run saver "${SAVER[@]}"
+  if ((EXPLAIN)); then
+    cpu_run yield "${BASELINE[@]}" - yield
+    cpu_run dc "${BASELINE[@]}" - yield dc
+    cpu_run copy "${BASELINE[@]}" - yield copy
+  fi
+done
+cpu_summary "${CPU_KEYS[@]}"
+BASELINE_RATE=$(median 1 "${BASELINE_RATES[@]}")
+
+# ---- the saver's ticks, traced --------------------------------------------------------------
+note "ticks: $DURATION s of the saver, traced"
+TRACE=$RUN_DIR/relay.log
+WINEDEBUG=+timestamp,+pid,+relay timeout -k 5 $((DURATION + 120)) "$WINE64" "${SAVER[@]}" \
+  >/dev/null 2>"$TRACE" &
+timer=$!
+RUNNING=("$timer")
+sleep $((DURATION + 1))
+rc=0
+close_program "$timer" "traced saver" || rc=$?
+((rc == 0)) || abort "the traced saver ended with $rc"
+# Lines read "SECONDS.MS:PID:TID:Call user32.GetDC(...)"; the saver is the process that
+# calls it most. Its first call is the first erase; every later one is a tick.
+read -r SAVER_TICKS SAVER_RATE < <(grep -a ':Call user32.GetDC(' "$TRACE" | awk -F: '
+  { n[$2]++; t[$2, n[$2]] = $1 }
+  END {
+    for (p in n) if (n[p] > best) { best = n[p]; pid = p }
+    ticks = best - 1
+    span = best > 2 ? t[pid, best] - t[pid, 2] : 0
+    printf "%d %.1f\n", ticks, (span > 0 ? (best - 2) / span : 0)
+  }')
+((SAVER_TICKS > 0)) || abort "no traced GetDC call of the saver; see $TRACE"
+
+# ---- first frames -------------------------------------------------------------------------
+note "first frame: $REPEAT starts of each, after one more of each to warm up"
+first_frames $((REPEAT + 1))
+
+# ---- report ---------------------------------------------------------------------------------
+calc() { awk "BEGIN { printf \"$1\", $2 }"; }
+size_of() { [[ -f "$1" ]] && printf "%'d bytes" "$(stat -c %s "$1")" || echo "not built"; }
+ROW='%-40s %14s %14s %14s   %s\n'
+rounds_text="$DURATION s a run"
+((ROUNDS > 1)) && rounds_text="$ROUNDS rounds of $DURATION s a run, medians"
+echo "What the running saver costs: $rounds_text; full screen $SCREEN (Xvfb), warm prefix"
+cpu_model=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)
+echo "Machine: $cpu_model, $(nproc) cores;" \
+     "$("$WINE64" --version) (wine64); load average $LOAD_BEFORE at the start," \
+     "$(cut -d' ' -f1-3 /proc/loadavg) at the end"
+echo
+printf "$ROW" "" "baseline" "saver" "difference" "target"
+for kind in program server wine xserver total; do
+  case $kind in
+    program) title="CPU, the program (% of one core)" target="< 1 % beyond the baseline" ;;
+    server) title="CPU, its wineserver" target="" ;;
+    wine) title="CPU, the prefix's other Wine processes" target="" ;;
+    xserver) title="CPU, the X server" target="" ;;
+    total) title="CPU, all of these" target="" ;;
+  esac
+  printf "$ROW" "$title" "${CPU[baseline.$kind]} %" "${CPU[saver.$kind]} %" \
+    "$(calc %+.2f "${CPU[saver.$kind]} - ${CPU[baseline.$kind]}") %" "$target"
+  if ((ROUNDS > 1)) && [[ $kind == program || $kind == total ]]; then
+    printf "$ROW" "  (range of $ROUNDS rounds)" "${CPU[baseline.$kind.range]}" \
+      "${CPU[saver.$kind.range]}" "" ""
+  fi
+done
+printf "$ROW" "Timer ticks a second" "$BASELINE_RATE" "$SAVER_RATE" \
+  "$(calc %+.1f "$SAVER_RATE - $BASELINE_RATE")" "(5 ms asked: 200)"
+read -r -a bf <<<"${FRAME[baseline]}"
+read -r -a sf <<<"${FRAME[saver]}"
+read -r -a bw <<<"${WINDOW[baseline]}"
+read -r -a sw <<<"${WINDOW[saver]}"
+read -r -a polls <<<"${POLL[baseline]} ${POLL[saver]}"
+printf "$ROW" "First frame after start, ms: median" "$(median 1 "${bf[@]}")" \
+  "$(median 1 "${sf[@]}")" "$(calc %+.1f "$(median 1 "${sf[@]}") - $(median 1 "${bf[@]}")")" \
+  "within 100 ms of the baseline"
+printf "$ROW" "  (range of $REPEAT starts)" "$(range 0 "${bf[@]}")" "$(range 0 "${sf[@]}")" "" ""
+printf "$ROW" "  the window covering the screen" "$(median 1 "${bw[@]}")" "$(median 1 "${sw[@]}")" \
+  "$(calc %+.1f "$(median 1 "${sw[@]}") - $(median 1 "${bw[@]}")")" ""
+echo
+echo "VARNO.scr: i686 release (build/win32) $(size_of "${PATHS[saver32]}");" \
+     "x86_64 (build/win64) $(size_of "${PATHS[saver]}")"
+echo
+cat <<EOF
+CPU: the time the threads of each Unix process ran, over $DURATION s after a second of
+settling. Ticks: the baseline counts its WM_TIMER messages (${BASELINE_TICKS[*]} in its
+runs); the saver's are its GetDC calls, less the first erase's, in a separate traced run
+($SAVER_TICKS in $((DURATION + 1)) s). First frame: from just before CreateProcess to the
+first read-back of the screen (one every $(median 1 "${polls[@]}") ms) that shows the window
+covering it with something drawn: the saver's first picture, drawn on its first tick;
+the baseline's paint. All starts from one launcher, alternating, the desktop process up.
+EOF
+
+if ((EXPLAIN)); then
+  echo
+  echo "Where the saver's CPU goes: the baseline with the saver's per-tick platform work added,"
+  echo "one step on top of the other (a window DC of its own, as the saver's class has):"
+  printf "$ROW" "" "program" "wineserver" "X server" "all"
+  for key in baseline yield dc copy saver; do
+    case $key in
+      baseline) title="baseline: the tick does nothing" ;;
+      yield) title="+ Sleep(0)" ;;
+      dc) title="+ GetDC/ReleaseDC" ;;
+      copy) title="+ 237 x 116 window->memory->window" ;;
+      saver) title="the saver" ;;
+    esac
+    printf "$ROW" "$title" "${CPU[$key.program]} %" "${CPU[$key.server]} %" \
+      "${CPU[$key.xserver]} %" "${CPU[$key.total]} %"
+  done
+fi
+
+# Keep this run's logs beside the others, without its prefix.
+cleanup
+rm -rf "${PATHS[work]}/user_cost-last"
+mv "$RUN_DIR" "${PATHS[work]}/user_cost-last"
+RUN_DIR=
+exit 0
