@@ -1,5 +1,4 @@
 #include "host/host.h"
-#include "host/messages.h"
 
 namespace {
 
