@@ -12,13 +12,21 @@ targets=("$@")
 tools/bootstrap.sh
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j2 >/dev/null
+failed=()
 for target in "${targets[@]}"; do
   findings=build/fuzz/findings/$target
   mkdir -p "$findings"
   echo "== $target: $runs inputs"
   start=$(date +%s)
+  status=0
   (cd "$findings" && "../../tests/fuzz/${target}_fuzz" -runs="$runs" -max_len=512 \
-      -print_final_stats=1 . "../../../../tests/fuzz/corpus/$target" 2>&1 |
-    grep -E '^(stat::|Done|#[0-9]+ *DONE)|ERROR|SUMMARY' || true)
-  echo "   $(( $(date +%s) - start )) s"
+      -print_final_stats=1 . "../../../../tests/fuzz/corpus/$target") >"$findings.log" 2>&1 ||
+    status=$?
+  grep -E '^(stat::|Done)|ERROR|SUMMARY|Test unit written' "$findings.log" || true
+  echo "   $(( $(date +%s) - start )) s, exit status $status (full output: $findings.log)"
+  [[ $status -eq 0 ]] || failed+=("$target")
 done
+if [[ ${#failed[@]} -gt 0 ]]; then
+  echo "FAILED: ${failed[*]}" >&2
+  exit 1
+fi

@@ -44,7 +44,8 @@ Pixels makePixels(std::int32_t width, std::int32_t height) {
     Pixels p;
     p.width = width > 0 ? width : 0;
     p.height = height > 0 ? height : 0;
-    p.data.assign(static_cast<std::size_t>(p.width) * p.height, 0);
+    if (fake.storePixels)
+        p.data.assign(static_cast<std::size_t>(p.width) * p.height, 0);
     return p;
 }
 
@@ -337,31 +338,42 @@ void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t widt
         fake.copies.push_back({target, x, y, width, height, source, sourceX, sourceY, op});
     Pixels* to = pixelsOf(target);
     Pixels* from = pixelsOf(source);
-    if (to == nullptr || from == nullptr)
+    if (to == nullptr || from == nullptr) {
+        ++fake.strayDrawing;
         return;
+    }
+    // Clip to the source and the target at once: offsets [i0, i1) x [j0, j1) of the copy.
+    const std::int64_t i0 = std::max<std::int64_t>({0, -std::int64_t{x}, -std::int64_t{sourceX}});
+    const std::int64_t j0 = std::max<std::int64_t>({0, -std::int64_t{y}, -std::int64_t{sourceY}});
+    const std::int64_t i1 = std::min<std::int64_t>(
+        {width, std::int64_t{to->width} - x, std::int64_t{from->width} - sourceX});
+    const std::int64_t j1 = std::min<std::int64_t>(
+        {height, std::int64_t{to->height} - y, std::int64_t{from->height} - sourceY});
+    if (i0 >= i1 || j0 >= j1 || to->data.empty() || from->data.empty())
+        return;  // nothing visible, or a raster that keeps sizes only
     Pixels copyOfSelf;
     if (to == from) {  // a surface copied onto itself reads what it held before
         copyOfSelf = *from;
         from = &copyOfSelf;
     }
-    const Pixels& original = *from;
-    for (std::int32_t j = 0; j < height; ++j)
-        for (std::int32_t i = 0; i < width; ++i) {
-            const std::int32_t sx = sourceX + i, sy = sourceY + j, tx = x + i, ty = y + j;
-            if (sx < 0 || sy < 0 || sx >= original.width || sy >= original.height || tx < 0 ||
-                ty < 0 || tx >= to->width || ty >= to->height)
-                continue;
-            const std::uint32_t s = original.at(sx, sy);
-            std::uint32_t& d = to->at(tx, ty);
-            d = op == RasterOp::copy ? s : op == RasterOp::and_ ? (d & s) : (d | s);
-        }
+    for (std::int64_t j = j0; j < j1; ++j) {
+        const std::uint32_t* s = &from->at(static_cast<std::int32_t>(sourceX + i0),
+                                           static_cast<std::int32_t>(sourceY + j));
+        std::uint32_t* d = &to->at(static_cast<std::int32_t>(x + i0), static_cast<std::int32_t>(y + j));
+        for (std::int64_t i = i0; i < i1; ++i, ++s, ++d)
+            *d = op == RasterOp::copy ? *s : op == RasterOp::and_ ? (*d & *s) : (*d | *s);
+    }
 }
 
 void fillBlack(Surface surface, Rect rect) {
     if (fake.recordCopies)
         fake.fills.push_back(rect);
     Pixels* to = pixelsOf(surface);
-    if (to == nullptr)
+    if (to == nullptr) {
+        ++fake.strayDrawing;
+        return;
+    }
+    if (to->data.empty())
         return;
     for (std::int32_t y = std::max(rect.top, 0); y < std::min(rect.bottom, to->height); ++y)
         for (std::int32_t x = std::max(rect.left, 0); x < std::min(rect.right, to->width); ++x)

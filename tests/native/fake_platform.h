@@ -84,7 +84,9 @@ struct FakePlatform {
     std::map<int, std::uint32_t> checks;
     std::intptr_t dialogResult = -2;
 
-    // Raster.
+    // Raster. Without stored pixels it keeps only sizes, clips and counts.
+    bool storePixels = true;
+    std::int32_t strayDrawing = 0;        // copies or fills on a surface that holds nothing
     std::map<Bitmap, Pixels> bitmaps;
     std::map<Surface, Bitmap> selected;   // off-screen surfaces and what they hold
     std::map<int, Pixels> resources;      // bitmap resources by identifier

@@ -49,6 +49,13 @@ void provideCatalogImages() {
     fake.resources = images;
 }
 
+std::map<int, Pixels> catalogImageSizes() {
+    std::map<int, Pixels> sizes = {{logoImageId, {230, 110, {}}}, {logoMaskId, {230, 110, {}}}};
+    for (int row = 0; row < pictureCount; ++row)
+        sizes[pictureIds[row]] = {catalogPictureSizes[row].width, catalogPictureSizes[row].height, {}};
+    return sizes;
+}
+
 void makeCatalogImages() {
     Pixels logo = filled(230, 110, 0);
     Pixels mask = filled(230, 110, white);

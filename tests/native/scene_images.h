@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 
 #include "platform/platform.h"
 #include "tests/native/fake_platform.h"
@@ -17,3 +18,4 @@ std::uint32_t picturePixel(int row, std::int32_t x, std::int32_t y);
 bool insideLogoShape(std::int32_t x, std::int32_t y);  // the mask's black ellipse
 void makeCatalogImages();
 void provideCatalogImages();  // made once, then copied
+std::map<int, Pixels> catalogImageSizes();  // the same images without their pixels

@@ -256,6 +256,7 @@ TEST_P(LongRun, KeepsTheLogosInvariants) {
         ASSERT_GE(scene.revealStep, 0);
         ASSERT_LE(scene.revealStep, 15);
     }
+    EXPECT_EQ(fake.strayDrawing, 0);  // never drew on a surface that held nothing
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -276,6 +277,7 @@ TEST(OddClients, NothingBreaksAndNothingIsDrawnOutside) {
         ticks(340);  // through two changes of picture
         EXPECT_EQ(scene.tickCount, 340u - 2 * 14) << client.width << "x" << client.height;
         EXPECT_EQ(fake.screenPixels.width, client.width);
+        EXPECT_EQ(fake.strayDrawing, 0);
     }
 }
 
