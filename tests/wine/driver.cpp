@@ -6,30 +6,16 @@
 #define WINVER 0x0601
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
-
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "probe_program.h"
+
 namespace {
 
 constexpr UINT pollPeriod = 50;  // milliseconds between looks while waiting
-
-// Handles, messages and parameters are given in decimal or as 0x... hex.
-ULONG_PTR number(const char* text) {
-    return static_cast<ULONG_PTR>(std::strtoull(text, nullptr, 0));
-}
-
-HWND handle(const char* text) {
-    return reinterpret_cast<HWND>(number(text));
-}
-
-unsigned long long decimal(HWND window) {
-    return reinterpret_cast<ULONG_PTR>(window);
-}
 
 void printLine(const char* format, va_list arguments) {
     std::vprintf(format, arguments);
@@ -278,12 +264,6 @@ int exitCode(int argc, char** argv) {
     return reply("exit=0x%08lX", static_cast<unsigned long>(code));
 }
 
-struct Command {
-    const char* name;
-    int (*run)(int argc, char** argv);
-    const char* usage;
-};
-
 constexpr Command commands[] = {
     {"parent", parent, "parent W H [STOPFILE]"},
     {"find", find, "find CLASS TITLE [SECONDS [PARENT]]"},
@@ -301,19 +281,5 @@ constexpr Command commands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
-    _setmode(_fileno(stdout), _O_BINARY);  // plain \n line ends for the shell scripts
-    if (argc >= 2) {
-        for (const Command& command : commands) {
-            if (std::strcmp(argv[1], command.name) != 0)
-                continue;
-            const int result = command.run(argc - 2, argv + 2);
-            if (result == 2)
-                std::fprintf(stderr, "usage: driver %s\n", command.usage);
-            return result;
-        }
-    }
-    std::fprintf(stderr, "usage: driver COMMAND ...\n");
-    for (const Command& command : commands)
-        std::fprintf(stderr, "  %s\n", command.usage);
-    return 2;
+    return runCommand("driver", commands, argc, argv);
 }

@@ -6,13 +6,12 @@
 #define WINVER 0x0601
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
-
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "../probe_program.h"
 
 namespace {
 
@@ -24,14 +23,6 @@ constexpr int picturesBox = 1004;
 constexpr int soundBox = 1005;
 constexpr DWORD pollPeriod = 50;  // milliseconds
 constexpr UINT sendTimeout = 10000;
-
-HWND handle(const char* text) {
-    return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(std::strtoull(text, nullptr, 0)));
-}
-
-unsigned long long decimal(HWND window) {
-    return reinterpret_cast<ULONG_PTR>(window);
-}
 
 int reply(int code, const char* format, ...) __attribute__((format(printf, 2, 3)));
 int reply(int code, const char* format, ...) {
@@ -174,12 +165,6 @@ int origin(int argc, char** argv) {
     return reply(0, "origin=%ld,%ld", origin.x, origin.y);
 }
 
-struct Command {
-    const char* name;
-    int (*run)(int argc, char** argv);
-    const char* usage;
-};
-
 constexpr Command commands[] = {
     {"dialog", dialog, "dialog SECONDS"},
     {"click", click, "click DIALOG ID"},
@@ -192,19 +177,5 @@ constexpr Command commands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
-    _setmode(_fileno(stdout), _O_BINARY);  // plain \n line ends for the shell scripts
-    if (argc >= 2) {
-        for (const Command& command : commands) {
-            if (std::strcmp(argv[1], command.name) != 0)
-                continue;
-            const int result = command.run(argc - 2, argv + 2);
-            if (result == 2)
-                std::fprintf(stderr, "usage: dialog_probe %s\n", command.usage);
-            return result;
-        }
-    }
-    std::fprintf(stderr, "usage: dialog_probe COMMAND ...\n");
-    for (const Command& command : commands)
-        std::fprintf(stderr, "  %s\n", command.usage);
-    return 2;
+    return runCommand("dialog_probe", commands, argc, argv);
 }
