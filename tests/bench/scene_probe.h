@@ -386,4 +386,36 @@ inline double memcpyFloor(const std::vector<std::size_t>& blocks, int rounds = 2
     return times[times.size() / 2];
 }
 
+// The soak's loop over ticks 2..totalTicks, after tick 1 and the first reading: tick()
+// runs one (false: the run cannot go on), the clock follows the scene, warmedUp() is
+// called after the warm-up tick and, with --wrap, tickCount is set near the wrap at the
+// first start of a cycle after it. Returns the seconds taken, or -1 when tick() failed.
+template <typename Scene, typename Tick, typename WarmedUp>
+double soakLoop(const char* who, const Options& options, std::uint64_t warmUp, Scene& scene,
+                const std::uint32_t& cuesPlayed, ClockCheck& clock, Tick tick,
+                WarmedUp warmedUp) {
+    const auto follow = [&] {
+        clock.reset(scene.tickCount, scene.revealStep, scene.settings.picturesEnabled != 0,
+                    scene.settings.soundEnabled != 0);
+    };
+    follow();
+    bool wrapped = !options.wrap;
+    const auto start = Clock::now();
+    for (std::uint64_t t = 2; t <= options.totalTicks; ++t) {
+        if (!tick())
+            return -1;
+        clock.follow(t, scene.tickCount, scene.revealStep, cuesPlayed);
+        if (t == warmUp)
+            warmedUp();
+        if (!wrapped && t >= warmUp && scene.revealStep == 0) {
+            scene.tickCount = nearWrap;
+            follow();
+            wrapped = true;
+            std::printf("%s tickCount set to %u after tick %llu\n", who, nearWrap,
+                        static_cast<unsigned long long>(t));
+        }
+    }
+    return microseconds(Clock::now() - start) / 1e6;
+}
+
 }  // namespace probe

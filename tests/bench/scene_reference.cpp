@@ -220,26 +220,14 @@ int runSoak() {
     probe::ClockCheck clock;
     tick();
     const Holdings first = holdings();
-    clock.reset(scene.tickCount, scene.revealStep, scene.settings.picturesEnabled != 0,
-                scene.settings.soundEnabled != 0);
     Holdings warm = first;
-    bool wrapped = !options.wrap;
-    const auto start = probe::Clock::now();
-    for (std::uint64_t t = 2; t <= options.totalTicks; ++t) {
-        tick();
-        clock.follow(t, scene.tickCount, scene.revealStep, cuesPlayed);
-        if (t == warmUp)
-            warm = holdings();
-        if (!wrapped && t >= warmUp && scene.revealStep == 0) {
-            scene.tickCount = probe::nearWrap;
-            clock.reset(scene.tickCount, scene.revealStep, scene.settings.picturesEnabled != 0,
-                        scene.settings.soundEnabled != 0);
-            wrapped = true;
-            std::printf("reference tickCount set to %u after tick %llu\n", probe::nearWrap,
-                        static_cast<unsigned long long>(t));
-        }
-    }
-    const double seconds = probe::microseconds(probe::Clock::now() - start) / 1e6;
+    const double seconds = probe::soakLoop(
+        "reference", options, warmUp, scene, cuesPlayed, clock,
+        [] {
+            tick();
+            return true;
+        },
+        [&] { warm = holdings(); });
     const Holdings last = holdings();
     std::printf("reference soak: %llu ticks in %.1f s (%.0f ticks/s), %ux%d, settings "
                 "sound %u logo %u pictures %u\n",

@@ -364,28 +364,16 @@ void runSoak(HWND window) {
     sendTick(window);
     pump(window);
     const Holdings first = settledHoldings();
-    clock.reset(scene.tickCount, scene.revealStep, scene.settings.picturesEnabled != 0,
-                scene.settings.soundEnabled != 0);
     Holdings warm = first;
-    bool wrapped = !options.wrap;
-    const auto start = probe::Clock::now();
-    for (std::uint64_t t = 2; t <= options.totalTicks; ++t) {
-        sendTick(window);
-        if (!pump(window))
-            return failure("the saver window went away while ticking");
-        clock.follow(t, scene.tickCount, scene.revealStep, cuesPlayed);
-        if (t == warmUp)
-            warm = settledHoldings();
-        if (!wrapped && t >= warmUp && scene.revealStep == 0) {
-            scene.tickCount = probe::nearWrap;
-            clock.reset(scene.tickCount, scene.revealStep, scene.settings.picturesEnabled != 0,
-                        scene.settings.soundEnabled != 0);
-            wrapped = true;
-            std::printf("gdi tickCount set to %u after tick %llu\n", probe::nearWrap,
-                        static_cast<unsigned long long>(t));
-        }
-    }
-    const double seconds = probe::microseconds(probe::Clock::now() - start) / 1e6;
+    const double seconds = probe::soakLoop(
+        "gdi", options, warmUp, scene, cuesPlayed, clock,
+        [&] {
+            sendTick(window);
+            return pump(window);
+        },
+        [&] { warm = settledHoldings(); });
+    if (seconds < 0)
+        return failure("the saver window went away while ticking");
     const Holdings last = settledHoldings();
     std::printf("gdi soak: %llu ticks in %.1f s (%.0f ticks/s), %dx%d %s, settings sound %u "
                 "logo %u pictures %u\n",
