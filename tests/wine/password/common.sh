@@ -52,17 +52,25 @@ install_app() {
 }
 
 reg_run() {
-  wine_run 60 reg "$@" >/dev/null 2>&1
+  echo "reg $*" >>"$TEST_DIR/reg.log"
+  wine_run 60 reg "$@" >>"$TEST_DIR/reg.log" 2>&1
 }
 
 # windows_95_family PROGRAM on|off: Wine reports the Windows 95 family to PROGRAM only.
+# The value is read back, so that a case never runs on the family it did not ask for.
 windows_95_family() {
-  if [[ "$2" == on ]]; then
-    reg_run add "HKCU\\Software\\Wine\\AppDefaults\\$1" /v Version /d win95 /f ||
-      abort "cannot set the Windows version"
-  else
-    reg_run delete "HKCU\\Software\\Wine\\AppDefaults\\$1" /f
-  fi
+  local key="HKCU\\Software\\Wine\\AppDefaults\\$1" tries=5
+  while ((tries-- > 0)); do
+    if [[ "$2" == on ]]; then
+      reg_run add "$key" /v Version /d win95 /f
+      reg_run query "$key" /v Version && return 0
+    else
+      reg_run delete "$key" /f
+      reg_run query "$key" /v Version || return 0
+    fi
+    sleep 0.5
+  done
+  abort "cannot set the Windows family of $1 to the Windows 95 family: $2"
 }
 
 # use_password VALUE|missing: "ScreenSaveUsePassword" as a REG_DWORD, or no such value.
