@@ -47,6 +47,13 @@ def check(condition, message):
 
 def read_resources(data):
     """Returns {(type, name): [(language, bytes)]}; string types and names as str."""
+    return {key: [(language, data[start:start + size]) for language, start, size, _ in found]
+            for key, found in resource_places(data).items()}
+
+
+def resource_places(data):
+    """Returns {(type, name): [(language, file offset, size, offset of the type's name)]};
+    the last is None for a numbered type."""
     pe = struct.unpack_from("<I", data, 0x3C)[0]
     sections_count = struct.unpack_from("<H", data, pe + 6)[0]
     optional_size = struct.unpack_from("<H", data, pe + 20)[0]
@@ -71,19 +78,20 @@ def read_resources(data):
         named, numbered = struct.unpack_from("<HH", data, base + directory + 12)
         for i in range(named + numbered):
             name, target = struct.unpack_from("<II", data, base + directory + 16 + 8 * i)
-            if name & 0x80000000:
+            name_is_string, at = bool(name & 0x80000000), None
+            if name_is_string:
                 at = base + (name & 0x7FFFFFFF)
                 length = struct.unpack_from("<H", data, at)[0]
                 name = data[at + 2:at + 2 + 2 * length].decode("utf-16-le")
-            yield name, target
+            yield name, target, at
 
     resources = {}
-    for rtype, types in entries(0):
-        for name, names in entries(types & 0x7FFFFFFF):
-            for language, leaf in entries(names & 0x7FFFFFFF):
+    for rtype, types, type_name_at in entries(0):
+        for name, names, _ in entries(types & 0x7FFFFFFF):
+            for language, leaf, _ in entries(names & 0x7FFFFFFF):
                 rva, size = struct.unpack_from("<II", data, base + leaf)
-                start = offset(rva)
-                resources.setdefault((rtype, name), []).append((language, data[start:start + size]))
+                resources.setdefault((rtype, name), []).append(
+                    (language, offset(rva), size, type_name_at))
     return resources
 
 

@@ -64,7 +64,8 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
         full_screen full_screen.sh 600
         preview preview.sh 300
         message_order message_order.sh 180
-        fault_guard fault_guard.sh 180)
+        fault_guard fault_guard.sh 180
+        broken_resources broken_resources.sh 180)
     while(WINE_TESTS)
         list(POP_FRONT WINE_TESTS name script timeout)
         add_test(NAME wine.${name}
