@@ -21,7 +21,13 @@ void* newHandle() {
 }
 
 void log(const std::string& entry) {
-    fake.calls.push_back(entry);
+    if (fake.recordCalls)
+        fake.calls.push_back(entry);
+}
+
+void log(const char* entry) {
+    if (fake.recordCalls)
+        fake.calls.emplace_back(entry);
 }
 
 std::string lower(std::string text) {

@@ -40,6 +40,7 @@ struct CopyRecord {
 };
 
 struct FakePlatform {
+    bool recordCalls = true;
     std::vector<std::string> calls;  // every seam call that has an effect, in order
     bool recordCopies = false;
     std::vector<CopyRecord> copies;  // block copies, when recorded
