@@ -1,6 +1,7 @@
-// The scene's ticks over any client size, seed, settings and clock: every copy stays
-// inside the raster (checked by the sanitizers), nothing divides by zero, the reveal
-// step stays within 0 to 15 and the logo's velocity within 1 to 7.
+// The scene's ticks over any client size, seed, settings and clock: every copy names
+// surfaces that hold an image and has no negative extent, nothing divides by zero or
+// overflows (the sanitizers), the reveal step stays within 0 to 15, the logo's velocity
+// within 1 to 7 and the picture index within the table.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
