@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "assets/resource_ids.h"
 #include "platform/platform.h"
 
 enum class RunMode { configure, preview, fullScreen, passwordChange };
@@ -16,7 +17,7 @@ struct HostState {
     Point mouseAnchor;
     ModuleHandle imeModule;
     ProcAddress imeAssociateEntry;
-    std::uintptr_t savedImeContext;
+    InputContext savedImeContext;
     ModuleHandle verifierModule;
     ProcAddress verifierEntry;
     std::intptr_t closeConfirmed;
@@ -26,21 +27,18 @@ struct HostState {
 
 constexpr std::uint32_t noCheckYet = 0xFFFFFFFFu;
 constexpr HostState initialHostState = {
-    nullptr, 0, nullptr, 0, {0, 0}, nullptr, nullptr, 0, nullptr, nullptr, 0, 0, noCheckYet};
+    nullptr, 0, nullptr, 0, {0, 0}, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, noCheckYet};
 
 extern HostState host;
 
 constexpr std::int32_t mouseThreshold = 4;
 constexpr std::uint32_t verifyRequestMessage = 0x8000;  // WM_APP
 constexpr std::uint32_t checkRepeatInterval = 200;      // milliseconds
-constexpr int settingsDialogId = 2003;
-constexpr int classIconId = 100;
 constexpr const char* saverClassName = "WindowsScreenSaverClass";
 constexpr const char* fullScreenTitle = "Screen Saver";
 constexpr const char* previewTitle = "Preview";
 
-// Process entry and run modes.
-[[noreturn]] void hostStart();
+// Process entry (hostStart, declared with the platform seam) and run modes.
 std::int32_t hostMain(ModuleHandle instance, const char* tail);
 std::int32_t runSettings(WindowHandle owner);
 std::int32_t runPreview(const char* rest);
@@ -58,5 +56,4 @@ void loadVerifier();
 void unloadVerifier();
 void setSaverRunning(std::uint32_t on);
 std::intptr_t verifyClose(WindowHandle window);
-std::uint32_t tickDifference(std::uint32_t start, std::uint32_t now);
 void changePassword(WindowHandle window);

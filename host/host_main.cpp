@@ -53,9 +53,8 @@ std::int32_t hostMain(ModuleHandle instance, const char* tail) {
 }
 
 std::int32_t runSettings(WindowHandle owner) {
-    if (!prepareSettingsDialog(host.moduleInstance))
-        return 0;
-    return static_cast<std::int32_t>(runDialog(host.moduleInstance, settingsDialogId, owner));
+    return static_cast<std::int32_t>(
+        runDialog(host.moduleInstance, ID_SETTINGS_DIALOG, owner, settingsDialogProc));
 }
 
 std::int32_t runPreview(const char* rest) {

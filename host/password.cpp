@@ -10,6 +10,11 @@ constexpr const char* changeLibrary = "MPR.DLL";
 constexpr const char* changeName = "PwdChangePasswordA";
 constexpr const char* changeProvider = "SCRSAVE";
 
+// Milliseconds from start to now, across the counter's wrap.
+std::uint32_t tickDifference(std::uint32_t start, std::uint32_t now) {
+    return now - start;
+}
+
 }  // namespace
 
 void loadVerifier() {
@@ -50,9 +55,6 @@ void setSaverRunning(std::uint32_t on) {
         setScreenSaverRunning(on);
 }
 
-std::uint32_t tickDifference(std::uint32_t start, std::uint32_t now) {
-    return now - start;
-}
 
 std::intptr_t verifyClose(WindowHandle window) {
     if (host.checkInProgress)

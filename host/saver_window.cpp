@@ -1,5 +1,5 @@
 #include "host/host.h"
-#include "host/messages.h"
+#include "platform/messages.h"
 #include "scene/scene.h"
 
 namespace {
@@ -39,11 +39,11 @@ void detachInputMethod(WindowHandle window) {
         return;
     host.imeAssociateEntry = procAddress(host.imeModule, "ImmAssociateContext");
     if (host.imeAssociateEntry != nullptr)
-        host.savedImeContext = callImeAssociateContext(host.imeAssociateEntry, window, 0);
+        host.savedImeContext = callImeAssociateContext(host.imeAssociateEntry, window, nullptr);
 }
 
 void restoreInputMethod(WindowHandle window) {
-    if (host.imeModule != nullptr && host.imeAssociateEntry != nullptr && host.savedImeContext != 0)
+    if (host.imeModule != nullptr && host.imeAssociateEntry != nullptr && host.savedImeContext != nullptr)
         callImeAssociateContext(host.imeAssociateEntry, window, host.savedImeContext);
 }
 
@@ -56,7 +56,8 @@ void relayToParent(WindowHandle window, std::uint32_t message, LParam lParam) {
 }  // namespace
 
 std::int32_t runSaverWindow(WindowHandle parent) {
-    const WindowClassRecord windowClass = {saverClassName, classStyle, classIconId, host.moduleInstance};
+    const WindowClassRecord windowClass = {saverClassName, classStyle, ID_CLASS_ICON,
+                                           host.moduleInstance, hostWindowProcedure};
     WindowForm form;
     Rect placement = {0, 0, 0, 0};
     if (parent != nullptr) {
@@ -79,7 +80,7 @@ std::int32_t runSaverWindow(WindowHandle parent) {
     }
 
     std::int32_t exitCode = 0;
-    if (registerSaverClass(windowClass))
+    if (registerWindowClass(&windowClass))
         host.saverWindow = createWindow(form.exStyle, saverClassName, form.title, form.style,
                                         placement, parent, host.moduleInstance);
     if (host.saverWindow != nullptr) {
@@ -141,7 +142,10 @@ MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WP
     default:
         break;
     }
-    return sceneWindowProcedure(window, message, wParam, lParam);
+    MessageResult answer = 0;
+    if (sceneWindowProcedure(window, message, wParam, lParam, &answer))
+        return answer;
+    return hostDefaultHandling(window, message, wParam, lParam);
 }
 
 MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WParam wParam,

@@ -1,19 +1,30 @@
 // The narrow seam between the saver's logic and the operating system.
 //
 // Everything that decides (host, scene, settings) is written against these
-// free functions and never includes <windows.h>. The executable links
+// functions and never includes <windows.h>. The executable links
 // platform_win32.cpp, where each function is one or two Win32 calls; the
 // native unit tests link a recording implementation with a software raster.
+// The names are plain C names, so a test program can wrap any of them at link time.
 #pragma once
 
 #include <cstdint>
 
-using WindowHandle = void*;
-using ModuleHandle = void*;
-using ProcAddress = void*;
-using RegistryKey = void*;
-using Surface = void*;       // a drawing context: the window's or an off-screen one
-using Bitmap = void*;        // a loaded image or a pixel buffer made for a surface
+// Distinct handle types, as the platform's strict mode has them: two handles of
+// different kinds cannot be swapped without a compile error.
+struct WindowObject;
+struct ModuleObject;
+struct EntryObject;
+struct InputContextObject;
+struct KeyObject;
+struct SurfaceObject;
+struct BitmapObject;
+using WindowHandle = WindowObject*;
+using ModuleHandle = ModuleObject*;
+using ProcAddress = EntryObject*;
+using InputContext = InputContextObject*;
+using RegistryKey = KeyObject*;
+using Surface = SurfaceObject*;  // a drawing context: the window's or an off-screen one
+using Bitmap = BitmapObject*;    // a loaded image or a pixel buffer made for a surface
 using WParam = std::uintptr_t;
 using LParam = std::intptr_t;
 using MessageResult = std::intptr_t;
@@ -31,6 +42,24 @@ struct Size {
     std::int32_t width, height;
 };
 
+using WindowProcedure = MessageResult (*)(WindowHandle window, std::uint32_t message,
+                                          WParam wParam, LParam lParam);
+
+struct WindowClassRecord {
+    const char* name;
+    std::uint32_t style;
+    int iconId;
+    ModuleHandle instance;
+    WindowProcedure procedure;
+};
+
+enum class RasterOp { copy, and_, or_ };
+
+extern "C" {
+
+// The program's side: the shell's entry calls it; it ends the process itself.
+[[noreturn]] void hostStart();
+
 // Process.
 const char* commandLine();
 const char* nextCharacter(const char* text);             // one character on, DBCS-aware
@@ -42,13 +71,7 @@ bool queryPlatformId(std::uint32_t* platformId);          // false when the vers
 std::int32_t runGuarded(std::int32_t (*body)(void*), void* argument, void (*cleanup)());
 
 // Windows and messages.
-struct WindowClassRecord {
-    const char* name;
-    std::uint32_t style;
-    int iconId;
-    ModuleHandle instance;
-};
-bool registerSaverClass(const WindowClassRecord& record);     // the class procedure is hostWindowProcedure
+bool registerWindowClass(const WindowClassRecord* record);
 WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title,
                           std::uint32_t style, Rect placement, WindowHandle parent,
                           ModuleHandle instance);
@@ -71,13 +94,13 @@ void hideCursor();
 Point cursorPosition();
 void yieldProcessor();                                    // a zero-length sleep
 
-// Libraries.
+// Libraries and the components looked up in them.
 ModuleHandle loadedModule(const char* name);              // only if already loaded
 ModuleHandle loadLibrary(const char* name);
 void freeLibrary(ModuleHandle module);
 ProcAddress procAddress(ModuleHandle module, const char* name);
-std::uintptr_t callImeAssociateContext(ProcAddress entry, WindowHandle window,
-                                       std::uintptr_t context);
+InputContext callImeAssociateContext(ProcAddress entry, WindowHandle window,
+                                     InputContext context);
 std::intptr_t callVerifier(ProcAddress entry, WindowHandle window);
 void callPasswordChange(ProcAddress entry, const char* provider, WindowHandle window);
 
@@ -94,13 +117,13 @@ std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t 
                              const char* file);
 void writeProfileString(const char* section, const char* key, const char* value,
                         const char* file);
-std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner);
+std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner,
+                        WindowProcedure procedure);
 void setDialogCheck(WindowHandle dialog, int control, std::uint32_t state);
 std::uint32_t dialogCheck(WindowHandle dialog, int control);
 void endDialog(WindowHandle dialog, std::intptr_t result);
 
 // Drawing.
-enum class RasterOp { copy, and_, or_ };
 Surface windowSurface(WindowHandle window);
 void releaseWindowSurface(WindowHandle window, Surface surface);
 Surface createSurface(Surface compatibleWith);
@@ -116,3 +139,5 @@ Size bitmapSize(Bitmap bitmap);                           // 0 x 0 for an empty 
 std::uintptr_t startTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds);
 void stopTimer(WindowHandle window, std::uintptr_t id);
 void playSound(ModuleHandle instance, int id, std::uint32_t flags);
+
+}  // extern "C"

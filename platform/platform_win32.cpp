@@ -2,26 +2,41 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "host/host.h"
 #include "platform/platform.h"
-#include "settings/settings.h"
 
 namespace {
 
 HWND hwnd(WindowHandle window) {
-    return static_cast<HWND>(window);
+    return reinterpret_cast<HWND>(window);
+}
+
+WindowHandle handle(HWND window) {
+    return reinterpret_cast<WindowHandle>(window);
 }
 
 HDC hdc(Surface surface) {
-    return static_cast<HDC>(surface);
+    return reinterpret_cast<HDC>(surface);
 }
 
-LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return hostWindowProcedure(window, message, wParam, lParam);
+HINSTANCE hinstance(ModuleHandle module) {
+    return reinterpret_cast<HINSTANCE>(module);
 }
 
-INT_PTR CALLBACK settingsDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return settingsDialogProc(dialog, message, wParam, lParam);
+HGDIOBJ gdiObject(Bitmap bitmap) {
+    return reinterpret_cast<HGDIOBJ>(bitmap);
+}
+
+// The program's procedures, handed over at registration and at the dialog's start;
+// one saver window class and one dialog at a time.
+WindowProcedure saverProcedure;
+WindowProcedure dialogProcedure;
+
+LRESULT CALLBACK saverWindowThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return saverProcedure(handle(window), message, wParam, lParam);
+}
+
+INT_PTR CALLBACK dialogThunk(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return dialogProcedure(handle(dialog), message, wParam, lParam);
 }
 
 using ImeAssociate = HANDLE(WINAPI*)(HWND, HANDLE);
@@ -39,7 +54,7 @@ const char* nextCharacter(const char* text) {
 }
 
 ModuleHandle ownModule() {
-    return GetModuleHandleA(nullptr);
+    return reinterpret_cast<ModuleHandle>(GetModuleHandleA(nullptr));
 }
 
 bool queryPlatformId(std::uint32_t* platformId) {
@@ -55,28 +70,30 @@ void exitProcess(std::int32_t code) {
     ExitProcess(static_cast<UINT>(code));
 }
 
-bool registerSaverClass(const WindowClassRecord& record) {
+bool registerWindowClass(const WindowClassRecord* record) {
+    saverProcedure = record->procedure;
     WNDCLASSA windowClass = {};
-    windowClass.hIcon = LoadIconA(static_cast<HINSTANCE>(record.instance), MAKEINTRESOURCEA(record.iconId));
-    windowClass.style = record.style;
-    windowClass.lpfnWndProc = saverWindowProc;
-    windowClass.hInstance = static_cast<HINSTANCE>(record.instance);
+    windowClass.hIcon = LoadIconA(hinstance(record->instance), MAKEINTRESOURCEA(record->iconId));
+    windowClass.style = record->style;
+    windowClass.lpfnWndProc = saverWindowThunk;
+    windowClass.hInstance = hinstance(record->instance);
     windowClass.hCursor = nullptr;
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = record.name;
+    windowClass.lpszClassName = record->name;
     return RegisterClassA(&windowClass) != 0;
 }
 
 WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title,
                           std::uint32_t style, Rect placement, WindowHandle parent,
                           ModuleHandle instance) {
-    return CreateWindowExA(exStyle, className, title, style, placement.left, placement.top,
-                           placement.right - placement.left, placement.bottom - placement.top,
-                           hwnd(parent), nullptr, static_cast<HINSTANCE>(instance), nullptr);
+    return handle(CreateWindowExA(exStyle, className, title, style, placement.left,
+                                  placement.top, placement.right - placement.left,
+                                  placement.bottom - placement.top, hwnd(parent), nullptr,
+                                  hinstance(instance), nullptr));
 }
 
 WindowHandle findWindow(const char* className, const char* title) {
-    return FindWindowA(className, title);
+    return handle(FindWindowA(className, title));
 }
 
 bool isWindow(WindowHandle window) {
@@ -88,11 +105,11 @@ void setForegroundWindow(WindowHandle window) {
 }
 
 WindowHandle foregroundWindow() {
-    return GetForegroundWindow();
+    return handle(GetForegroundWindow());
 }
 
 WindowHandle parentWindow(WindowHandle window) {
-    return GetParent(hwnd(window));
+    return handle(GetParent(hwnd(window)));
 }
 
 Rect clientRect(WindowHandle window) {
@@ -152,25 +169,25 @@ void yieldProcessor() {
 }
 
 ModuleHandle loadedModule(const char* name) {
-    return GetModuleHandleA(name);
+    return reinterpret_cast<ModuleHandle>(GetModuleHandleA(name));
 }
 
 ModuleHandle loadLibrary(const char* name) {
-    return LoadLibraryA(name);
+    return reinterpret_cast<ModuleHandle>(LoadLibraryA(name));
 }
 
 void freeLibrary(ModuleHandle module) {
-    FreeLibrary(static_cast<HMODULE>(module));
+    FreeLibrary(reinterpret_cast<HMODULE>(module));
 }
 
 ProcAddress procAddress(ModuleHandle module, const char* name) {
-    return reinterpret_cast<ProcAddress>(GetProcAddress(static_cast<HMODULE>(module), name));
+    return reinterpret_cast<ProcAddress>(GetProcAddress(reinterpret_cast<HMODULE>(module), name));
 }
 
-std::uintptr_t callImeAssociateContext(ProcAddress entry, WindowHandle window,
-                                       std::uintptr_t context) {
+InputContext callImeAssociateContext(ProcAddress entry, WindowHandle window,
+                                     InputContext context) {
     const auto associate = reinterpret_cast<ImeAssociate>(entry);
-    return reinterpret_cast<std::uintptr_t>(associate(hwnd(window), reinterpret_cast<HANDLE>(context)));
+    return reinterpret_cast<InputContext>(associate(hwnd(window), reinterpret_cast<HANDLE>(context)));
 }
 
 std::intptr_t callVerifier(ProcAddress entry, WindowHandle window) {
@@ -185,13 +202,13 @@ RegistryKey openUserKey(const char* path) {
     HKEY key = nullptr;
     if (RegOpenKeyA(HKEY_CURRENT_USER, path, &key) != ERROR_SUCCESS)
         return nullptr;
-    return key;
+    return reinterpret_cast<RegistryKey>(key);
 }
 
 bool queryValue32(RegistryKey key, const char* name, std::uint32_t* value) {
     DWORD buffer = 0;
     DWORD size = sizeof buffer;
-    if (RegQueryValueExA(static_cast<HKEY>(key), name, nullptr, nullptr,
+    if (RegQueryValueExA(reinterpret_cast<HKEY>(key), name, nullptr, nullptr,
                          reinterpret_cast<BYTE*>(&buffer), &size) != ERROR_SUCCESS)
         return false;
     *value = buffer;
@@ -199,7 +216,7 @@ bool queryValue32(RegistryKey key, const char* name, std::uint32_t* value) {
 }
 
 void closeKey(RegistryKey key) {
-    RegCloseKey(static_cast<HKEY>(key));
+    RegCloseKey(reinterpret_cast<HKEY>(key));
 }
 
 void setScreenSaverRunning(std::uint32_t on) {
@@ -230,9 +247,11 @@ void writeProfileString(const char* section, const char* key, const char* value,
     WritePrivateProfileStringA(section, key, value, file);
 }
 
-std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner) {
-    return DialogBoxParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(templateId),
-                           hwnd(owner), settingsDialogProcedure, 0);
+std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner,
+                        WindowProcedure procedure) {
+    dialogProcedure = procedure;
+    return DialogBoxParamA(hinstance(instance), MAKEINTRESOURCEA(templateId), hwnd(owner),
+                           dialogThunk, 0);
 }
 
 void setDialogCheck(WindowHandle dialog, int control, std::uint32_t state) {
@@ -248,7 +267,7 @@ void endDialog(WindowHandle dialog, std::intptr_t result) {
 }
 
 Surface windowSurface(WindowHandle window) {
-    return GetDC(hwnd(window));
+    return reinterpret_cast<Surface>(GetDC(hwnd(window)));
 }
 
 void releaseWindowSurface(WindowHandle window, Surface surface) {
@@ -256,19 +275,19 @@ void releaseWindowSurface(WindowHandle window, Surface surface) {
 }
 
 Surface createSurface(Surface compatibleWith) {
-    return CreateCompatibleDC(hdc(compatibleWith));
+    return reinterpret_cast<Surface>(CreateCompatibleDC(hdc(compatibleWith)));
 }
 
 Bitmap createBitmap(Surface compatibleWith, std::int32_t width, std::int32_t height) {
-    return CreateCompatibleBitmap(hdc(compatibleWith), width, height);
+    return reinterpret_cast<Bitmap>(CreateCompatibleBitmap(hdc(compatibleWith), width, height));
 }
 
 Bitmap selectBitmap(Surface surface, Bitmap bitmap) {
-    return SelectObject(hdc(surface), static_cast<HGDIOBJ>(bitmap));
+    return reinterpret_cast<Bitmap>(SelectObject(hdc(surface), gdiObject(bitmap)));
 }
 
 void deleteBitmap(Bitmap bitmap) {
-    DeleteObject(static_cast<HGDIOBJ>(bitmap));
+    DeleteObject(gdiObject(bitmap));
 }
 
 void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t width,
@@ -285,12 +304,12 @@ void fillBlack(Surface surface, Rect rect) {
 }
 
 Bitmap loadBitmap(ModuleHandle instance, int id) {
-    return LoadBitmapA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(id));
+    return reinterpret_cast<Bitmap>(LoadBitmapA(hinstance(instance), MAKEINTRESOURCEA(id)));
 }
 
 Size bitmapSize(Bitmap bitmap) {
     BITMAP description = {};
-    GetObjectA(static_cast<HGDIOBJ>(bitmap), sizeof description, &description);
+    GetObjectA(gdiObject(bitmap), sizeof description, &description);
     return {description.bmWidth, description.bmHeight};
 }
 
@@ -303,5 +322,5 @@ void stopTimer(WindowHandle window, std::uintptr_t id) {
 }
 
 void playSound(ModuleHandle instance, int id, std::uint32_t flags) {
-    PlaySoundA(MAKEINTRESOURCEA(id), static_cast<HMODULE>(instance), flags);
+    PlaySoundA(MAKEINTRESOURCEA(id), reinterpret_cast<HMODULE>(instance), flags);
 }

@@ -1,7 +1,6 @@
 #include "scene/scene.h"
 
-#include "host/host.h"
-#include "host/messages.h"
+#include "platform/messages.h"
 
 SceneState scene;
 
@@ -36,15 +35,16 @@ void drawFrame(WindowHandle window) {
 
 }  // namespace
 
-MessageResult sceneWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
-                                   LParam lParam) {
+bool sceneWindowProcedure(WindowHandle window, std::uint32_t message, WParam,
+                          LParam, MessageResult* result) {
     switch (message) {
     case WM_CREATE:
         createScene(window);
         break;
     case WM_ERASEBKGND:
         eraseOnce(window);
-        return 1;  // later erases leave the pixels alone
+        *result = 1;  // later erases leave the pixels alone
+        return true;
     case WM_DESTROY:
         if (scene.timerId != 0)
             stopTimer(window, scene.timerId);
@@ -55,7 +55,7 @@ MessageResult sceneWindowProcedure(WindowHandle window, std::uint32_t message, W
     default:
         break;
     }
-    return hostDefaultHandling(window, message, wParam, lParam);
+    return false;
 }
 
 void createScene(WindowHandle window) {
@@ -68,11 +68,11 @@ void createScene(WindowHandle window) {
     scene.revealBuffer = nullptr;
 
     const ModuleHandle module = ownModule();
-    scene.logoBitmap = loadBitmap(module, logoImageId);
+    scene.logoBitmap = loadBitmap(module, ID_LOGO);
     const Size logoSize = bitmapSize(scene.logoBitmap);
     scene.logoWidth = logoSize.width;
     scene.logoHeight = logoSize.height;
-    scene.maskBitmap = loadBitmap(module, logoMaskId);
+    scene.maskBitmap = loadBitmap(module, ID_LOGO_MASK);
     for (int row = 0; row < pictureCount; ++row) {
         PictureEntry& entry = scene.pictureTable[row];
         entry.image = loadBitmap(module, pictureIds[row]);
@@ -128,5 +128,5 @@ void advanceScene() {
 
 void playSoundCue() {
     if (scene.settings.soundEnabled && scene.tickCount % soundInterval == 0)
-        playSound(ownModule(), soundCueId, soundCueFlags);
+        playSound(ownModule(), ID_CHIME, soundCueFlags);
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "assets/resource_ids.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
 
@@ -23,12 +24,11 @@ struct PictureEntry {
 };
 
 constexpr int pictureCount = 24;
-constexpr int logoImageId = 104;
-constexpr int logoMaskId = 130;
-constexpr int soundCueId = 137;
-constexpr int pictureIds[pictureCount] = {105, 106, 107, 108, 109, 110, 111, 112,
-                                          114, 115, 116, 117, 118, 119, 120, 121,
-                                          122, 123, 124, 125, 126, 127, 128, 150};
+constexpr int pictureIds[pictureCount] = {
+    ID_PICTURE_0,  ID_PICTURE_1,  ID_PICTURE_2,  ID_PICTURE_3,  ID_PICTURE_4,  ID_PICTURE_5,
+    ID_PICTURE_6,  ID_PICTURE_7,  ID_PICTURE_8,  ID_PICTURE_9,  ID_PICTURE_10, ID_PICTURE_11,
+    ID_PICTURE_12, ID_PICTURE_13, ID_PICTURE_14, ID_PICTURE_15, ID_PICTURE_16, ID_PICTURE_17,
+    ID_PICTURE_18, ID_PICTURE_19, ID_PICTURE_20, ID_PICTURE_21, ID_PICTURE_22, ID_PICTURE_23};
 
 constexpr std::uintptr_t frameTimerId = 1;
 constexpr std::uint32_t framePeriod = 5;      // milliseconds
@@ -64,8 +64,11 @@ struct SceneState {
 
 extern SceneState scene;
 
-MessageResult sceneWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
-                                   LParam lParam);
+// The scene's part of the saver window's procedure. Returns true when the scene
+// answered the message alone (the answer is in *result); otherwise the host's
+// default handling comes next.
+bool sceneWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
+                          LParam lParam, MessageResult* result);
 
 // Scene lifecycle and clock.
 void createScene(WindowHandle window);

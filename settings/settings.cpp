@@ -1,11 +1,24 @@
 #include "settings/settings.h"
 
-#include "host/messages.h"
+#include "platform/messages.h"
 
 namespace {
 
 constexpr std::uint32_t checked = 1;
 constexpr int escapeCommand = 2;  // IDCANCEL: Escape and the title bar's close box
+
+// The decimal text of a value, as "%u" writes it; the switches are only ever 0 or 1.
+void formatDecimal(std::uint32_t value, char (&text)[12]) {
+    char digits[10];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (int i = 0; i < count; ++i)
+        text[i] = digits[count - 1 - i];
+    text[count] = '\0';
+}
 
 std::uint32_t readSwitch(const char* key, std::int32_t fallback) {
     return readProfileInt(settingsSection, key, fallback, settingsFile);
@@ -23,18 +36,6 @@ std::uint32_t checkedAsSwitch(WindowHandle dialog, int box) {
 
 }  // namespace
 
-void formatDecimal(std::uint32_t value, char (&text)[12]) {
-    char digits[10];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    for (int i = 0; i < count; ++i)
-        text[i] = digits[count - 1 - i];
-    text[count] = '\0';
-}
-
 SceneSettings readSceneSettings() {
     SceneSettings settings;
     settings.soundEnabled = readSwitch("Sound", 0);
@@ -43,33 +44,29 @@ SceneSettings readSceneSettings() {
     return settings;
 }
 
-std::int32_t prepareSettingsDialog(ModuleHandle) {
-    return 1;
-}
-
-std::intptr_t settingsDialogProc(WindowHandle dialog, std::uint32_t message, WParam wParam,
+MessageResult settingsDialogProc(WindowHandle dialog, std::uint32_t message, WParam wParam,
                                  LParam) {
     if (message == WM_INITDIALOG) {
         const SceneSettings stored = readSceneSettings();
-        setDialogCheck(dialog, logoBox, stored.logoEnabled != 0);
-        setDialogCheck(dialog, picturesBox, stored.picturesEnabled != 0);
-        setDialogCheck(dialog, soundBox, stored.soundEnabled != 0);
+        setDialogCheck(dialog, ID_LOGO_BOX, stored.logoEnabled != 0);
+        setDialogCheck(dialog, ID_PICTURES_BOX, stored.picturesEnabled != 0);
+        setDialogCheck(dialog, ID_SOUND_BOX, stored.soundEnabled != 0);
         return 1;  // the focus goes to the first control that takes it: OK
     }
     if (message != WM_COMMAND)
         return 0;
     switch (static_cast<int>(wParam & 0xFFFF)) {
-    case okButton: {
-        const std::uint32_t logo = checkedAsSwitch(dialog, logoBox);
-        const std::uint32_t pictures = checkedAsSwitch(dialog, picturesBox);
-        const std::uint32_t sound = checkedAsSwitch(dialog, soundBox);
+    case ID_OK: {
+        const std::uint32_t logo = checkedAsSwitch(dialog, ID_LOGO_BOX);
+        const std::uint32_t pictures = checkedAsSwitch(dialog, ID_PICTURES_BOX);
+        const std::uint32_t sound = checkedAsSwitch(dialog, ID_SOUND_BOX);
         writeSwitch("Sound", sound);
         writeSwitch("Logo", logo);
         writeSwitch("Pics", pictures);
         endDialog(dialog, 1);
         return 1;
     }
-    case cancelButton:
+    case ID_CANCEL:
     case escapeCommand:
         endDialog(dialog, 0);
         return 1;
