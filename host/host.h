@@ -37,6 +37,9 @@ constexpr std::uint32_t checkRepeatInterval = 200;      // milliseconds
 constexpr const char* saverClassName = "WindowsScreenSaverClass";
 constexpr const char* fullScreenTitle = "Screen Saver";
 constexpr const char* previewTitle = "Preview";
+// The black windows over the monitors other than the primary, full screen only.
+constexpr const char* coverClassName = "VARNOMonitorCover";
+constexpr int maxMonitors = 16;
 
 // Process entry (hostStart, declared with the platform seam) and run modes.
 std::int32_t hostMain(ModuleHandle instance, const char* tail);
@@ -50,6 +53,8 @@ MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WP
                                   LParam lParam);
 MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WParam wParam,
                                   LParam lParam);
+MessageResult coverWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
+                                   LParam lParam);
 
 // Password check and change.
 void loadVerifier();

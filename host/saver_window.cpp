@@ -13,6 +13,9 @@ struct WindowForm {
 };
 constexpr WindowForm previewForm = {0, 0x52000000, previewTitle};  // child, visible, clip children
 constexpr WindowForm fullScreenForm = {0x00000008, 0x96000000, fullScreenTitle};  // topmost popup
+// Topmost and a tool window (off the taskbar), a visible popup; owned by the saver
+// window, so the system destroys the covers with it.
+constexpr WindowForm coverForm = {0x00000088, 0x90000000, ""};
 
 std::int32_t distance(Point a, Point b) {
     const std::int32_t dx = a.x - b.x;
@@ -45,6 +48,23 @@ void detachInputMethod(WindowHandle window) {
 void restoreInputMethod(WindowHandle window) {
     if (host.imeModule != nullptr && host.imeAssociateEntry != nullptr && host.savedImeContext != nullptr)
         callImeAssociateContext(host.imeAssociateEntry, window, host.savedImeContext);
+}
+
+// Every monitor but the primary goes black for as long as the saver window lives.
+void coverOtherMonitors() {
+    const WindowClassRecord coverClass = {coverClassName, 0, 0, host.moduleInstance,
+                                          coverWindowProcedure};
+    Monitor monitors[maxMonitors];
+    const int count = listMonitors(monitors, maxMonitors);
+    bool registered = false;
+    for (int i = 0; i < count; ++i) {
+        if (monitors[i].primary)
+            continue;
+        if (!registered && !(registered = registerWindowClass(&coverClass)))
+            return;
+        createWindow(coverForm.exStyle, coverClassName, coverForm.title, coverForm.style,
+                     monitors[i].area, host.saverWindow, host.moduleInstance);
+    }
 }
 
 void relayToParent(WindowHandle window, std::uint32_t message, LParam lParam) {
@@ -84,8 +104,10 @@ std::int32_t runSaverWindow(WindowHandle parent) {
         host.saverWindow = createWindow(form.exStyle, saverClassName, form.title, form.style,
                                         placement, parent, host.moduleInstance);
     if (host.saverWindow != nullptr) {
-        if (parent == nullptr)
+        if (parent == nullptr) {
+            coverOtherMonitors();
             setForegroundWindow(host.saverWindow);
+        }
         exitCode = runMessageLoop();
     }
     unloadVerifier();
@@ -195,4 +217,26 @@ MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WP
         break;
     }
     return defaultProcedure(window, message, wParam, lParam);
+}
+
+MessageResult coverWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
+                                   LParam lParam) {
+    switch (message) {
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;  // a click leaves the keyboard with the saver window
+    case WM_SETCURSOR:
+        hideCursor();
+        return 1;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        // Input over a cover is input over the saver window, under the same rules.
+        postMessage(host.saverWindow, message, wParam, lParam);
+        return 0;
+    default:
+        return defaultProcedure(window, message, wParam, lParam);
+    }
 }

@@ -13,6 +13,7 @@ constexpr std::uint32_t WM_ERASEBKGND = 0x0014;
 constexpr std::uint32_t WM_SHOWWINDOW = 0x0018;
 constexpr std::uint32_t WM_ACTIVATEAPP = 0x001C;
 constexpr std::uint32_t WM_SETCURSOR = 0x0020;
+constexpr std::uint32_t WM_MOUSEACTIVATE = 0x0021;
 constexpr std::uint32_t WM_HELP = 0x0053;
 constexpr std::uint32_t WM_CONTEXTMENU = 0x007B;
 constexpr std::uint32_t WM_KEYDOWN = 0x0100;
@@ -31,3 +32,6 @@ constexpr std::uintptr_t SC_NEXTWINDOW = 0xF040;
 constexpr std::uintptr_t SC_PREVWINDOW = 0xF050;
 constexpr std::uintptr_t SC_CLOSE = 0xF060;
 constexpr std::uintptr_t SC_SCREENSAVE = 0xF140;
+
+constexpr std::intptr_t MA_NOACTIVATE = 3;
+constexpr std::uint32_t MB_ICONWARNING = 0x30;

@@ -53,6 +53,12 @@ struct WindowClassRecord {
     WindowProcedure procedure;
 };
 
+// One display monitor, in screen pixels.
+struct Monitor {
+    Rect area;
+    bool primary;
+};
+
 enum class RasterOp { copy, and_, or_ };
 
 extern "C" {
@@ -82,6 +88,9 @@ WindowHandle foregroundWindow();
 WindowHandle parentWindow(WindowHandle window);
 Rect clientRect(WindowHandle window);
 Size screenSize();
+// The monitors the system reports, at most capacity of them; 0 where it cannot
+// tell (Windows 95 and NT 4 have no monitor functions).
+int listMonitors(Monitor* monitors, int capacity);
 std::int32_t runMessageLoop();                            // until WM_QUIT; returns its code
 MessageResult defaultProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
                                LParam lParam);
@@ -115,8 +124,12 @@ std::uint32_t calendarSeconds();                          // seconds since 1970,
 // Settings file and dialog.
 std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback,
                              const char* file);
-void writeProfileString(const char* section, const char* key, const char* value,
-                        const char* file);
+bool writeProfileString(const char* section, const char* key, const char* value,
+                        const char* file);                // false when nothing was written
+std::uint32_t lastErrorCode();
+void windowsFolder(char* path, std::uint32_t capacity);   // where a bare profile name lives
+void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity);  // "" if none
+void messageBox(WindowHandle owner, const char* text, const char* title, std::uint32_t flags);
 std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner,
                         WindowProcedure procedure);
 void setDialogCheck(WindowHandle dialog, int control, std::uint32_t state);

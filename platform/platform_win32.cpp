@@ -26,17 +26,42 @@ HGDIOBJ gdiObject(Bitmap bitmap) {
     return reinterpret_cast<HGDIOBJ>(bitmap);
 }
 
-// The program's procedures, handed over at registration and at the dialog's start;
-// one saver window class and one dialog at a time.
-WindowProcedure saverProcedure;
+// The program's procedures, handed over at registration (one per class, in the
+// order the classes are registered) and at the dialog's start.
+WindowProcedure classProcedures[2];
 WindowProcedure dialogProcedure;
 
-LRESULT CALLBACK saverWindowThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return saverProcedure(handle(window), message, wParam, lParam);
+template <int slot>
+LRESULT CALLBACK windowThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return classProcedures[slot](handle(window), message, wParam, lParam);
 }
+
+constexpr WNDPROC classThunks[] = {windowThunk<0>, windowThunk<1>};
+int registeredClasses;
 
 INT_PTR CALLBACK dialogThunk(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     return dialogProcedure(handle(dialog), message, wParam, lParam);
+}
+
+using MonitorEnumerator = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
+using DescribeMonitor = BOOL(WINAPI*)(HMONITOR, MONITORINFO*);
+
+struct MonitorListing {
+    DescribeMonitor describe;
+    Monitor* monitors;
+    int capacity, count;
+};
+
+BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MonitorListing& list = *reinterpret_cast<MonitorListing*>(data);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (list.count < list.capacity && list.describe(monitor, &info)) {
+        const RECT& area = info.rcMonitor;
+        list.monitors[list.count++] = {{area.left, area.top, area.right, area.bottom},
+                                       (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
+    }
+    return TRUE;
 }
 
 using ImeAssociate = HANDLE(WINAPI*)(HWND, HANDLE);
@@ -71,16 +96,23 @@ void exitProcess(std::int32_t code) {
 }
 
 bool registerWindowClass(const WindowClassRecord* record) {
-    saverProcedure = record->procedure;
+    if (registeredClasses == static_cast<int>(sizeof classThunks / sizeof classThunks[0]))
+        return false;
+    const int slot = registeredClasses;
+    classProcedures[slot] = record->procedure;
     WNDCLASSA windowClass = {};
-    windowClass.hIcon = LoadIconA(hinstance(record->instance), MAKEINTRESOURCEA(record->iconId));
+    if (record->iconId != 0)
+        windowClass.hIcon = LoadIconA(hinstance(record->instance), MAKEINTRESOURCEA(record->iconId));
     windowClass.style = record->style;
-    windowClass.lpfnWndProc = saverWindowThunk;
+    windowClass.lpfnWndProc = classThunks[slot];
     windowClass.hInstance = hinstance(record->instance);
     windowClass.hCursor = nullptr;
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = record->name;
-    return RegisterClassA(&windowClass) != 0;
+    if (RegisterClassA(&windowClass) == 0)
+        return false;
+    ++registeredClasses;
+    return true;
 }
 
 WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title,
@@ -120,6 +152,20 @@ Rect clientRect(WindowHandle window) {
 
 Size screenSize() {
     return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+int listMonitors(Monitor* monitors, int capacity) {
+    // Looked up, not imported: Windows 95 and NT 4 have neither function.
+    const HMODULE user = GetModuleHandleA("USER32.DLL");
+    const auto enumerate = reinterpret_cast<MonitorEnumerator>(
+        reinterpret_cast<void*>(GetProcAddress(user, "EnumDisplayMonitors")));
+    MonitorListing listing = {reinterpret_cast<DescribeMonitor>(reinterpret_cast<void*>(
+                                  GetProcAddress(user, "GetMonitorInfoA"))),
+                              monitors, capacity, 0};
+    if (enumerate == nullptr || listing.describe == nullptr)
+        return 0;
+    enumerate(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&listing));
+    return listing.count;
 }
 
 std::int32_t runMessageLoop() {
@@ -242,9 +288,30 @@ std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t 
     return GetPrivateProfileIntA(section, key, fallback, file);
 }
 
-void writeProfileString(const char* section, const char* key, const char* value,
+bool writeProfileString(const char* section, const char* key, const char* value,
                         const char* file) {
-    WritePrivateProfileStringA(section, key, value, file);
+    return WritePrivateProfileStringA(section, key, value, file) != 0;
+}
+
+std::uint32_t lastErrorCode() {
+    return GetLastError();
+}
+
+void windowsFolder(char* path, std::uint32_t capacity) {
+    if (GetWindowsDirectoryA(path, capacity) >= capacity)
+        path[0] = '\0';
+}
+
+void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity) {
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, text, capacity, nullptr);
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n'))
+        --length;  // the system's text ends with a line break
+    text[length] = '\0';
+}
+
+void messageBox(WindowHandle owner, const char* text, const char* title, std::uint32_t flags) {
+    MessageBoxA(hwnd(owner), text, title, flags);
 }
 
 std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner,

@@ -24,14 +24,47 @@ std::uint32_t readSwitch(const char* key, std::int32_t fallback) {
     return readProfileInt(settingsSection, key, fallback, settingsFile);
 }
 
-void writeSwitch(const char* key, std::uint32_t value) {
+bool writeSwitch(const char* key, std::uint32_t value) {
     char text[12];
     formatDecimal(value, text);
-    writeProfileString(settingsSection, key, text, settingsFile);
+    return writeProfileString(settingsSection, key, text, settingsFile);
 }
 
 std::uint32_t checkedAsSwitch(WindowHandle dialog, int box) {
     return dialogCheck(dialog, box) == checked ? 1 : 0;
+}
+
+// Appends text to the NUL-terminated buffer, cutting what does not fit.
+void append(char* buffer, std::uint32_t capacity, const char* text) {
+    std::uint32_t length = 0;
+    while (buffer[length] != '\0')
+        ++length;
+    while (*text != '\0' && length + 1 < capacity)
+        buffer[length++] = *text++;
+    buffer[length] = '\0';
+}
+
+// Tells the user that the choices were not stored, where and why.
+void reportNotSaved(WindowHandle dialog, std::uint32_t error) {
+    char folder[260] = "";
+    windowsFolder(folder, sizeof folder);
+    char reason[512] = "";
+    systemErrorText(error, reason, sizeof reason);
+    if (reason[0] == '\0') {
+        char number[12];
+        formatDecimal(error, number);
+        append(reason, sizeof reason, "System error ");
+        append(reason, sizeof reason, number);
+        append(reason, sizeof reason, ".");
+    }
+    char text[1024] = "";
+    append(text, sizeof text, "The settings could not be saved to ");
+    append(text, sizeof text, folder);
+    append(text, sizeof text, "\\");
+    append(text, sizeof text, settingsFile);
+    append(text, sizeof text, ".\n\n");
+    append(text, sizeof text, reason);
+    messageBox(dialog, text, saverName, MB_ICONWARNING);
 }
 
 }  // namespace
@@ -60,9 +93,12 @@ MessageResult settingsDialogProc(WindowHandle dialog, std::uint32_t message, WPa
         const std::uint32_t logo = checkedAsSwitch(dialog, ID_LOGO_BOX);
         const std::uint32_t pictures = checkedAsSwitch(dialog, ID_PICTURES_BOX);
         const std::uint32_t sound = checkedAsSwitch(dialog, ID_SOUND_BOX);
-        writeSwitch("Sound", sound);
-        writeSwitch("Logo", logo);
-        writeSwitch("Pics", pictures);
+        // The first write that fails stops the rest; the dialog stays open to try again.
+        if (!writeSwitch("Sound", sound) || !writeSwitch("Logo", logo) ||
+            !writeSwitch("Pics", pictures)) {
+            reportNotSaved(dialog, lastErrorCode());
+            return 1;
+        }
         endDialog(dialog, 1);
         return 1;
     }

@@ -14,6 +14,7 @@ struct SceneSettings {
 
 constexpr const char* settingsFile = "VARNO.INI";
 constexpr const char* settingsSection = "VARNO";
+constexpr const char* saverName = "VARNO";
 
 SceneSettings readSceneSettings();
 
