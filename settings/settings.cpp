@@ -58,11 +58,11 @@ void reportNotSaved(WindowHandle dialog, std::uint32_t error) {
         append(reason, sizeof reason, ".");
     }
     char text[1024] = "";
-    append(text, sizeof text, "The settings could not be saved to ");
+    append(text, sizeof text, "The settings could not be saved to\n");
     append(text, sizeof text, folder);
     append(text, sizeof text, "\\");
     append(text, sizeof text, settingsFile);
-    append(text, sizeof text, ".\n\n");
+    append(text, sizeof text, "\n\n");
     append(text, sizeof text, reason);
     messageBox(dialog, text, saverName, MB_ICONWARNING);
 }
