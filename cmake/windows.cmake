@@ -28,12 +28,12 @@ include(${CMAKE_SOURCE_DIR}/tests/wine/tests.cmake OPTIONAL)
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_test(NAME resources
-         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/check_resources.py
+         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/check_release.py
                  $<TARGET_FILE:varno>)
 set_tests_properties(resources PROPERTIES LABELS release)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     add_test(NAME release_imports
-             COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/check_imports.py
+             COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/check_release.py --imports
                      $<TARGET_FILE:varno>)
     set_tests_properties(release_imports PROPERTIES LABELS release)
 endif()

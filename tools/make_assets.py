@@ -18,6 +18,8 @@ import struct
 import sys
 import zlib
 
+import asset_catalog as catalog
+
 # ---------------------------------------------------------------------------
 # Small maths helpers
 # ---------------------------------------------------------------------------
@@ -1985,7 +1987,7 @@ def emblem(w, h, cx, cy, rx, ry):
     return cover, colour
 
 
-LOGO_W, LOGO_H = 230, 110
+LOGO_W, LOGO_H = catalog.LOGO.width, catalog.LOGO.height
 LOGO_RX, LOGO_RY = 113.0, 53.0  # the ellipse nearly fills the frame
 
 
@@ -2200,34 +2202,17 @@ def preview_icon(px):
 # What gets written
 # ---------------------------------------------------------------------------
 
-# resource number, width, height, painter (the seed is the resource number)
-PICTURES = [
-    (105, 250, 148, pic_summer_hills),
-    (106, 250, 140, pic_sea_sunset),
-    (107, 250, 210, pic_alpine),
-    (108, 300, 199, pic_starry_night),
-    (109, 250, 152, pic_aurora),
-    (110, 250, 188, pic_dunes),
-    (111, 250, 160, pic_cloud_sea),
-    (112, 250, 168, pic_poppies),
-    (114, 250, 140, pic_mountain_lake),
-    (115, 250, 168, pic_beach),
-    (116, 250, 148, pic_autumn_wood),
-    (117, 332, 282, pic_mandala),
-    (118, 250, 139, pic_lavender),
-    (119, 250, 151, pic_misty_pines),
-    (120, 250, 165, pic_canyon),
-    (121, 250, 172, pic_moonlit_sea),
-    (122, 250, 171, pic_agate),
-    (123, 250, 170, pic_sunflowers),
-    (124, 250, 190, pic_rainbow),
-    (125, 400, 358, pic_planet),
-    (126, 250, 171, pic_lighthouse),
-    (127, 240, 366, pic_balloons),
-    (128, 300, 204, pic_reef),
-    (150, 340, 241, pic_fields),
-]
-DIALOG_ID, DIALOG_W, DIALOG_H = 132, 100, 66
+# The painter of each picture, by resource number (which is also its seed).
+PAINTERS = {
+    105: pic_summer_hills, 106: pic_sea_sunset, 107: pic_alpine,
+    108: pic_starry_night, 109: pic_aurora, 110: pic_dunes,
+    111: pic_cloud_sea, 112: pic_poppies, 114: pic_mountain_lake,
+    115: pic_beach, 116: pic_autumn_wood, 117: pic_mandala,
+    118: pic_lavender, 119: pic_misty_pines, 120: pic_canyon,
+    121: pic_moonlit_sea, 122: pic_agate, 123: pic_sunflowers,
+    124: pic_rainbow, 125: pic_planet, 126: pic_lighthouse,
+    127: pic_balloons, 128: pic_reef, 150: pic_fields,
+}
 
 
 def main(out_dir):
@@ -2239,20 +2224,21 @@ def main(out_dir):
         print('%-20s %7d bytes' % (name, len(data)))
 
     logo, mask = logo_and_mask()
-    report('logo.bmp', bmp_bytes(logo))
-    report('logo_mask.bmp', bmp_bytes(mask))
+    report(catalog.LOGO.file, bmp_bytes(logo))
+    report(catalog.LOGO_MASK.file, bmp_bytes(mask))
 
     pictures = []
-    for rid, w, h, painter in PICTURES:
-        img = quantise(painter(w, h, rid))
-        pictures.append((rid, img))
-        report('picture_%d.bmp' % rid, bmp_bytes(img))
+    for picture in catalog.PICTURES:
+        img = quantise(PAINTERS[picture.ident](picture.width, picture.height, picture.ident))
+        pictures.append((picture.ident, img))
+        report(picture.file, bmp_bytes(img))
 
-    dialog = quantise(dialog_picture(DIALOG_W, DIALOG_H, DIALOG_ID))
-    report('dialog_image.bmp', bmp_bytes(dialog))
-    report('chime.wav', wav_bytes(chime_samples()))
+    image = catalog.DIALOG_IMAGE
+    dialog = quantise(dialog_picture(image.width, image.height, image.ident))
+    report(image.file, bmp_bytes(dialog))
+    report(catalog.SOUND.file, wav_bytes(chime_samples()))
     icon = icon_pixels()
-    report('varno.ico', ico_bytes(icon))
+    report(catalog.ICON.file, ico_bytes(icon))
 
     write(os.path.join(preview_dir, 'contact_sheet.png'), preview_contact_sheet(pictures, dialog))
     black = [(0, 0, 0)] * (LOGO_W + 40) * (LOGO_H + 40)

@@ -1,0 +1,113 @@
+"""Readers for the file formats that the checks and the tests look into; standard library only.
+data is always the file's bytes; rows are pixels top row first, each row bytes of R, G, B.
+
+    read_imports(data)    PE image -> {"KERNEL32.DLL": ["ExitProcess", ...]}; "#n" by ordinal
+    read_resources(data)  PE image -> {(type, name, language): Resource(offset, data, type_name_offset)}
+        type, name: int, or str for a named one ("WAVE"); offset: the file offset of the bytes, for
+        patching a copy; type_name_offset: that of a named type's name (UTF-16 count, characters)
+    read_bmp(data), read_dib(dib)  BMP file or packed DIB, 8 bits uncompressed -> (width, height, rows)
+    read_ppm(data)        binary PPM (P6, maxval 255) -> (width, height, rows)
+"""
+import re
+import struct
+from collections import namedtuple
+
+Resource = namedtuple("Resource", "offset data type_name_offset")
+
+
+def _u32(data, at):
+    return struct.unpack_from("<I", data, at)[0]
+
+
+def _pe(data):
+    """(whether PE32+, the RVA of data directory i, RVA -> file offset)."""
+    pe = _u32(data, 0x3C)
+    if data[pe:pe + 4] != b"PE\0\0":
+        raise ValueError("not a PE file")
+    count, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
+    optional = pe + 24
+    plus = struct.unpack_from("<H", data, optional)[0] == 0x20B
+    directories = optional + (112 if plus else 96)
+    table = optional + optional_size
+    sections = [struct.unpack_from("<IIII", data, table + 40 * i + 8) for i in range(count)]
+
+    def offset(rva):
+        for vsize, vaddr, rsize, raddr in sections:
+            if vaddr <= rva < vaddr + max(vsize, rsize):
+                return rva - vaddr + raddr
+        raise ValueError("RVA %#x outside every section" % rva)
+    return plus, lambda i: _u32(data, directories + 8 * i), offset
+
+
+def read_imports(data):
+    plus, directory, offset = _pe(data)
+    thunk, ordinal = ("<Q", 1 << 63) if plus else ("<I", 1 << 31)
+
+    def name(rva):
+        return data[offset(rva):data.index(b"\0", offset(rva))].decode("ascii")
+    imports, descriptor = {}, offset(directory(1))
+    while _u32(data, descriptor + 12):
+        lookup, _, _, dll, first = struct.unpack_from("<5I", data, descriptor)
+        names, entry = imports.setdefault(name(dll).upper(), []), offset(lookup or first)
+        while value := struct.unpack_from(thunk, data, entry)[0]:
+            names.append("#%d" % (value & 0xFFFF) if value & ordinal else name(value + 2))
+            entry += struct.calcsize(thunk)
+        descriptor += 20
+    return imports
+
+
+def read_resources(data):
+    _, directory, offset = _pe(data)
+    base = offset(directory(2))
+
+    def entries(at):  # (id or name, target, offset of the name or None)
+        named, numbered = struct.unpack_from("<HH", data, base + at + 12)
+        for i in range(named + numbered):
+            key, target = struct.unpack_from("<II", data, base + at + 16 + 8 * i)
+            if key & 0x80000000:
+                name_at = base + (key & 0x7FFFFFFF)
+                length = struct.unpack_from("<H", data, name_at)[0]
+                yield data[name_at + 2:name_at + 2 + 2 * length].decode("utf-16-le"), target, name_at
+            else:
+                yield key, target, None
+    resources = {}
+    for rtype, names, type_name_at in entries(0):
+        for name, languages, _ in entries(names & 0x7FFFFFFF):
+            for language, leaf, _ in entries(languages & 0x7FFFFFFF):
+                rva, size = struct.unpack_from("<II", data, base + leaf)
+                start = offset(rva)
+                resources[rtype, name, language] = Resource(start, data[start:start + size], type_name_at)
+    return resources
+
+
+def read_dib(dib, pixels=None):  # pixels: where the rows start, if not behind the colour table
+    size, width, height, _, bits, compression = struct.unpack_from("<IiiHHI", dib)
+    if bits != 8 or compression != 0:
+        raise ValueError("%d bits per pixel, compression %d: not supported" % (bits, compression))
+    table = dib[size:size + 4 * (_u32(dib, 32) or 256)]
+    palette = [bytes((table[i + 2], table[i + 1], table[i])) for i in range(0, len(table), 4)]
+    stride = (width + 3) // 4 * 4
+    start = size + len(table) if pixels is None else pixels
+    rows = [b"".join(palette[i] for i in dib[start + y * stride:start + y * stride + width])
+            for y in range(abs(height))]
+    return width, abs(height), rows[::-1] if height > 0 else rows
+
+
+def read_bmp(data):
+    if data[:2] != b"BM":
+        raise ValueError("not a BMP file")
+    return read_dib(data[14:], _u32(data, 10) - 14)
+
+
+_PPM_HEADER = re.compile(rb"P6" + rb"(?:\s|#[^\n]*\n)+(\d+)" * 3 + rb"\s")  # width, height, maxval
+
+
+def read_ppm(data):
+    header = _PPM_HEADER.match(data)
+    if not header or header.group(3) != b"255":
+        raise ValueError("not a binary PPM with 8-bit samples")
+    width, height = int(header.group(1)), int(header.group(2))
+    pixels = data[header.end():]
+    if len(pixels) < 3 * width * height:
+        raise ValueError("PPM shorter than %d x %d" % (width, height))
+    return width, height, [pixels[3 * width * y:3 * width * (y + 1)] for y in range(height)]
