@@ -1,5 +1,6 @@
-/* Identifiers of the resources VARNO.scr carries, shared by the resource script,
-   the code and the asset tools (which read the #define lines). */
+/* Identifiers of the resources VARNO.scr carries, shared by the resource script
+   and the code. The asset tools keep their own catalog, so that their checks are a
+   second statement of the same numbers, not a copy. */
 #pragma once
 
 #define ID_CLASS_ICON 100 /* the class icon is also the icon group the shell shows */

@@ -15,12 +15,13 @@ from check_formats import read_imports, read_resources
 
 RT_BITMAP, RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 2, 3, 5, 6, 14, 16
 ALLOWED = {dll: set(names.split()) for dll, names in {
-    "KERNEL32.DLL": """ExitProcess FreeLibrary GetCommandLineA GetModuleHandleA GetPrivateProfileIntA
-        GetProcAddress GetSystemTimeAsFileTime GetTickCount GetVersionExA LoadLibraryA Sleep
-        UnhandledExceptionFilter WritePrivateProfileStringA""",
+    "KERNEL32.DLL": """ExitProcess FormatMessageA FreeLibrary GetCommandLineA GetLastError
+        GetModuleHandleA GetPrivateProfileIntA GetProcAddress GetSystemTimeAsFileTime GetTickCount
+        GetVersionExA GetWindowsDirectoryA LoadLibraryA Sleep UnhandledExceptionFilter
+        WritePrivateProfileStringA""",
     "USER32.DLL": """CharNextA CreateWindowExA DefWindowProcA DialogBoxParamA DispatchMessageA EndDialog
         FillRect FindWindowA GetClientRect GetCursorPos GetDC GetForegroundWindow GetMessageA GetParent
-        GetSystemMetrics IsWindow KillTimer LoadBitmapA LoadIconA PeekMessageA PostMessageA PostQuitMessage
+        GetSystemMetrics IsWindow KillTimer LoadBitmapA LoadIconA MessageBoxA PeekMessageA PostMessageA PostQuitMessage
         RegisterClassA ReleaseDC SendDlgItemMessageA SendMessageA SetCursor SetForegroundWindow SetTimer
         SystemParametersInfoA TranslateMessage""",
     "GDI32.DLL": """BitBlt CreateCompatibleBitmap CreateCompatibleDC DeleteObject GetObjectA GetStockObject
