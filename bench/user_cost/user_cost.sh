@@ -22,8 +22,8 @@
 # are, and non-zero only when it could not measure. A busy machine makes every figure
 # worse; the load average is printed at the start and the end.
 #
-#   tests/bench/user_cost/user_cost.sh [SECONDS] [--repeat N] [--rounds N] [--no-build]
-#                                      [--explain] [name=value ...]
+#   bench/user_cost/user_cost.sh [SECONDS] [--repeat N] [--rounds N] [--no-build]
+#                                [--explain] [name=value ...]
 #
 # SECONDS (default 20) is the length of each measured run; --repeat the number of
 # first-frame starts of each program (default 5); --rounds the number of times the CPU
@@ -32,10 +32,11 @@
 # win32). --explain adds runs of the baseline with the saver's per-tick platform work
 # added step by step (a zero-length Sleep, GetDC/ReleaseDC, a logo-sized block copied
 # window -> memory -> window), to see where the saver's CPU goes. name=value overrides
-# the paths: source, saver, saver32, baseline, first_frame, template (a Wine prefix,
-# made when missing), work (where runs leave their files).
+# the paths: source, saver, saver32, baseline, first_frame, template (a Wine prefix to
+# copy, used when tools/wine-env.sh made it with its present settings), work (where runs
+# leave their files, and the benchmark's own prefix when the template is not usable).
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 
 DURATION=20
 REPEAT=5
@@ -86,8 +87,7 @@ if ((BUILD)); then
     timeout -k 5 300 cmake --preset win64 &&
       timeout -k 5 900 cmake --build --preset win64 --target user_cost_programs
   ) >"$BUILD_LOG" 2>&1 ||
-    abort "the win64 build failed; see $BUILD_LOG" \
-      "(is tests/bench/user_cost.cmake included from cmake/windows.cmake?)"
+    abort "the win64 build failed; see $BUILD_LOG"
   (
     cd "$SOURCE"
     timeout -k 5 300 cmake --preset win32 &&
@@ -117,9 +117,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
-wine_prefix_ensure "${PATHS[template]}" || abort "cannot make the Wine prefix ${PATHS[template]}"
+# A copy of the template when wine-env.sh made it with its present settings (the Wine
+# tests' prefix, say); otherwise of the benchmark's own, made once. A template of other
+# settings is never remade from here: it belongs to whoever made it.
 RUN_DIR=$(mktemp -d "${PATHS[work]}/user_cost.XXXXXX")
-wine_prefix_clone "${PATHS[template]}" "$RUN_DIR/prefix" || abort "cannot copy the prefix"
+OWN_PREFIX=${PATHS[work]}/wineprefix
+if [[ "$(cat "${PATHS[template]}/.varno-stamp" 2>/dev/null)" == "$(wine_prefix_stamp)" ]] &&
+  wine_prefix_clone "${PATHS[template]}" "$RUN_DIR/prefix" 2>/dev/null; then
+  PREFIX_SOURCE=${PATHS[template]}
+else
+  wine_prefix_ensure "$OWN_PREFIX" || abort "cannot make the Wine prefix $OWN_PREFIX"
+  wine_prefix_clone "$OWN_PREFIX" "$RUN_DIR/prefix" || abort "cannot copy the prefix $OWN_PREFIX"
+  PREFIX_SOURCE=$OWN_PREFIX
+fi
 export WINEPREFIX=$RUN_DIR/prefix
 xvfb_start "$SCREEN" || abort "no X display"
 wine_server_start || abort "no wineserver"
@@ -286,7 +296,7 @@ BASELINE_RESULT=$RUN_DIR/baseline.txt
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # ---- warm-up: each program once, through the launcher ---------------------------------
-note "display $DISPLAY ($SCREEN), prefix $WINEPREFIX; warming up"
+note "display $DISPLAY ($SCREEN), prefix a copy of $PREFIX_SOURCE; warming up"
 first_frames 1
 
 # ---- CPU: ROUNDS alternations, and the baseline variants with --explain -------------------
