@@ -206,7 +206,8 @@ close_program() {
 # cpu_run KEY PROGRAM ARGUMENTS...: runs the program full screen for a second of settling
 # and DURATION measured seconds; appends the shares (per cent of one core) of the
 # program, the wineserver, the other Wine processes, the X server and their total to
-# CPUS[KEY.program|server|wine|xserver|total].
+# CPUS[KEY.program|server|wine|xserver|total], and a line of them with the load average
+# to cpu.txt in the run's directory.
 declare -A CPUS CPU
 cpu_run() {
   local key=$1 timer pid rc=0 elapsed name delta
@@ -236,9 +237,12 @@ cpu_run() {
     esac
   done
   ns[total]=$((ns[program] + ns[server] + ns[wine] + ns[xserver]))
+  local line=$key
   for name in program server wine xserver total; do
     CPUS[$key.$name]+="$(share "${ns[$name]}" "$elapsed") "
+    line+=" $name $(share "${ns[$name]}" "$elapsed")"
   done
+  echo "$line load $(cut -d' ' -f1 /proc/loadavg)" >>"$RUN_DIR/cpu.txt"
 }
 
 # cpu_summary KEY...: CPU[KEY.KIND] the median of the rounds, CPU[KEY.KIND.range] min-max.
