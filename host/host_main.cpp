@@ -40,9 +40,12 @@ WindowHandle handleFrom(const char* text) {
 
 }  // namespace
 
+const char* commandTail() {
+    return skipProgramName(commandLine(), nextCharacter);
+}
+
 void hostStart() {
-    const char* tail = skipProgramName(commandLine(), nextCharacter);
-    exitProcess(hostMain(ownModule(), tail));
+    exitProcess(hostMain(ownModule(), commandTail()));
 }
 
 std::int32_t hostMain(ModuleHandle instance, const char* tail) {

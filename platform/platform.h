@@ -63,8 +63,10 @@ enum class RasterOp { copy, and_, or_ };
 
 extern "C" {
 
-// The program's side: the shell's entry calls it; it ends the process itself.
+// The program's side. The shell's entry calls hostStart, which ends the process
+// itself; commandTail is the command line after the program name and its blanks.
 [[noreturn]] void hostStart();
+const char* commandTail();
 
 // Process.
 const char* commandLine();

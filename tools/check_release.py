@@ -16,7 +16,7 @@ from check_formats import read_imports, read_resources
 RT_BITMAP, RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 2, 3, 5, 6, 14, 16
 ALLOWED = {dll: set(names.split()) for dll, names in {
     "KERNEL32.DLL": """ExitProcess FormatMessageA FreeLibrary GetCommandLineA GetLastError
-        GetModuleHandleA GetPrivateProfileIntA GetProcAddress GetSystemTimeAsFileTime GetTickCount
+        GetModuleHandleA GetPrivateProfileIntA GetProcAddress GetStartupInfoA GetSystemTimeAsFileTime GetTickCount
         GetVersionExA GetWindowsDirectoryA LoadLibraryA Sleep UnhandledExceptionFilter
         WritePrivateProfileStringA""",
     "USER32.DLL": """CharNextA CreateWindowExA DefWindowProcA DialogBoxParamA DispatchMessageA EndDialog
@@ -108,8 +108,13 @@ def audit_imports(data):
     for dll, names in sorted(imports.items()):
         refused += ["%s!%s" % (dll, name) for name in sorted(names) if name not in ALLOWED.get(dll, ())]
         print("%s (%d): %s" % (dll, len(names), ", ".join(sorted(names))))
+    stale = ["%s!%s" % (dll, name) for dll in sorted(ALLOWED)
+             for name in sorted(ALLOWED[dll] - set(imports.get(dll, ())))]
     if refused:
         print("FAILED: %d imports outside the allow-list: %s" % (len(refused), ", ".join(refused)))
+    if stale:
+        print("FAILED: allowed but not imported, take off the allow-list: " + ", ".join(stale))
+    if refused or stale:
         return 1
     count = sum(map(len, imports.values()))
     print("OK: %d imports from %d DLLs, all in the allow-list" % (count, len(imports)))
