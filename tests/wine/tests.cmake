@@ -37,7 +37,7 @@ target_link_options(wine_doubles PRIVATE -static -s)
 set(TOOLS driver=$<TARGET_FILE:wine_driver> doubles=$<TARGET_FILE:wine_doubles>)
 # NAME:SCRIPT; two minutes each is room for every case to fail slowly.
 foreach(test exit_codes:saver full_screen:saver preview:saver input_method:saver
-             password:password fault_guard:password)
+             password:password fault_guard:password settings:scene broken_resources:scene)
     string(REPLACE ":" ";" test ${test})
     wine_test(${test}.sh 120 ${TOOLS})
 endforeach()

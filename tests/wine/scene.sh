@@ -1,0 +1,68 @@
+# What the full-screen saver draws: as the settings dialog and file say, and with
+# resources that fail to load.
+. "$(dirname "$0")/lib.sh" "$@"
+
+REG='[Software\\Wine\\Debug]
+"RelayInclude"="winmm.PlaySoundA"'
+OK=1000 CANCEL=1001 LOGO=1003 PICS=1004 SOUND=1005
+
+# sound_cue: waits for the first sound cue (tick 310, seconds in) and prints its call.
+sound_cue() {
+  poll 30 '[[ -n "$(relay_calls PlaySoundA)" ]]'
+  relay_calls PlaySoundA | head -n1 | sed -E 's/,0*[1-9a-f][0-9a-f]*,/,MODULE,/'  # a module, not 0
+}
+
+# dialog: "/c", and DIALOG once it is shown.
+dialog() {
+  saver_start /c
+  DIALOG=$(field window "$(drv find '#32770' 'Hi There !' 20)")
+}
+
+# The boxes show the file; Cancel leaves it alone; OK writes every switch, and the
+# next run shows neither logo nor pictures and plays the sound.
+test_settings() {
+  test_begin
+  local file=$WINEPREFIX/drive_c/windows/VARNO.INI
+  write_settings 0 1 0
+  cp "$file" "$TEST_DIR/stored.ini"
+  dialog
+  expect "check boxes (logo pics sound) from the file" "1 0 0" "$(drv checks "$DIALOG" $LOGO $PICS $SOUND)"
+  drv click "$DIALOG" $LOGO $PICS $SOUND $CANCEL >/dev/null
+  expect "exit code after Cancel" 0 "$(saver_exit 20)"
+  cmp -s "$file" "$TEST_DIR/stored.ini" || fail "Cancel changed the file: $(tr '\r\n' '  ' <"$file")"
+  dialog
+  drv click "$DIALOG" $LOGO $SOUND $OK >/dev/null
+  expect "exit code after OK" 1 "$(saver_exit 20)"
+  expect "file after OK" "[VARNO] Sound=1 Logo=0 Pics=0 " "$(tr -d '\r' <"$file" | tr '\n' ' ')"
+  WINEDEBUG=+relay full_screen || return
+  expect "sound cue" "PlaySoundA(00000089,MODULE,00042005)" "$(sound_cue)"
+  expect "screen without logo and pictures" "800x600 0 0" "$(screen)"
+  xdo key a
+  expect "exit code after a key" 0 "$(saver_exit 20)"
+}
+
+# A copy without the sound's resource type and with the logo's bitmaps unloadable
+# still draws its pictures and passes its sound cue; a key ends it with 0.
+test_broken_resources() {
+  test_begin
+  python3 - "$APP/VARNO.scr" "$source/assets" <<'PYTHON' || fail "cannot patch the copy"
+import sys
+path, assets = sys.argv[1:]
+data = open(path, "rb").read()
+bitmaps = [open(f"{assets}/{image}.bmp", "rb").read()[14:] for image in ("logo", "logo_mask")]
+# The type's name, counted UTF-16; each bitmap's header size, 40, becomes 0.
+for old, new in [("\4WAVE".encode("utf-16-le"), "\4WAVX".encode("utf-16-le"))] + [(b, b"\0\0\0\0" + b[4:]) for b in bitmaps]:
+    assert data.count(old) == 1, old[:8]
+    data = data.replace(old, new)
+open(path, "wb").write(data)
+PYTHON
+  write_settings 1 1 1
+  WINEDEBUG=+relay full_screen || return
+  expect "sound cue" "PlaySoundA(00000089,MODULE,00042005)" "$(sound_cue)"
+  [[ "$(screen)" =~ ^800x600\ [0-9]+\ [1-9] ]] || fail "no picture on the screen: $(screen)"
+  expect "saver after the sound cue" running "$(saver_exit 0)"
+  xdo key a
+  expect "exit code after a key" 0 "$(saver_exit 20)"
+}
+
+wine_main
