@@ -1,6 +1,6 @@
-// The Wine tests' hands and eyes: a Windows program whose subcommands make windows and
-// look at other programs' windows. Each prints one line and ends with 0 on success, 1 on
-// failure, 2 on misuse.
+// The Wine tests' hands and eyes: a Windows program whose subcommands make windows,
+// look at other programs' windows and run the real scene through GDI. Each prints one
+// line and ends with 0 on success, 1 on failure, 2 on misuse.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "host/host.h"
+#include "scene/scene.h"
 
 namespace {
 
@@ -91,19 +94,82 @@ int checks(int argc, char** argv) {
     return 0;
 }
 
+// scene W H SEED DIR TICK...: the real host and scene full screen on a W x H display,
+// with the clock's seed SEED; ticks are sent one by one, and the client's pixels after
+// each TICK are written to DIR/tick_N.ppm. The seam functions wrapped below do it.
+int sceneWidth, sceneHeight, sceneTicks;
+char** sceneArguments;
+std::uint32_t sceneSeed;
+
+int runScene(int argc, char** argv) {
+    if (argc < 6)
+        return 2;
+    sceneWidth = std::atoi(argv[1]);
+    sceneHeight = std::atoi(argv[2]);
+    sceneSeed = std::strtoul(argv[3], nullptr, 10);
+    sceneArguments = argv + 4;
+    sceneTicks = argc - 5;
+    return hostMain(ownModule(), "/s");
+}
+
+bool writeFrame(HWND window, const char* path) {
+    FILE* file = std::fopen(path, "wb");
+    if (!file)
+        return false;
+    std::fprintf(file, "P6\n%d %d\n255\n", sceneWidth, sceneHeight);
+    const HDC screen = GetDC(window);
+    for (int y = 0; y < sceneHeight; ++y)
+        for (int x = 0; x < sceneWidth; ++x) {
+            const COLORREF colour = GetPixel(screen, x, y);
+            std::fputc(GetRValue(colour), file), std::fputc(GetGValue(colour), file), std::fputc(GetBValue(colour), file);
+        }
+    ReleaseDC(window, screen);
+    return std::fclose(file) == 0;
+}
+
 struct Command {
     const char* name;
     int (*run)(int argc, char** argv);
 } const commands[] = {{"parent", parent}, {"find", find},         {"checks", checks},
-                      {"click", checks}};
+                      {"click", checks},  {"scene", runScene}};
 
 }  // namespace
+
+// The scene's run: no clock but the seed, no timer but the ticks sent below.
+extern "C" std::uint32_t __wrap_calendarSeconds() {
+    return sceneSeed;
+}
+
+extern "C" std::uintptr_t __wrap_startTimer(WindowHandle, std::uintptr_t id, std::uint32_t) {
+    return id;
+}
+
+extern "C" std::int32_t __real_runMessageLoop();
+extern "C" std::int32_t __wrap_runMessageLoop() {
+    const HWND window = reinterpret_cast<HWND>(host.saverWindow);
+    MSG message;
+    while (scene.firstErase)  // shown and erased once before the first tick
+        if (GetMessageA(&message, nullptr, 0, 0) > 0)
+            DispatchMessageA(&message);
+    int result = 0;
+    for (int tick = 1, next = 0; next < sceneTicks; ++tick) {
+        SendMessageA(window, WM_TIMER, frameTimerId, 0);
+        if (tick != std::atoi(sceneArguments[1 + next]))
+            continue;
+        char path[MAX_PATH];
+        std::snprintf(path, sizeof path, "%s/tick_%d.ppm", sceneArguments[0], tick);
+        result |= !writeFrame(window, path);
+        ++next;
+    }
+    DestroyWindow(window);
+    return __real_runMessageLoop() | result;
+}
 
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // plain \n line ends for the scripts
     for (const Command& command : commands)
         if (argc >= 2 && std::strcmp(argv[1], command.name) == 0)
             return command.run(argc - 1, argv + 1);
-    std::fputs("usage: driver parent|find|checks|click ...\n", stderr);
+    std::fputs("usage: driver parent|find|checks|click|scene ...\n", stderr);
     return 2;
 }

@@ -1,5 +1,5 @@
-# What the full-screen saver draws: as the settings dialog and file say, and with
-# resources that fail to load.
+# What the full-screen saver draws: as the settings dialog and file say, with resources
+# that fail to load, and through GDI pixel for pixel as the reference raster draws it.
 . "$(dirname "$0")/lib.sh" "$@"
 
 REG='[Software\\Wine\\Debug]
@@ -63,6 +63,35 @@ PYTHON
   expect "saver after the sound cue" running "$(saver_exit 0)"
   xdo key a
   expect "exit code after a key" 0 "$(saver_exit 20)"
+}
+
+# The same seed, client and ticks through GDI and on the reference raster give the same
+# bytes: the start, the logo on its way, a reveal under the logo (so seed 3) and a later
+# change of picture.
+test_scene_pixels() {
+  test_begin 640x480x24  # the full-screen client is 640 x 480
+  local ticks="1 2 15 151 158 165 479" tick
+  mkdir -p "$TEST_DIR/gdi" "$TEST_DIR/reference"
+  drv scene 640 480 3 "$TEST_DIR/gdi" $ticks
+  expect "exit code of the run through GDI" 0 $?
+  timeout -k 5 120 "$reference" "$source/assets" 640 480 3 "$TEST_DIR/reference" $ticks
+  expect "exit code of the run on the reference raster" 0 $?
+  for tick in $ticks; do
+    expect "difference at tick $tick" none "$(difference "$TEST_DIR/"{gdi,reference}"/tick_$tick.ppm")"
+  done
+}
+
+# difference A B: "none", or how many pixels of two frames differ, and the first of them.
+difference() {
+  python3 - "$source/tools" "$1" "$2" <<'PYTHON' 2>&1 | tail -n1
+import sys
+sys.path.insert(0, sys.argv[1])
+from check_formats import read_ppm
+(w, h, a), (w2, h2, b) = (read_ppm(open(path, "rb").read()) for path in sys.argv[2:])
+pixels = [(x, y) for y in range(h) if a[y] != b[y] for x in range(w) if a[y][3 * x:3 * x + 3] != b[y][3 * x:3 * x + 3]]
+print("%dx%d against %dx%d" % (w, h, w2, h2) if (w, h) != (w2, h2) else
+      "%d pixels, the first at %s" % (len(pixels), pixels[0]) if pixels else "none")
+PYTHON
 }
 
 wine_main

@@ -23,16 +23,29 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     return()
 endif()
 
-add_executable(wine_driver ${WINE_TEST_DIR}/driver.cpp)
+# The driver carries the real host, scene and shell with the product's resources; its
+# scene subcommand takes over the clock, the timer and the loop at link time.
+add_executable(wine_driver ${WINE_TEST_DIR}/driver.cpp ${CMAKE_SOURCE_DIR}/assets/varno.rc)
 set_target_properties(wine_driver PROPERTIES OUTPUT_NAME driver)
 target_compile_options(wine_driver PRIVATE ${WARNINGS})
-target_link_options(wine_driver PRIVATE -static)
+target_link_options(wine_driver PRIVATE -static -Wl,--wrap=calendarSeconds,--wrap=startTimer
+                    -Wl,--wrap=runMessageLoop)
+target_link_libraries(wine_driver PRIVATE -Wl,--start-group varno_shell varno_core -Wl,--end-group winmm)
 
 # One DLL for both doubles of the system's password libraries.
 add_library(wine_doubles MODULE ${WINE_TEST_DIR}/doubles.cpp)
 set_target_properties(wine_doubles PROPERTIES PREFIX "" OUTPUT_NAME doubles)
 target_compile_options(wine_doubles PRIVATE ${WARNINGS})
 target_link_options(wine_doubles PRIVATE -static -s)
+
+# The same scene on the native tests' reference raster, built for this machine.
+include(ExternalProject)
+find_program(HOST_CXX NAMES g++ c++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+string(REPLACE ";" "|" REFERENCE_SOURCES "${CORE_SOURCES}")
+ExternalProject_Add(wine_reference SOURCE_DIR ${WINE_TEST_DIR}/reference
+    BINARY_DIR ${CMAKE_BINARY_DIR}/reference LIST_SEPARATOR | INSTALL_COMMAND "" BUILD_ALWAYS ON
+    CMAKE_ARGS -DCMAKE_CXX_COMPILER=${HOST_CXX} -DVARNO_ROOT=${CMAKE_SOURCE_DIR}
+               -DCORE_SOURCES=${REFERENCE_SOURCES})
 
 set(TOOLS driver=$<TARGET_FILE:wine_driver> doubles=$<TARGET_FILE:wine_doubles>)
 # NAME:SCRIPT; two minutes each is room for every case to fail slowly.
@@ -41,3 +54,4 @@ foreach(test exit_codes:saver full_screen:saver preview:saver input_method:saver
     string(REPLACE ":" ";" test ${test})
     wine_test(${test}.sh 120 ${TOOLS})
 endforeach()
+wine_test(scene_pixels scene.sh 120 ${TOOLS} reference=${CMAKE_BINARY_DIR}/reference/reference)
