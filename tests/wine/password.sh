@@ -1,6 +1,7 @@
 # The Windows 95 family's password path with the doubles of the system's libraries
 # beside the saver (doubles.cpp), and the fault guard around a verifier that crashes.
 . "$(dirname "$0")/lib.sh" "$@"
+export VARNO_CALLS_LOG=$APP/calls.log
 
 REG='[Software\\Wine\\AppDefaults\\VARNO.scr]
 "Version"="win95"
@@ -27,14 +28,14 @@ test_password() {
   xdo key a
   expect "exit code after the verifier accepted" 0 "$(saver_exit 20)"
   expect "verifier calls" "verify window=$WINDOW call=1 verify window=$WINDOW call=2 " \
-    "$(tr '\n' ' ' <"$APP/calls.log")"
+    "$(tr '\n' ' ' <"$VARNO_CALLS_LOG")"
   expect "flag and exit" "00000061,00000001 00000061,00000000 00000000 " "$(flag_and_exit)"
   drv_line parent parent 200 100 "$TEST_DIR/stop"
   drv_line other parent 100 50  # the foreground window is another one
-  rm -f "$APP/calls.log"
+  rm -f "$VARNO_CALLS_LOG"
   WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mpr=n" run 30 /a "$parent"
   expect "exit code of '/a HANDLE'" 0 $?
-  expect "password change" "change provider=SCRSAVE window=$parent third=0 fourth=0" "$(cat "$APP/calls.log")"
+  expect "password change" "change provider=SCRSAVE window=$parent third=0 fourth=0" "$(cat "$VARNO_CALLS_LOG")"
 }
 
 # A fault inside the guarded run ends the process with the fault's code, the flag cleared.
