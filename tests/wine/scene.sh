@@ -45,16 +45,21 @@ test_settings() {
 # still draws its pictures and passes its sound cue; a key ends it with 0.
 test_broken_resources() {
   test_begin
-  python3 - "$APP/VARNO.scr" "$source/assets" <<'PYTHON' || fail "cannot patch the copy"
+  python3 - "$source/tools" "$APP/VARNO.scr" <<'PYTHON' || fail "cannot patch the copy"
 import sys
-path, assets = sys.argv[1:]
-data = open(path, "rb").read()
-bitmaps = [open(f"{assets}/{image}.bmp", "rb").read()[14:] for image in ("logo", "logo_mask")]
-# The type's name, counted UTF-16; each bitmap's header size, 40, becomes 0.
-for old, new in [("\4WAVE".encode("utf-16-le"), "\4WAVX".encode("utf-16-le"))] + [(b, b"\0\0\0\0" + b[4:]) for b in bitmaps]:
-    assert data.count(old) == 1, old[:8]
-    data = data.replace(old, new)
-open(path, "wb").write(data)
+sys.path.insert(0, sys.argv[1])
+from check_formats import read_resources
+data, patched = bytearray(open(sys.argv[2], "rb").read()), 0
+for (kind, name, _), resource in read_resources(bytes(data)).items():
+    if kind == "WAVE":  # the type's name, counted UTF-16, becomes "WAVX"
+        data[resource.type_name_offset + 8:resource.type_name_offset + 10] = "X".encode("utf-16-le")
+    elif kind == 2 and name in (104, 130):  # the logo's bitmaps: their header size, 40, becomes 0
+        data[resource.offset:resource.offset + 4] = bytes(4)
+    else:
+        continue
+    patched += 1
+assert patched == 3
+open(sys.argv[2], "wb").write(data)
 PYTHON
   write_settings 1 1 1
   WINEDEBUG=+relay full_screen || return
