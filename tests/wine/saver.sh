@@ -1,0 +1,95 @@
+# The real executable: its exit codes, its windows, the input that ends it, the input
+# context it hands back, and the release's smoke run.
+. "$(dirname "$0")/lib.sh" "$@"
+
+# Refused command lines end with -1, 255 in the shell; "/a" belongs to the Windows 95
+# family, and Wine reports the NT family here.
+test_exit_codes() {
+  test_begin
+  local tail
+  drv_line gone parent 10 10 "$TEST_DIR"  # a window destroyed at once: its handle names none
+  for tail in "/x" "/p" "/p 0" "/p $gone" "/a"; do
+    run 30 $tail
+    expect "exit code of '$tail'" 255 $?
+  done
+}
+
+# ends_on XDOTOOL-ARGUMENTS...: this input ends a fresh full-screen saver with 0.
+ends_on() {
+  full_screen || return
+  xdo "$@"
+  expect "exit code after xdotool $*" 0 "$(saver_exit 20)"
+}
+
+test_full_screen() {
+  test_begin
+  write_settings 0 0 0  # it draws black only
+  full_screen || return
+  expect "full-screen window" "place=0,0,800,600 client=800x600 style=0x96000000 exstyle=0x00000008" \
+    "$(grep -o 'place.*exstyle=[^ ]*' <<<"$INFO")"
+  poll 10 '[[ "$(screen)" == "800x600 0 0" ]]' || fail "screen: expected all black, got '$(screen)'"
+  run 30 /s
+  expect "exit code of a second start" 0 $?
+  expect "window after a second start" "$WINDOW" "$(field window "$(drv find "$CLASS" "Screen Saver" 0)")"
+  xdo mousemove_relative 4 0
+  sleep 1
+  expect "after a move of 4 pixels" running "$(saver_exit 0)"
+  xdo key a
+  expect "exit code after a key" 0 "$(saver_exit 20)"
+  expect "saver windows after the exit" none "$(drv find "$CLASS" "Screen Saver" 0)"
+  ends_on mousemove_relative 5 0
+  ends_on click 1
+  full_screen || return
+  drv_line other parent 200 100
+  expect "exit code after another program took the foreground" 0 "$(saver_exit 20)"
+}
+
+# "/p HANDLE" in another program's window: a child of its client's size that input
+# does not end; destroying the parent ends it with 0.
+test_preview() {
+  test_begin
+  local parent preview
+  drv_line parent parent 320 240 "$TEST_DIR/stop"
+  saver_start /p "$parent"
+  preview=$(drv find "$CLASS" Preview 20 "$parent")
+  expect "preview in the parent" "client=320x240 style=0x52000000" "$(grep -o 'client=[^ ]* style=[^ ]*' <<<"$preview")"
+  xdo mousemove 150 150 click 1 mousemove 250 200 click 3 key a  # over the preview
+  sleep 1
+  expect "preview after input" running "$(saver_exit 0)"
+  touch "$TEST_DIR/stop"
+  expect "exit code after the parent was destroyed" 0 "$(saver_exit 20)"
+}
+
+# The input context that ImmAssociateContext returned at creation goes back at
+# destruction, to the same window.
+test_input_method() {
+  REG='[Software\\Wine\\Debug]
+"RelayInclude"="imm32.ImmAssociateContext"'
+  test_begin
+  WINEDEBUG=+relay full_screen || return
+  xdo key a
+  expect "exit code after a key" 0 "$(saver_exit 20)"
+  local calls window context
+  calls=$(relay_calls ImmAssociateContext | head -n3 | tr '\n' ' ')
+  printf -v window '%08x' "$WINDOW"
+  context=$(sed -n 's/^[^>]*-> \([0-9a-f]*\) .*/\1/p' <<<"$calls")
+  [[ "$context" =~ [1-9a-f] ]] || fail "no input context at creation: $calls"
+  expect "ImmAssociateContext at creation and destruction" "ImmAssociateContext($window,00000000) \
+ImmAssociateContext -> $context ImmAssociateContext($window,$context) " "$calls"
+}
+
+# The release (i686) under 32-bit Wine in qemu-i386: one launch of about a minute. It
+# covers the white display, draws its scene, and a key ends it with 0.
+test_smoke32() {
+  LOADER=(env WINELOADERNOEXEC=1 qemu-i386 /usr/lib/wine/wine) SAVER_SECONDS=400
+  test_begin
+  ln -s /usr/lib/i386-linux-gnu/wine/i386-windows/* "$WINEPREFIX/drive_c/windows/syswow64/"
+  saver_start /s
+  poll 300 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "Screen Saver" || -s "$TEST_DIR/exit" ]]'
+  sleep 2
+  [[ "$(screen)" =~ ^800x600\ 0\ [1-9] ]] || fail "expected black and the scene on the screen, got '$(screen)'"
+  xdo key a
+  expect "exit code after a key" 0 "$(saver_exit 120)"
+}
+
+wine_main
