@@ -5,18 +5,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <string>
 
 #include "host/host.h"
-#include "host/messages.h"
 #include "tests/native/fake_platform.h"
 
 namespace {
 
-const std::uint32_t messages[] = {WM_KEYDOWN,     WM_SYSKEYDOWN, WM_MOUSEMOVE,   WM_LBUTTONDOWN,
+const std::uint32_t messages[] = {WM_KEYDOWN,     WM_SYSKEYDOWN,  WM_MOUSEMOVE,   WM_LBUTTONDOWN,
                                   WM_RBUTTONDOWN, WM_MBUTTONDOWN, WM_ACTIVATEAPP, WM_SETCURSOR,
                                   WM_SHOWWINDOW,  WM_CLOSE,       WM_PAINT,       WM_SYSCOMMAND,
-                                  WM_HELP,        WM_SETTEXT,     verifyRequestMessage, WM_CONTEXTMENU};
+                                  WM_HELP,        WM_SETTEXT,     WM_VERIFY,      WM_CONTEXTMENU};
 const WParam commands[] = {SC_NEXTWINDOW, SC_PREVWINDOW, SC_SCREENSAVE, SC_CLOSE, 0, 1};
 
 struct Input {
@@ -38,38 +36,23 @@ void require(bool condition) {
         std::abort();
 }
 
-bool closeWasPosted(std::size_t from) {
-    for (std::size_t i = from; i < fake.calls.size(); ++i)
-        if (fake.calls[i].rfind("postMessage(0x5a5a, 0x10,", 0) == 0)
-            return true;
-    return false;
-}
-
-bool hidCursor(std::size_t from) {
-    for (std::size_t i = from; i < fake.calls.size(); ++i)
-        if (fake.calls[i] == "hideCursor()")
-            return true;
-    return false;
-}
-
 void deliver(std::uint32_t message, WParam wParam) {
     if (!fake.windows.count(fakeSaverWindow))
         return;
-    const std::size_t from = fake.calls.size();
+    const std::uint32_t outer = fake.effects;  // a nested delivery's effects are the outer's too
+    fake.effects = 0;
     hostWindowProcedure(fakeSaverWindow, message, wParam, 0);
-    if (host.isPreview) {
-        require(!closeWasPosted(from));
-        require(!hidCursor(from));
-        require(host.closeConfirmed == 0);
-    }
+    const std::uint32_t effects = fake.effects;
+    fake.effects |= outer;
+    if (host.isPreview)
+        require(!(effects & (CLOSES | HIDES)) && host.closeConfirmed == 0);
     if (!host.isWin95Family)
         require(host.closeConfirmed == 0);
     if (host.closeConfirmed != knownConfirmed)
         require(knownConfirmed == 0 && message == WM_CLOSE);
     knownConfirmed = host.closeConfirmed;
-    const bool anchorMoved = knownAnchor.x != host.mouseAnchor.x || knownAnchor.y != host.mouseAnchor.y;
-    if (anchorMoved)
-        require((message == WM_MOUSEMOVE && closeWasPosted(from)) ||
+    if (knownAnchor.x != host.mouseAnchor.x || knownAnchor.y != host.mouseAnchor.y)
+        require((message == WM_MOUSEMOVE && (effects & CLOSES)) ||
                 (message == WM_CLOSE && host.closeConfirmed == 0 && host.isWin95Family));
     knownAnchor = host.mouseAnchor;
 }
@@ -80,11 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Input in{data, size};
     input = &in;
     resetFake();
+    fake.recordCalls = false;
     const std::uint8_t setup = in.next();
     host.isPreview = setup & 1;
     host.isWin95Family = (setup >> 1) & 1;
+    fake.saverClass.procedure = hostWindowProcedure;
     fake.windows[fakeSaverWindow] = {0, 0, 32, 24};
-    fake.screenPixels.width = 32;
     if (setup & 4) {
         fake.passwordValuePresent = true;
         fake.passwordValue = 1;
@@ -92,11 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         loadVerifier();
     }
     // The verifier answers from the input and may dispatch a message of its own meanwhile.
-    fake.verifier = [](WindowHandle window) -> std::intptr_t {
+    fake.verifier = [](WindowHandle) -> std::intptr_t {
         const std::uint8_t byte = input->next();
         if (byte & 0x80)
             deliver(messages[byte % 16], 0);
-        (void)window;
         return byte & 1;
     };
     hostWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
@@ -110,11 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fake.cursor.y += static_cast<std::int8_t>(argument >> 2) % 4;
         fake.milliseconds += argument;
         const std::uint32_t message = messages[what % 16];
-        const WParam wParam = message == WM_SYSCOMMAND ? commands[argument % 6] : argument & 1;
-        deliver(message, wParam);
-        while (!fake.posted.empty()) {
-            const QueuedMessage posted = fake.posted.front();
-            fake.posted.pop_front();
+        deliver(message, message == WM_SYSCOMMAND ? commands[argument % 6] : argument & 1);
+        while (!fake.queue.empty()) {
+            const QueuedMessage posted = fake.queue.front();
+            fake.queue.pop_front();
             if (posted.window == fakeSaverWindow)
                 deliver(posted.message, posted.wParam);
         }

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/messages.h"
 #include "scene/scene.h"
 #include "tests/native/fake_platform.h"
 #include "tests/native/scene_images.h"
@@ -45,18 +44,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fake.recordCopies = true;
     fake.resources = catalogImageSizes();
     if (in.missing & 0x80)
-        fake.resources.erase(in.missing & 1 ? logoImageId : pictureIds[in.missing % pictureCount]);
+        fake.resources.erase(in.missing & 1 ? logoId : pictureIdsByRow[in.missing % 24]);
     fake.seconds = in.seed;
     fake.profile["sound"] = in.settings & 1 ? "1" : "0";
     fake.profile["logo"] = in.settings & 2 ? "1" : "0";
     fake.profile["pics"] = in.settings & 4 ? "1" : "0";
     fake.windows[fakeSaverWindow] = {0, 0, width, height};
     fake.screenPixels = {width, height, {}};
-    sceneWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
-    sceneWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0);
+    MessageResult result;
+    sceneWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0, &result);
+    sceneWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0, &result);
     scene.tickCount = in.clock;  // anywhere in the schedule, up to the wrap
     for (int i = 0; i < ticks; ++i) {
-        sceneWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0);
+        sceneWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0, &result);
         require(scene.revealStep >= 0 && scene.revealStep <= 15);
         require(magnitude(scene.logoDx) >= 1 && magnitude(scene.logoDx) <= 7);
         require(magnitude(scene.logoDy) >= 1 && magnitude(scene.logoDy) <= 7);

@@ -4,369 +4,384 @@
 #include <cctype>
 #include <cstdio>
 
-#include "host/command_line.h"
 #include "host/host.h"
 #include "scene/scene.h"
 
 FakePlatform fake;
 const WindowHandle fakeSaverWindow = reinterpret_cast<WindowHandle>(0x5A5A);
 const Surface fakeWindowSurface = reinterpret_cast<Surface>(0xDC);
+const ModuleHandle fakeModule = reinterpret_cast<ModuleHandle>(0x400000);
 
 namespace {
 
+const ModuleHandle immModule = reinterpret_cast<ModuleHandle>(0x1000);
+const RegistryKey desktopKey = reinterpret_cast<RegistryKey>(0x3000);
 std::uintptr_t nextHandle = 0x10000;
+std::map<const void*, std::string> names;  // of the libraries loaded and the entries found
 
-void* newHandle() {
-    return reinterpret_cast<void*>(nextHandle++);
+template <typename Handle>
+Handle newHandle(const std::string& name = "") {
+    names[reinterpret_cast<const void*>(nextHandle)] = name;
+    return reinterpret_cast<Handle>(nextHandle++);
 }
 
-void log(const std::string& entry) {
-    if (fake.recordCalls)
-        fake.calls.push_back(entry);
+template <typename Value>
+std::string hex(Value value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%#llx", static_cast<unsigned long long>((std::uintptr_t)value));
+    return text;
 }
 
-void log(const char* entry) {
+void note(std::uint32_t effect) {
+    fake.effects |= effect;
     if (fake.recordCalls)
-        fake.calls.emplace_back(entry);
+        fake.calls.push_back(effect);
+}
+
+// A component called through the entry that procAddress found by its own name.
+void noteCall(ProcAddress entry, const char* name, std::uint32_t effect) {
+    note(names.count(entry) && names[entry] == name ? effect : BAD_CALL);
 }
 
 std::string lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::transform(text.begin(), text.end(), text.begin(), ::tolower);
     return text;
+}
+
+bool isTheSettingsFile(const char* section, const char* file) {
+    return lower(section) == "varno" && lower(file) == "varno.ini";
+}
+
+MessageResult deliver(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
+    const WindowProcedure procedure = window == fakeSaverWindow ? fake.saverClass.procedure : nullptr;
+    return procedure ? procedure(window, message, wParam, lParam) : 0;
+}
+
+Pixels makePixels(std::int32_t width, std::int32_t height) {
+    Pixels p{std::max(width, 0), std::max(height, 0), {}};
+    p.data.resize(fake.storePixels ? static_cast<std::size_t>(p.width) * p.height : 0);
+    return p;
 }
 
 Pixels* pixelsOf(Surface surface) {
     if (surface == fakeWindowSurface)
         return &fake.screenPixels;
     auto s = fake.selected.find(surface);
-    if (s == fake.selected.end())
-        return nullptr;
-    auto b = fake.bitmaps.find(s->second);
+    auto b = s == fake.selected.end() ? fake.bitmaps.end() : fake.bitmaps.find(s->second);
     return b == fake.bitmaps.end() ? nullptr : &b->second;
-}
-
-Pixels makePixels(std::int32_t width, std::int32_t height) {
-    Pixels p;
-    p.width = width > 0 ? width : 0;
-    p.height = height > 0 ? height : 0;
-    if (fake.storePixels)
-        p.data.assign(static_cast<std::size_t>(p.width) * p.height, 0);
-    return p;
-}
-
-void deliver(const QueuedMessage& m) {
-    if (fake.windows.count(m.window))
-        hostWindowProcedure(m.window, m.message, m.wParam, m.lParam);
 }
 
 }  // namespace
 
-WindowHandle fakeHandle(std::uintptr_t value) {
-    return reinterpret_cast<WindowHandle>(value);
+std::string effectNames(std::uint32_t effects) {
+#define VARNO_EFFECT_NAME(name) #name,
+    static const char* const names[] = {VARNO_EFFECTS(VARNO_EFFECT_NAME)};
+    std::string text;
+    for (int bit = 0; bit <= CONFIRMS_BIT; ++bit)
+        if (effects >> bit & 1)
+            text += (text.empty() ? "" : "|") + std::string(names[bit]);
+    return text.empty() ? "0" : text;
 }
 
-std::string hex(std::uintptr_t value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%#lx", static_cast<unsigned long>(value));
-    return text;
-}
+WindowHandle fakeHandle(std::uintptr_t value) { return reinterpret_cast<WindowHandle>(value); }
 
 void resetFake() {
     fake = FakePlatform();
     host = initialHostState;
     scene = SceneState();
     nextHandle = 0x10000;
+    names.clear();
+}
+
+// A double-byte code page: 0x81 to 0xFE lead a two-byte character.
+const char* nextCharacter(const char* text) {
+    const unsigned char lead = static_cast<unsigned char>(*text);
+    return text + (*text == '\0' ? 0 : lead >= 0x81 && lead <= 0xFE && text[1] ? 2 : 1);
 }
 
 const char* commandLine() { return fake.line.c_str(); }
-const char* nextCharacter(const char* text) { return *text ? text + 1 : text; }
-ModuleHandle ownModule() { return reinterpret_cast<ModuleHandle>(0x400000); }
+ModuleHandle ownModule() { return fakeModule; }
+void exitProcess(std::int32_t code) { throw ProcessExit{code}; }
 
-bool queryPlatformId(std::uint32_t* platformId) {
-    if (!fake.versionQuerySucceeds)
-        return false;
-    *platformId = fake.platformId;
-    return true;
+bool queryPlatformId(std::uint32_t* id) {
+    *id = fake.platformId;  // written even when the query fails
+    return fake.versionQuerySucceeds;
 }
 
-void exitProcess(std::int32_t code) {
-    log("exitProcess(" + std::to_string(code) + ")");
-    throw ProcessExit{code};
-}
-
-std::int32_t runGuarded(std::int32_t (*body)(void*), void* argument, void (*)()) {
-    fake.faultGuardRan = true;
+std::int32_t runGuarded(std::int32_t (*body)(void*), void* argument, void (*cleanup)()) {
+    fake.guardCleanup = cleanup;
     return body(argument);
 }
 
-bool registerSaverClass(const WindowClassRecord& record) {
-    log(std::string("registerSaverClass(") + record.name + ", " + hex(record.style) + ", icon " +
-        std::to_string(record.iconId) + ")");
+bool registerWindowClass(const WindowClassRecord* record) {
+    note(REGISTERS);
+    if (fake.classRegisters && !fake.saverClass.name)
+        fake.saverClass = *record;
+    else if (fake.classRegisters)
+        fake.otherClasses[record->name] = *record;
     return fake.classRegisters;
 }
 
-WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title,
-                          std::uint32_t style, Rect r, WindowHandle parent, ModuleHandle) {
-    log(std::string("createWindow(") + hex(exStyle) + ", " + className + ", " + title + ", " +
-        hex(style) + ", " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
-        std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) + ", parent " +
-        hex(reinterpret_cast<std::uintptr_t>(parent)) + ")");
-    if (!fake.windowCreates)
+// Only a registered class makes a window; WM_CREATE reaches its procedure before the handle returns.
+WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title, std::uint32_t style,
+                          Rect r, WindowHandle parent, ModuleHandle instance) {
+    note(CREATES);
+    if (fake.otherClasses.count(className)) {
+        fake.others.push_back(std::string(className) + " " + hex(exStyle) + " " + hex(style) + " (" +
+                              std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+                              std::to_string(r.right) + "," + std::to_string(r.bottom) + ") owner " +
+                              hex(parent) + " " + hex(instance));
+        return newHandle<WindowHandle>();
+    }
+    fake.created = std::string(className) + " " + title + " " + hex(exStyle) + " " + hex(style) + " (" +
+                   std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+                   std::to_string(r.bottom) + ") " + hex(instance);
+    fake.createdParent = parent;
+    if (!fake.windowCreates || !fake.saverClass.name || std::string(className) != fake.saverClass.name)
         return nullptr;
     fake.windows[fakeSaverWindow] = {0, 0, r.right - r.left, r.bottom - r.top};
     fake.screenPixels = makePixels(r.right - r.left, r.bottom - r.top);
-    hostWindowProcedure(fakeSaverWindow, 1 /* WM_CREATE */, 0, 0);
+    deliver(fakeSaverWindow, WM_CREATE, 0, 0);
     return fakeSaverWindow;
 }
 
 WindowHandle findWindow(const char* className, const char* title) {
-    log(std::string("findWindow(") + className + ", " + title + ")");
-    return fake.runningSaver;
+    note(FINDS);
+    const bool match = std::string(className) == "WindowsScreenSaverClass" && std::string(title) == "Screen Saver";
+    return match ? fake.runningSaver : nullptr;
 }
 
 bool isWindow(WindowHandle window) { return fake.windows.count(window) != 0; }
-
-void setForegroundWindow(WindowHandle window) {
-    log("setForegroundWindow(" + hex(reinterpret_cast<std::uintptr_t>(window)) + ")");
-}
-
 WindowHandle foregroundWindow() { return fake.foreground; }
 WindowHandle parentWindow(WindowHandle) { return fake.parentOf; }
-
-Rect clientRect(WindowHandle window) {
-    auto w = fake.windows.find(window);
-    return w == fake.windows.end() ? Rect{0, 0, 0, 0} : w->second;
-}
-
+Rect clientRect(WindowHandle window) { return isWindow(window) ? fake.windows[window] : Rect{0, 0, 0, 0}; }
 Size screenSize() { return fake.screen; }
 
+int listMonitors(Monitor* monitors, int capacity) {
+    const int count = std::min(capacity, static_cast<int>(fake.monitors.size()));
+    std::copy_n(fake.monitors.begin(), count, monitors);
+    return count;
+}
+
+void setForegroundWindow(WindowHandle window) {
+    note(FOREGROUND);
+    fake.broughtForward = window;
+}
+
+// Delivers the queue; once it runs dry the system closes the window, as a logoff would.
 std::int32_t runMessageLoop() {
-    log("runMessageLoop()");
-    while (!fake.quitPosted && !(fake.posted.empty() && fake.queue.empty())) {
-        std::deque<QueuedMessage>& from = fake.posted.empty() ? fake.queue : fake.posted;
-        const QueuedMessage m = from.front();
-        from.pop_front();
-        deliver(m);
+    note(LOOPS);
+    for (bool closed = false; fake.quitCode == -99;) {
+        if (fake.queue.empty()) {
+            if (closed || !isWindow(fakeSaverWindow))
+                break;
+            closed = true;
+            fake.queue.push_back({fakeSaverWindow, WM_CLOSE, 0, 0});
+        }
+        const QueuedMessage m = fake.queue.front();
+        fake.queue.pop_front();
+        if (isWindow(m.window))
+            deliver(m.window, m.message, m.wParam, m.lParam);
     }
     return fake.quitCode;
 }
 
 MessageResult defaultProcedure(WindowHandle window, std::uint32_t message, WParam, LParam) {
-    log("defaultProcedure(" + hex(message) + ")");
-    if (message == 0x0010 /* WM_CLOSE */) {
-        hostWindowProcedure(window, 0x0002 /* WM_DESTROY */, 0, 0);
+    note(DEFAULT);
+    if (message == WM_CLOSE && isWindow(window)) {
+        deliver(window, WM_DESTROY, 0, 0);
         fake.windows.erase(window);
     }
-    return 0;
+    return DEF;
 }
 
 void postMessage(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
-    log("postMessage(" + hex(reinterpret_cast<std::uintptr_t>(window)) + ", " + hex(message) +
-        ", " + hex(wParam) + ", " + hex(static_cast<std::uintptr_t>(lParam)) + ")");
-    fake.posted.push_back({window, message, wParam, lParam});
+    const bool close = window == fakeSaverWindow && message == WM_CLOSE && !wParam && !lParam;
+    note(close ? CLOSES : window && window == fake.parentOf ? RELAYS : POSTS);
+    fake.queue.push_back({window, message, wParam, lParam});
 }
 
-MessageResult sendMessage(WindowHandle window, std::uint32_t message, WParam wParam,
-                          LParam lParam) {
-    log("sendMessage(" + hex(message) + ")");
-    return hostWindowProcedure(window, message, wParam, lParam);
+MessageResult sendMessage(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
+    return deliver(window, message, wParam, lParam);
 }
 
 bool removeTimerMessage(WindowHandle window) {
-    log("removeTimerMessage()");
-    for (std::deque<QueuedMessage>* q : {&fake.posted, &fake.queue})
-        for (auto m = q->begin(); m != q->end(); ++m)
-            if (m->window == window && m->message == 0x0113 /* WM_TIMER */) {
-                q->erase(m);
-                return true;
-            }
-    return false;
+    auto m = std::find_if(fake.queue.begin(), fake.queue.end(),
+                          [window](const QueuedMessage& q) { return q.window == window && q.message == WM_TIMER; });
+    return m != fake.queue.end() && (fake.queue.erase(m), true);
 }
 
 void postQuitMessage(std::int32_t code) {
-    log("postQuitMessage(" + std::to_string(code) + ")");
-    fake.quitPosted = true;
+    note(QUITS);
     fake.quitCode = code;
 }
 
-void hideCursor() { log("hideCursor()"); }
-
-Point cursorPosition() {
-    log("cursorPosition()");
-    return fake.cursor;
-}
-
-void yieldProcessor() { log("yieldProcessor()"); }
+void hideCursor() { note(HIDES); }
+Point cursorPosition() { return fake.cursor; }
+void yieldProcessor() { note(YIELDS); }
 
 ModuleHandle loadedModule(const char* name) {
-    const bool loaded = std::find(fake.alreadyLoaded.begin(), fake.alreadyLoaded.end(), name) !=
-                        fake.alreadyLoaded.end();
-    log(std::string("loadedModule(") + name + ")");
-    return loaded ? reinterpret_cast<ModuleHandle>(0x1000) : nullptr;
+    return fake.immLoaded && std::string(name) == "IMM32.DLL" ? immModule : nullptr;
 }
 
 ModuleHandle loadLibrary(const char* name) {
-    log(std::string("loadLibrary(") + name + ")");
-    if (!fake.libraries.count(name))
-        return nullptr;
-    ModuleHandle module = newHandle();
-    fake.moduleNames[module] = name;
-    return module;
+    note(LOADS);
+    return fake.libraries.count(name) ? newHandle<ModuleHandle>(name) : nullptr;
 }
 
-void freeLibrary(ModuleHandle module) { log("freeLibrary(" + fake.moduleNames[module] + ")"); }
+void freeLibrary(ModuleHandle module) { note(names.erase(module) ? FREES : BAD_CALL); }
 
 ProcAddress procAddress(ModuleHandle module, const char* name) {
-    const std::string library =
-        module == reinterpret_cast<ModuleHandle>(0x1000) ? "IMM32.DLL" : fake.moduleNames[module];
-    log("procAddress(" + library + ", " + name + ")");
-    const auto& entries = fake.libraries[library];
-    return std::find(entries.begin(), entries.end(), name) == entries.end()
-               ? nullptr
-               : reinterpret_cast<ProcAddress>(0x2000);
+    const auto& exports = fake.libraries[module == immModule ? "IMM32.DLL" : names[module]];
+    const bool found = std::find(exports.begin(), exports.end(), name) != exports.end();
+    return found ? newHandle<ProcAddress>(name) : nullptr;
 }
 
-std::uintptr_t callImeAssociateContext(ProcAddress, WindowHandle, std::uintptr_t context) {
-    log("ImmAssociateContext(" + hex(context) + ")");
-    return 0x77;
+InputContext callImeAssociateContext(ProcAddress entry, WindowHandle window, InputContext context) {
+    noteCall(entry, "ImmAssociateContext", ASSOCIATES);
+    fake.associations.push_back({window, 0, reinterpret_cast<WParam>(context), 0});
+    return fake.imeContext;
 }
 
-std::intptr_t callVerifier(ProcAddress, WindowHandle window) {
-    log("VerifyScreenSavePwd()");
-    return fake.verifier ? fake.verifier(window) : 0;
+std::intptr_t callVerifier(ProcAddress entry, WindowHandle window) {
+    noteCall(entry, "VerifyScreenSavePwd", VERIFIES);
+    fake.verifiedFor = window;
+    return fake.verifier ? fake.verifier(window) : 3;
 }
 
-void callPasswordChange(ProcAddress, const char* provider, WindowHandle window) {
-    log(std::string("PwdChangePasswordA(") + provider + ", " +
-        hex(reinterpret_cast<std::uintptr_t>(window)) + ")");
+void callPasswordChange(ProcAddress entry, const char* provider, WindowHandle window) {
+    noteCall(entry, "PwdChangePasswordA", CHANGES);
+    fake.provider = provider;
+    fake.changedFor = window;
 }
 
 RegistryKey openUserKey(const char* path) {
-    log(std::string("openUserKey(") + path + ")");
-    return fake.desktopKeyOpens ? reinterpret_cast<RegistryKey>(0x3000) : nullptr;
+    note(OPENS_KEY);
+    return fake.desktopKeyOpens && std::string(path) == "Control Panel\\Desktop" ? desktopKey : nullptr;
 }
 
-bool queryValue32(RegistryKey, const char* name, std::uint32_t* value) {
-    log(std::string("queryValue32(") + name + ")");
-    if (!fake.passwordValuePresent)
+bool queryValue32(RegistryKey key, const char* name, std::uint32_t* value) {
+    if (key != desktopKey || !fake.passwordValuePresent || std::string(name) != "ScreenSaveUsePassword")
         return false;
     *value = fake.passwordValue;
     return true;
 }
 
-void closeKey(RegistryKey) { log("closeKey()"); }
-
-void setScreenSaverRunning(std::uint32_t on) {
-    log("setScreenSaverRunning(" + std::to_string(on) + ")");
-}
-
+void closeKey(RegistryKey key) { note(key == desktopKey ? CLOSES_KEY : BAD_CALL); }
+void setScreenSaverRunning(std::uint32_t on) { note(on == 1 ? RUNNING_ON : on == 0 ? RUNNING_OFF : BAD_CALL); }
 std::uint32_t tickCount() { return fake.milliseconds; }
 std::uint32_t calendarSeconds() { return fake.seconds; }
 
-std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback,
-                             const char* file) {
-    log(std::string("readProfileInt(") + section + ", " + key + ", " + std::to_string(fallback) +
-        ", " + file + ")");
+// The number at the start of the value text, the fallback when file, section or key is missing.
+std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback, const char* file) {
     auto v = fake.profile.find(lower(key));
-    if (v == fake.profile.end())
+    if (!isTheSettingsFile(section, file) || v == fake.profile.end())
         return static_cast<std::uint32_t>(fallback);
-    return parseDecimal(v->second.c_str());
+    std::uint32_t value = 0;
+    for (const char* c = v->second.c_str(); *c >= '0' && *c <= '9'; ++c)
+        value = value * 10 + static_cast<std::uint32_t>(*c - '0');
+    return value;
 }
 
-void writeProfileString(const char* section, const char* key, const char* value,
-                        const char* file) {
-    log(std::string("writeProfileString(") + section + ", " + key + ", " + value + ", " + file +
-        ")");
-    fake.profile[lower(key)] = value;
+bool writeProfileString(const char* section, const char* key, const char* value, const char* file) {
+    if (fake.writesBeforeFailure == 0) {  // the obstacle goes once it has been met
+        fake.writesBeforeFailure = -1;
+        return false;
+    }
+    --fake.writesBeforeFailure;
+    note(WRITES);
+    const bool ours = isTheSettingsFile(section, file);
+    if (ours)
+        fake.profile[lower(key)] = value;
+    fake.written.push_back((ours ? "" : "elsewhere:") + std::string(key) + "=" + value);
+    return true;
 }
 
-std::intptr_t runDialog(ModuleHandle, int templateId, WindowHandle owner) {
-    log("runDialog(" + std::to_string(templateId) + ", " +
-        hex(reinterpret_cast<std::uintptr_t>(owner)) + ")");
-    return fake.dialogReturns;
+std::uint32_t lastErrorCode() { return fake.lastError; }
+void windowsFolder(char* path, std::uint32_t capacity) { std::snprintf(path, capacity, "C:\\WINDOWS"); }
+
+void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity) {
+    std::snprintf(text, capacity, "%s", code == 5 ? "Access is denied." : "");
 }
 
-void setDialogCheck(WindowHandle, int control, std::uint32_t state) {
-    log("setDialogCheck(" + std::to_string(control) + ", " + std::to_string(state) + ")");
-    fake.checks[control] = state;
+void messageBox(WindowHandle owner, const char* text, const char* title, std::uint32_t flags) {
+    fake.messageBoxes.push_back(hex(owner) + "|" + title + "|" + hex(flags) + "|" + text);
 }
 
+// The dialog opens, then the user's commands arrive until one ends it; automatic check
+// boxes toggle themselves before their click reaches the procedure.
+std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner, WindowProcedure procedure) {
+    note(DIALOG);
+    fake.dialog = hex(instance) + " " + std::to_string(templateId);
+    fake.dialogOwner = owner;
+    fake.initAnswer = procedure(fakeHandle(0xD1A), WM_INITDIALOG, 0, 0);
+    fake.shown = fake.checks;
+    for (std::size_t i = 0; i < fake.commands.size() && fake.dialogResult == -2; ++i) {
+        const WParam command = fake.commands[i];
+        if (command >= 1003 && command <= 1005)
+            fake.checks[static_cast<int>(command)] ^= 1;
+        procedure(fakeHandle(0xD1A), WM_COMMAND, command, 0);
+    }
+    return fake.dialogResult;
+}
+
+void setDialogCheck(WindowHandle, int control, std::uint32_t state) { fake.checks[control] = state; }
 std::uint32_t dialogCheck(WindowHandle, int control) { return fake.checks[control]; }
-
-void endDialog(WindowHandle, std::intptr_t result) {
-    log("endDialog(" + std::to_string(result) + ")");
-    fake.dialogResult = result;
-}
+void endDialog(WindowHandle, std::intptr_t result) { fake.dialogResult = result; }
+void releaseWindowSurface(WindowHandle, Surface) {}
 
 Surface windowSurface(WindowHandle) {
-    log("windowSurface()");
+    note(DRAWS);
     return fakeWindowSurface;
 }
 
-void releaseWindowSurface(WindowHandle, Surface) { log("releaseWindowSurface()"); }
-
-Surface createSurface(Surface) {
-    Surface surface = newHandle();
-    // A new drawing context holds a 1 x 1 bitmap of its own.
-    Bitmap stock = newHandle();
-    fake.bitmaps[stock] = makePixels(1, 1);
-    fake.selected[surface] = stock;
-    return surface;
-}
-
 Bitmap createBitmap(Surface, std::int32_t width, std::int32_t height) {
-    Bitmap bitmap = newHandle();
+    const Bitmap bitmap = newHandle<Bitmap>();
     fake.bitmaps[bitmap] = makePixels(width, height);
     return bitmap;
 }
 
+// A new drawing context holds a 1 x 1 bitmap of its own.
+Surface createSurface(Surface) {
+    const Surface surface = newHandle<Surface>();
+    fake.selected[surface] = createBitmap(nullptr, 1, 1);
+    return surface;
+}
+
+// A failed selection leaves the surface as it was.
 Bitmap selectBitmap(Surface surface, Bitmap bitmap) {
-    if (surface == nullptr || bitmap == nullptr || !fake.selected.count(surface) ||
-        !fake.bitmaps.count(bitmap))
-        return nullptr;  // a failed selection leaves the surface as it was
-    const Bitmap previous = fake.selected[surface];
-    fake.selected[surface] = bitmap;
-    return previous;
+    if (!fake.selected.count(surface) || !fake.bitmaps.count(bitmap))
+        return nullptr;
+    std::swap(fake.selected[surface], bitmap);
+    return bitmap;
 }
 
+// A selected bitmap cannot be deleted.
 void deleteBitmap(Bitmap bitmap) {
-    for (const auto& s : fake.selected)
-        if (s.second == bitmap)
-            return;  // a selected bitmap cannot be deleted
-    fake.bitmaps.erase(bitmap);
+    if (std::none_of(fake.selected.begin(), fake.selected.end(), [bitmap](auto& s) { return s.second == bitmap; }))
+        fake.bitmaps.erase(bitmap);
 }
 
-void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t width,
-               std::int32_t height, Surface source, std::int32_t sourceX, std::int32_t sourceY,
-               RasterOp op) {
+void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+               Surface source, std::int32_t sourceX, std::int32_t sourceY, RasterOp op) {
     if (fake.recordCopies)
         fake.copies.push_back({target, x, y, width, height, source, sourceX, sourceY, op});
     Pixels* to = pixelsOf(target);
     Pixels* from = pixelsOf(source);
-    if (to == nullptr || from == nullptr) {
-        ++fake.strayDrawing;
+    fake.strayDrawing += !to || !from;
+    if (!to || !from || to->data.empty() || from->data.empty())
         return;
-    }
-    // Clip to the source and the target at once: offsets [i0, i1) x [j0, j1) of the copy.
-    const std::int64_t i0 = std::max<std::int64_t>({0, -std::int64_t{x}, -std::int64_t{sourceX}});
-    const std::int64_t j0 = std::max<std::int64_t>({0, -std::int64_t{y}, -std::int64_t{sourceY}});
-    const std::int64_t i1 = std::min<std::int64_t>(
-        {width, std::int64_t{to->width} - x, std::int64_t{from->width} - sourceX});
-    const std::int64_t j1 = std::min<std::int64_t>(
-        {height, std::int64_t{to->height} - y, std::int64_t{from->height} - sourceY});
-    if (i0 >= i1 || j0 >= j1 || to->data.empty() || from->data.empty())
-        return;  // nothing visible, or a raster that keeps sizes only
-    Pixels copyOfSelf;
-    if (to == from) {  // a surface copied onto itself reads what it held before
-        copyOfSelf = *from;
-        from = &copyOfSelf;
-    }
-    for (std::int64_t j = j0; j < j1; ++j) {
-        const std::uint32_t* s = &from->at(static_cast<std::int32_t>(sourceX + i0),
-                                           static_cast<std::int32_t>(sourceY + j));
-        std::uint32_t* d = &to->at(static_cast<std::int32_t>(x + i0), static_cast<std::int32_t>(y + j));
-        for (std::int64_t i = i0; i < i1; ++i, ++s, ++d)
+    // Offsets [i0, i1) x [j0, j1) of the copy fall inside both surfaces.
+    using W = std::int64_t;
+    const W i0 = std::max<W>({0, -W{x}, -W{sourceX}}), j0 = std::max<W>({0, -W{y}, -W{sourceY}});
+    const W i1 = std::min<W>({width, W{to->width} - x, W{from->width} - sourceX});
+    const W j1 = std::min<W>({height, W{to->height} - y, W{from->height} - sourceY});
+    const Pixels self = to == from ? *from : Pixels();  // a copy onto itself reads what it held
+    const std::uint32_t* pixels = to == from ? self.data.data() : from->data.data();
+    for (W j = j0; i0 < i1 && j < j1; ++j) {
+        const std::uint32_t* s = pixels + (sourceY + j) * from->width + sourceX + i0;
+        std::uint32_t* d = to->data.data() + (y + j) * to->width + x + i0;
+        for (W i = i0; i < i1; ++i, ++s, ++d)
             *d = op == RasterOp::copy ? *s : op == RasterOp::and_ ? (*d & *s) : (*d | *s);
     }
 }
@@ -375,38 +390,35 @@ void fillBlack(Surface surface, Rect rect) {
     if (fake.recordCopies)
         fake.fills.push_back(rect);
     Pixels* to = pixelsOf(surface);
-    if (to == nullptr) {
-        ++fake.strayDrawing;
-        return;
-    }
-    if (to->data.empty())
-        return;
-    for (std::int32_t y = std::max(rect.top, 0); y < std::min(rect.bottom, to->height); ++y)
+    fake.strayDrawing += !to;
+    for (std::int32_t y = std::max(rect.top, 0); to && !to->data.empty() && y < std::min(rect.bottom, to->height); ++y)
         for (std::int32_t x = std::max(rect.left, 0); x < std::min(rect.right, to->width); ++x)
             to->at(x, y) = 0;
 }
 
-Bitmap loadBitmap(ModuleHandle, int id) {
-    auto r = fake.resources.find(id);
-    if (r == fake.resources.end())
+Bitmap loadBitmap(ModuleHandle instance, int id) {
+    if (instance != fakeModule || !fake.resources.count(id))
         return nullptr;
-    Bitmap bitmap = newHandle();
-    fake.bitmaps[bitmap] = r->second;
+    const Bitmap bitmap = newHandle<Bitmap>();
+    fake.bitmaps[bitmap] = fake.resources[id];
     return bitmap;
 }
 
 Size bitmapSize(Bitmap bitmap) {
-    auto b = fake.bitmaps.find(bitmap);
-    return b == fake.bitmaps.end() ? Size{0, 0} : Size{b->second.width, b->second.height};
+    return fake.bitmaps.count(bitmap) ? Size{fake.bitmaps[bitmap].width, fake.bitmaps[bitmap].height} : Size{0, 0};
 }
 
-std::uintptr_t startTimer(WindowHandle, std::uintptr_t id, std::uint32_t milliseconds) {
-    log("startTimer(" + std::to_string(id) + ", " + std::to_string(milliseconds) + ")");
+std::uintptr_t startTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds) {
+    note(STARTS_TIMER);
+    fake.timer = hex(window) + " " + std::to_string(id) + " " + std::to_string(milliseconds);
     return fake.timerStarts ? id : 0;
 }
 
-void stopTimer(WindowHandle, std::uintptr_t id) { log("stopTimer(" + std::to_string(id) + ")"); }
+void stopTimer(WindowHandle window, std::uintptr_t id) {
+    note(fake.timer.rfind(hex(window) + " " + std::to_string(id) + " ", 0) == 0 ? STOPS_TIMER : BAD_CALL);
+}
 
-void playSound(ModuleHandle, int id, std::uint32_t flags) {
-    log("playSound(" + std::to_string(id) + ", " + std::to_string(flags) + ")");
+void playSound(ModuleHandle instance, int id, std::uint32_t flags) {
+    note(CUE);
+    fake.sound = hex(instance) + " " + std::to_string(id) + " " + std::to_string(flags);
 }

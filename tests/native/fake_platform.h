@@ -1,6 +1,6 @@
-// A recording implementation of the platform seam, with a small 32-bit software
-// raster that copies, ANDs, ORs and fills exactly as the display driver does:
-// every copy is clipped to its source and its destination.
+// A model of the platform behind the seam for the native tests: windows and their queue,
+// libraries, registry, settings file and dialog, and a 32-bit raster that copies, ANDs,
+// ORs and fills as the display driver does, every copy clipped to source and destination.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,33 @@
 
 #include "platform/platform.h"
 
+// Message numbers as the platform has them, written out rather than taken from the product.
+enum : std::uint32_t {
+    WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_SETTEXT = 0x000C, WM_PAINT = 0x000F,
+    WM_CLOSE = 0x0010, WM_ERASEBKGND = 0x0014, WM_SHOWWINDOW = 0x0018, WM_ACTIVATEAPP = 0x001C,
+    WM_SETCURSOR = 0x0020, WM_HELP = 0x0053, WM_CONTEXTMENU = 0x007B, WM_KEYDOWN = 0x0100,
+    WM_CHAR = 0x0102, WM_SYSKEYDOWN = 0x0104, WM_INITDIALOG = 0x0110, WM_COMMAND = 0x0111,
+    WM_SYSCOMMAND = 0x0112, WM_TIMER = 0x0113, WM_MOUSEMOVE = 0x0200, WM_LBUTTONDOWN = 0x0201,
+    WM_LBUTTONUP = 0x0202, WM_RBUTTONDOWN = 0x0204, WM_MBUTTONDOWN = 0x0207,
+    WM_VERIFY = 0x8000,  // WM_APP, the saver's request to its own window to run the verifier
+    SC_NEXTWINDOW = 0xF040, SC_PREVWINDOW = 0xF050, SC_CLOSE = 0xF060, SC_SCREENSAVE = 0xF140,
+};
+
+// What the seam calls did, one bit each: fake.effects collects them, fake.calls keeps their
+// order. CLOSES is WM_CLOSE (0, 0) posted to the saver, RELAYS a post to its parent, BAD_CALL
+// a component called through another's entry; the checkers add ANCHORS (the mouse anchor
+// moved) and CONFIRMS (a close was allowed) from the host's record.
+#define VARNO_EFFECTS(E)                                                                       \
+    E(DEFAULT) E(CLOSES) E(RELAYS) E(POSTS) E(HIDES) E(QUITS) E(YIELDS) E(DRAWS) E(STARTS_TIMER) \
+    E(STOPS_TIMER) E(ASSOCIATES) E(VERIFIES) E(CHANGES) E(LOADS) E(FREES) E(OPENS_KEY)          \
+    E(CLOSES_KEY) E(RUNNING_ON) E(RUNNING_OFF) E(FINDS) E(FOREGROUND) E(REGISTERS) E(CREATES)   \
+    E(LOOPS) E(DIALOG) E(WRITES) E(CUE) E(BAD_CALL) E(ANCHORS) E(CONFIRMS)
+#define VARNO_EFFECT_BIT(name) name##_BIT,
+enum : int { VARNO_EFFECTS(VARNO_EFFECT_BIT) };
+#define VARNO_EFFECT(name) constexpr std::uint32_t name = 1u << name##_BIT;
+VARNO_EFFECTS(VARNO_EFFECT)
+std::string effectNames(std::uint32_t effects);
+
 struct Pixels {
     std::int32_t width = 0, height = 0;
     std::vector<std::uint32_t> data;
@@ -19,94 +46,77 @@ struct Pixels {
     std::uint32_t& at(std::int32_t x, std::int32_t y) { return data[y * width + x]; }
 };
 
-struct QueuedMessage {
-    WindowHandle window;
-    std::uint32_t message;
-    WParam wParam;
-    LParam lParam;
-};
-
+struct QueuedMessage { WindowHandle window; std::uint32_t message; WParam wParam; LParam lParam; };
 struct CopyRecord {
-    Surface target;
-    std::int32_t x, y, width, height;
-    Surface source;
-    std::int32_t sourceX, sourceY;
+    Surface target; std::int32_t x, y, width, height; Surface source; std::int32_t sourceX, sourceY;
     RasterOp op;
-    bool operator==(const CopyRecord& o) const {
-        return target == o.target && x == o.x && y == o.y && width == o.width &&
-               height == o.height && source == o.source && sourceX == o.sourceX &&
-               sourceY == o.sourceY && op == o.op;
-    }
 };
 
 struct FakePlatform {
-    bool recordCalls = true;
-    std::vector<std::string> calls;  // every seam call that has an effect, in order
-    bool recordCopies = false;
-    std::vector<CopyRecord> copies;  // block copies, when recorded
-    std::vector<Rect> fills;         // black fills, when recorded
+    std::uint32_t effects = 0;
+    bool recordCalls = true, recordCopies = false;
+    std::vector<std::uint32_t> calls;
+    std::vector<CopyRecord> copies;
+    std::vector<Rect> fills;
 
-    // Process.
+    // Process and windows: the existing ones with their client rectangles.
     std::string line = "VARNO.scr";
     bool versionQuerySucceeds = true;
     std::uint32_t platformId = 2;
-    bool faultGuardRan = false;
-
-    // Windows.
-    std::map<WindowHandle, Rect> windows;  // existing windows and their client rectangles
-    WindowHandle foreground = nullptr;
-    WindowHandle parentOf = nullptr;       // the parent the preview window reports
-    WindowHandle runningSaver = nullptr;   // what findWindow answers
-    bool classRegisters = true;
-    bool windowCreates = true;
+    void (*guardCleanup)() = nullptr;
+    std::map<WindowHandle, Rect> windows;
+    WindowHandle foreground = nullptr, parentOf = nullptr, broughtForward = nullptr;
+    WindowHandle runningSaver = nullptr;  // found by class and title
+    bool classRegisters = true, windowCreates = true;
+    WindowClassRecord saverClass = {};    // as registered; other classes after it:
+    std::map<std::string, WindowClassRecord> otherClasses;
+    std::vector<std::string> others;      // windows of other classes, as createWindow got them
+    std::vector<Monitor> monitors;        // as the system lists them
+    std::string created;                  // the saver window's form, as createWindow got it
+    WindowHandle createdParent = nullptr;
     Size screen = {640, 480};
     Point cursor = {100, 100};
-    std::deque<QueuedMessage> posted;      // what the saver posts, delivered first
-    std::deque<QueuedMessage> queue;       // input that arrives later, in order
-    bool quitPosted = false;
-    std::int32_t quitCode = 0;
+    std::deque<QueuedMessage> queue;
+    std::int32_t quitCode = -99;
 
-    // Libraries, registry and clock.
-    std::map<std::string, std::vector<std::string>> libraries;  // name -> exported entries
-    std::map<ModuleHandle, std::string> moduleNames;            // what loadLibrary handed out
-    std::vector<std::string> alreadyLoaded;
-    bool desktopKeyOpens = true;
-    bool passwordValuePresent = false;
-    std::uint32_t passwordValue = 0;
-    std::function<std::intptr_t(WindowHandle)> verifier;
-    std::uint32_t milliseconds = 1000;
-    std::uint32_t seconds = 1;
-
-    // Settings file: lower-cased key -> value text.
-    std::map<std::string, std::string> profile;
-
-    // Settings dialog.
-    std::intptr_t dialogReturns = -1;
-    std::map<int, std::uint32_t> checks;
+    // Libraries (name -> exports), components, registry, clock, settings file and dialog.
+    std::map<std::string, std::vector<std::string>> libraries;
+    bool immLoaded = false;
+    InputContext imeContext = reinterpret_cast<InputContext>(0x77);
+    std::vector<QueuedMessage> associations;  // (window, context as wParam)
+    std::function<std::intptr_t(WindowHandle)> verifier;  // by default the verdict is 3
+    WindowHandle verifiedFor = nullptr, changedFor = nullptr;
+    std::string provider;  // handed to the password change
+    bool desktopKeyOpens = true, passwordValuePresent = false;
+    std::uint32_t passwordValue = 0, milliseconds = 1000, seconds = 1;
+    std::map<std::string, std::string> profile;  // section VARNO of VARNO.INI, lower-case keys
+    std::vector<std::string> written;           // "Key=value" in order
+    int writesBeforeFailure = -1;               // -1: every write succeeds
+    std::uint32_t lastError = 5;                // what the system says after the failure
+    std::vector<std::string> messageBoxes;      // "owner|title|flags|text"
+    std::vector<WParam> commands;               // what the user does in the dialog
+    std::map<int, std::uint32_t> checks, shown;  // now, and as the dialog opened
+    std::string dialog;                         // its instance and template
+    WindowHandle dialogOwner = nullptr;
+    MessageResult initAnswer = -1;
     std::intptr_t dialogResult = -2;
 
-    // Raster. Without stored pixels it keeps only sizes, clips and counts.
-    bool storePixels = true;
-    std::int32_t strayDrawing = 0;        // copies or fills on a surface that holds nothing
+    // Raster; without stored pixels it keeps sizes only.
+    bool storePixels = true, timerStarts = true;
+    std::int32_t strayDrawing = 0;  // copies or fills with a surface that holds nothing
     std::map<Bitmap, Pixels> bitmaps;
-    std::map<Surface, Bitmap> selected;   // off-screen surfaces and what they hold
-    std::map<int, Pixels> resources;      // bitmap resources by identifier
-    Pixels screenPixels;                  // the saver window's client area
-    bool timerStarts = true;
+    std::map<Surface, Bitmap> selected;
+    std::map<int, Pixels> resources;  // bitmap resources by identifier
+    Pixels screenPixels;              // the saver window's client area
+    std::string timer, sound;         // as started and as played
 };
 
 extern FakePlatform fake;
-
 void resetFake();
 
-// The window the fake creates for the saver.
 extern const WindowHandle fakeSaverWindow;
-// The surface that stands for the saver window's drawing context.
 extern const Surface fakeWindowSurface;
-
-struct ProcessExit {
-    std::int32_t code;
-};
-
+extern const ModuleHandle fakeModule;  // what ownModule answers
+constexpr MessageResult DEF = 0xDEF;   // what the platform default answers
 WindowHandle fakeHandle(std::uintptr_t value);
-std::string hex(std::uintptr_t value);
+struct ProcessExit { std::int32_t code; };

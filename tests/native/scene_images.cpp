@@ -1,11 +1,9 @@
 #include "tests/native/scene_images.h"
 
-#include <map>
-#include <utility>
 #include <vector>
 
-#include "scene/scene.h"
-
+const int pictureIdsByRow[24] = {105, 106, 107, 108, 109, 110, 111, 112, 114, 115, 116, 117,
+                                 118, 119, 120, 121, 122, 123, 124, 125, 126, 127, 128, 150};
 const Size catalogPictureSizes[24] = {
     {250, 148}, {250, 140}, {250, 210}, {300, 199}, {250, 152}, {250, 188}, {250, 160}, {250, 168},
     {250, 140}, {250, 168}, {250, 148}, {332, 282}, {250, 139}, {250, 151}, {250, 165}, {250, 172},
@@ -24,55 +22,54 @@ std::uint32_t picturePixel(int row, std::int32_t x, std::int32_t y) {
            static_cast<std::uint32_t>(y & 0xFF);
 }
 
+std::uint32_t logoPixel(std::int32_t x, std::int32_t y) {
+    return logoMarker | static_cast<std::uint32_t>(x * 110 + y);
+}
+
+namespace {
+
+std::vector<std::uint8_t> ellipse() {
+    std::vector<std::uint8_t> inside(230 * 110);
+    for (int j = 0; j < 110; ++j)
+        for (int i = 0; i < 230; ++i) {
+            const double dx = (i + 0.5 - 115.0) / 113.0, dy = (j + 0.5 - 55.0) / 53.0;
+            inside[j * 230 + i] = dx * dx + dy * dy <= 1.0;
+        }
+    return inside;
+}
+
+const std::vector<std::uint8_t> logoShape = ellipse();
+
+}  // namespace
+
 bool insideLogoShape(std::int32_t x, std::int32_t y) {
-    static const std::vector<bool> shape = [] {
-        std::vector<bool> inside(230 * 110);
-        for (int j = 0; j < 110; ++j)
-            for (int i = 0; i < 230; ++i) {
-                const double dx = (i + 0.5 - 115.0) / 113.0;
-                const double dy = (j + 0.5 - 55.0) / 53.0;
-                inside[j * 230 + i] = dx * dx + dy * dy <= 1.0;
-            }
-        return inside;
-    }();
-    return x >= 0 && y >= 0 && x < 230 && y < 110 && shape[y * 230 + x];
+    return x >= 0 && y >= 0 && x < 230 && y < 110 && logoShape[y * 230 + x] != 0;
 }
 
 void provideCatalogImages() {
     static const std::map<int, Pixels> images = [] {
-        std::map<int, Pixels> made;
-        std::swap(made, fake.resources);
-        makeCatalogImages();
-        std::swap(made, fake.resources);
+        std::map<int, Pixels> made = {{logoId, filled(230, 110, 0)}, {maskId, filled(230, 110, white)}};
+        for (std::int32_t y = 0; y < 110; ++y)
+            for (std::int32_t x = 0; x < 230; ++x)
+                if (insideLogoShape(x, y)) {
+                    made[logoId].at(x, y) = logoPixel(x, y);
+                    made[maskId].at(x, y) = 0;
+                }
+        for (int row = 0; row < 24; ++row) {
+            Pixels& picture = made[pictureIdsByRow[row]];
+            picture = filled(catalogPictureSizes[row].width, catalogPictureSizes[row].height, 0);
+            for (std::int32_t y = 0; y < picture.height; ++y)
+                for (std::int32_t x = 0; x < picture.width; ++x)
+                    picture.at(x, y) = picturePixel(row, x, y);
+        }
         return made;
     }();
     fake.resources = images;
 }
 
 std::map<int, Pixels> catalogImageSizes() {
-    std::map<int, Pixels> sizes = {{logoImageId, {230, 110, {}}}, {logoMaskId, {230, 110, {}}}};
-    for (int row = 0; row < pictureCount; ++row)
-        sizes[pictureIds[row]] = {catalogPictureSizes[row].width, catalogPictureSizes[row].height, {}};
+    std::map<int, Pixels> sizes = {{logoId, {230, 110, {}}}, {maskId, {230, 110, {}}}};
+    for (int row = 0; row < 24; ++row)
+        sizes[pictureIdsByRow[row]] = {catalogPictureSizes[row].width, catalogPictureSizes[row].height, {}};
     return sizes;
-}
-
-void makeCatalogImages() {
-    Pixels logo = filled(230, 110, 0);
-    Pixels mask = filled(230, 110, white);
-    for (std::int32_t y = 0; y < 110; ++y)
-        for (std::int32_t x = 0; x < 230; ++x)
-            if (insideLogoShape(x, y)) {
-                logo.at(x, y) = logoMarker | static_cast<std::uint32_t>(x * 110 + y);
-                mask.at(x, y) = 0;
-            }
-    fake.resources[logoImageId] = logo;
-    fake.resources[logoMaskId] = mask;
-    for (int row = 0; row < pictureCount; ++row) {
-        const Size size = catalogPictureSizes[row];
-        Pixels picture = filled(size.width, size.height, 0);
-        for (std::int32_t y = 0; y < size.height; ++y)
-            for (std::int32_t x = 0; x < size.width; ++x)
-                picture.at(x, y) = picturePixel(row, x, y);
-        fake.resources[pictureIds[row]] = picture;
-    }
 }

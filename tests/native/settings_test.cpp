@@ -1,115 +1,85 @@
+// The settings dialog from its opening to its end, over the settings file.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "host/messages.h"
+#include "host/host.h"
 #include "settings/settings.h"
 #include "tests/native/fake_platform.h"
 
 namespace {
 
-using Calls = std::vector<std::string>;
-const WindowHandle dialog = fakeHandle(0xD1A);
+enum : WParam { OK = 1000, CANCEL = 1001, ESCAPE = 2, LOGO_BOX = 1003, PICS_BOX = 1004, SOUND_BOX = 1005 };
 
-MessageResult command(int id, int notification = 0) {
-    return settingsDialogProc(dialog, WM_COMMAND,
-                              static_cast<WParam>(notification) << 16 | static_cast<WParam>(id), 0);
-}
-
-TEST(SettingsFile, ReadsSoundLogoPicsWithTheirDefaults) {
+// The dialog opens from template 2003 with each stored non-zero switch checked (missing:
+// sound off, logo and pictures on); clicks only toggle boxes; OK stores all three as 0 or 1
+// and ends with 1, Cancel and Escape end with 0 and store nothing. The notification code
+// in the high word is not looked at.
+TEST(Settings, TheDialogShowsStoresOrLeavesTheSwitches) {
     const struct {
         std::map<std::string, std::string> stored;
-        SceneSettings expected;
-    } cases[] = {
-        {{}, {0, 1, 1}},
-        {{{"sound", "2"}, {"logo", "0"}, {"pics", "10"}}, {2, 0, 10}},  // kept as read
-        {{{"logo", "yes"}}, {0, 0, 1}},                                   // a word reads as 0
-        {{{"pics", "1x"}}, {0, 1, 1}},
+        std::vector<WParam> commands;
+        std::map<int, std::uint32_t> shown;
+        std::int32_t exitCode;
+        std::vector<std::string> written;
+    } rows[] = {
+        {{}, {OK}, {{1003, 1}, {1004, 1}, {1005, 0}}, 1, {"Sound=0", "Logo=1", "Pics=1"}},
+        {{{"sound", "2"}, {"logo", "0"}}, {OK}, {{1003, 0}, {1004, 1}, {1005, 1}}, 1, {"Sound=1", "Logo=0", "Pics=1"}},
+        {{{"pics", "0"}}, {LOGO_BOX, SOUND_BOX, 0x12345, OK}, {{1003, 1}, {1004, 0}, {1005, 0}}, 1,
+         {"Sound=1", "Logo=0", "Pics=0"}},
+        {{}, {PICS_BOX, 1 << 16 | OK}, {{1003, 1}, {1004, 1}, {1005, 0}}, 1, {"Sound=0", "Logo=1", "Pics=0"}},
+        {{}, {LOGO_BOX, CANCEL}, {{1003, 1}, {1004, 1}, {1005, 0}}, 0, {}},
+        {{}, {SOUND_BOX, ESCAPE}, {{1003, 1}, {1004, 1}, {1005, 0}}, 0, {}},
+        {{}, {5 << 16 | CANCEL}, {{1003, 1}, {1004, 1}, {1005, 0}}, 0, {}},
     };
-    for (const auto& c : cases) {
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
         resetFake();
-        fake.profile = c.stored;
-        const SceneSettings s = readSceneSettings();
-        EXPECT_EQ(s.soundEnabled, c.expected.soundEnabled);
-        EXPECT_EQ(s.logoEnabled, c.expected.logoEnabled);
-        EXPECT_EQ(s.picturesEnabled, c.expected.picturesEnabled);
-        EXPECT_EQ(fake.calls, (Calls{"readProfileInt(VARNO, Sound, 0, VARNO.INI)",
-                                     "readProfileInt(VARNO, Logo, 1, VARNO.INI)",
-                                     "readProfileInt(VARNO, Pics, 1, VARNO.INI)"}));
+        fake.profile = rows[i].stored;
+        fake.commands = rows[i].commands;
+        SCOPED_TRACE("row " + std::to_string(i));
+        EXPECT_EQ(hostMain(fakeModule, "/c"), rows[i].exitCode);
+        EXPECT_EQ(fake.dialog, "0x400000 2003");
+        EXPECT_EQ(fake.initAnswer, 1);  // the focus goes to OK
+        EXPECT_EQ(fake.shown, rows[i].shown);
+        EXPECT_EQ(fake.written, rows[i].written);
     }
 }
 
-TEST(SettingsFile, FormatsDecimalsAsPrintfWould) {
-    char text[12];
-    for (std::uint32_t value : {0u, 1u, 10u, 4294967295u}) {
-        formatDecimal(value, text);
-        EXPECT_EQ(std::string(text), std::to_string(value));
-    }
-}
-
-class SettingsDialog : public ::testing::Test {
-protected:
-    void SetUp() override { resetFake(); }
-};
-
-TEST_F(SettingsDialog, OpensWithTheStoredSwitchesAndGivesOkTheFocus) {
-    fake.profile = {{"sound", "2"}, {"logo", "0"}};
-    EXPECT_EQ(settingsDialogProc(dialog, WM_INITDIALOG, 0, 0), 1);
-    const Calls expected = {"readProfileInt(VARNO, Sound, 0, VARNO.INI)",
-                            "readProfileInt(VARNO, Logo, 1, VARNO.INI)",
-                            "readProfileInt(VARNO, Pics, 1, VARNO.INI)",
-                            "setDialogCheck(1003, 0)", "setDialogCheck(1004, 1)",
-                            "setDialogCheck(1005, 1)"};
-    EXPECT_EQ(fake.calls, expected);
-}
-
-TEST_F(SettingsDialog, OkStoresSoundLogoPicsAsZeroOrOne) {
+// OK with a settings file that cannot be written: the first failed write stops the others, a
+// warning owned by the dialog names the file and the system's reason, and the dialog stays
+// open, for Cancel or for OK once the obstacle is gone.
+TEST(Settings, AFailedSaveIsReportedAndTheDialogStaysOpen) {
+    const std::string warning = "0xd1a|VARNO|0x30|The settings could not be saved to\nC:\\WINDOWS\\VARNO.INI\n\n";
     const struct {
-        std::uint32_t logo, pictures, sound;
-        const char *storedLogo, *storedPictures, *storedSound;
-    } cases[] = {
-        {1, 1, 0, "1", "1", "0"},
-        {0, 0, 1, "0", "0", "1"},
-        {2, 1, 1, "0", "1", "1"},  // only a state of exactly 1 is checked
+        int writesBeforeFailure;
+        std::uint32_t error;
+        std::vector<WParam> commands;
+        std::int32_t exitCode;
+        std::vector<std::string> written, boxes;
+    } rows[] = {
+        {0, 5, {OK, CANCEL}, 0, {}, {warning + "Access is denied."}},
+        {2, 5, {SOUND_BOX, OK, ESCAPE}, 0, {"Sound=1", "Logo=1"}, {warning + "Access is denied."}},
+        {0, 1234, {OK, OK}, 1, {"Sound=0", "Logo=1", "Pics=1"}, {warning + "System error 1234."}},
     };
-    for (const auto& c : cases) {
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
         resetFake();
-        fake.checks = {{logoBox, c.logo}, {picturesBox, c.pictures}, {soundBox, c.sound}};
-        EXPECT_EQ(command(okButton), 1);
-        EXPECT_EQ(fake.calls,
-                  (Calls{std::string("writeProfileString(VARNO, Sound, ") + c.storedSound + ", VARNO.INI)",
-                         std::string("writeProfileString(VARNO, Logo, ") + c.storedLogo + ", VARNO.INI)",
-                         std::string("writeProfileString(VARNO, Pics, ") + c.storedPictures + ", VARNO.INI)",
-                         "endDialog(1)"}));
+        fake.writesBeforeFailure = rows[i].writesBeforeFailure;
+        fake.lastError = rows[i].error;
+        fake.commands = rows[i].commands;
+        SCOPED_TRACE("row " + std::to_string(i));
+        EXPECT_EQ(hostMain(fakeModule, "/c"), rows[i].exitCode);
+        EXPECT_EQ(fake.written, rows[i].written);
+        EXPECT_EQ(fake.messageBoxes, rows[i].boxes);
     }
 }
 
-TEST_F(SettingsDialog, CancelEscapeAndTheCloseBoxStoreNothing) {
-    for (int id : {cancelButton, 2}) {
-        resetFake();
-        EXPECT_EQ(command(id), 1);
-        EXPECT_EQ(fake.calls, Calls{"endDialog(0)"});
-    }
-}
-
-TEST_F(SettingsDialog, ClicksAndOtherMessagesAreLeftToThePlatform) {
-    EXPECT_EQ(command(logoBox), 0);
-    EXPECT_EQ(command(soundBox, 0 /* BN_CLICKED */), 0);
+// Clicks and other messages are left to the platform; a check state other than 1 is off.
+TEST(Settings, OnlyOkAndCancelAreAnsweredAndOnlyACheckStateOfOneIsOn) {
     resetFake();
-    EXPECT_EQ(command(0x12345), 0);  // the low 16 bits are 0x2345: not a control of ours
+    fake.checks = {{1003, 2}, {1004, 1}, {1005, 1}};
+    const WindowHandle dialog = fakeHandle(0xD1A);
     EXPECT_EQ(settingsDialogProc(dialog, WM_PAINT, 0, 0), 0);
-    EXPECT_EQ(settingsDialogProc(dialog, WM_CLOSE, 0, 0), 0);
-    EXPECT_TRUE(fake.calls.empty());
-}
-
-TEST_F(SettingsDialog, TheNotificationCodeIsIgnored) {
-    EXPECT_EQ(command(cancelButton, 0x0005), 1);
-    EXPECT_EQ(fake.calls, Calls{"endDialog(0)"});
-}
-
-TEST_F(SettingsDialog, IsPreparedWithoutConditions) {
-    EXPECT_EQ(prepareSettingsDialog(nullptr), 1);
+    EXPECT_EQ(settingsDialogProc(dialog, WM_COMMAND, LOGO_BOX, 0), 0);
+    EXPECT_EQ(settingsDialogProc(dialog, WM_COMMAND, OK, 0), 1);
+    EXPECT_EQ(fake.written, (std::vector<std::string>{"Sound=1", "Logo=0", "Pics=1"}));
 }
 
 }  // namespace

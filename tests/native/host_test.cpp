@@ -1,0 +1,470 @@
+// The host: the command line from the process's entry to its exit, both message tables row
+// by row, the order of the three handlers, the movement test, the input method, the two forms
+// of the saver window, the password check and change.
+#include <gtest/gtest.h>
+
+#include "host/host.h"
+#include "scene/scene.h"
+#include "tests/native/fake_platform.h"
+
+namespace {
+
+using Calls = std::vector<std::uint32_t>;
+
+// What the window is in when a message comes, as the rows name it.
+enum State : std::uint32_t {
+    FULL = 0, NT = 0, PREVIEW = 1, WIN95 = 2, CONFIRMED = 4, CHECKING = 8,
+    VERIFIER = 16,  // a password is wanted and the verifier is loaded
+    REFUSES = 32,   // the verifier refuses
+    ORPHAN = 64,    // the preview's parent is no window
+};
+
+// Which mode ran is told by what it did: a dialog, a window with or without a parent, a
+// password change; the handle is the dialog's owner, the preview's parent or the window
+// handed to the change. The platform's code page is double-byte (0x81 to 0xFE lead).
+TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
+    const std::uint32_t full = FINDS | CREATES;
+    const struct { const char* line; std::uint32_t state; std::int32_t exitCode; std::uint32_t ran; std::uintptr_t handle; } rows[] = {
+        {"\"C:\\Program Files\\VARNO.scr\" /s", NT, 0, full, 0},
+        {"\"C:\\VARNO.scr\"/p 12", NT, 0, CREATES, 12},          // no blank needed after the quote
+        {"\"C:\\Never Closed /s", NT, 1, DIALOG, 0},              // an open quote is all name
+        {"VARNO.scr \t\r\n\x01 /p 12", NT, 0, CREATES, 12},      // 0x01 to 0x20 are blanks
+        {"  /s", NT, 0, full, 0},                                  // a blank first: no name
+        {"VARNO\xA0.scr\xE9/c", NT, 1, DIALOG, 0},                // 0x80 to 0xFF are not blanks
+        {"\"C:\\\x81\x22name.scr\" /s", NT, 0, full, 0},        // a trail byte is no quote
+        {"VARNO\x81\x20.scr /c", NT, 1, DIALOG, 0x99},            // nor a blank
+        {"VARNO.scr", NT, 1, DIALOG, 0},               {"VARNO.scr - /", NT, 1, DIALOG, 0},
+        {"VARNO.scr /c", NT, 1, DIALOG, 0x99},         {"VARNO.scr -C:1234", NT, 1, DIALOG, 0x99},
+        {"VARNO.scr S", NT, 0, full, 0},               {"VARNO.scr //s", NT, 0, full, 0},
+        {"VARNO.scr / -Sx", NT, 0, full, 0},           {"VARNO.scr /p 1234", NT, 0, CREATES, 1234},
+        {"VARNO.scr /p1234", NT, 0, CREATES, 1234},    {"VARNO.scr /P   1234", NT, 0, CREATES, 1234},
+        {"VARNO.scr -l 1234", NT, 0, CREATES, 1234},   {"VARNO.scr /L12:7", NT, 0, CREATES, 12},
+        {"VARNO.scr /p 8589935826", NT, 0, CREATES, 1234},  // wraps twice past 2^32
+        {"VARNO.scr /p 4294967296", NT, -1, 0, 0},     {"VARNO.scr /p", NT, -1, 0, 0},
+        {"VARNO.scr /p 0", NT, -1, 0, 0},              {"VARNO.scr /p x", NT, -1, 0, 0},
+        {"VARNO.scr /p\t1234", NT, -1, 0, 0},          {"VARNO.scr /p 4321", NT, -1, 0, 0},  // no window
+        {"VARNO.scr /a 1234", WIN95, 0, CHANGES, 1234}, {"VARNO.scr /A", WIN95, 0, CHANGES, 0x99},
+        {"VARNO.scr /a 4321", WIN95, 0, CHANGES, 0x99}, {"VARNO.scr /a  1234", NT, -1, 0, 0},
+        {"VARNO.scr /x", NT, -1, 0, 0},                {"VARNO.scr /?", WIN95, -1, 0, 0},
+        {"VARNO.scr 1", NT, -1, 0, 0},                 {"VARNO.scr /\ts", NT, -1, 0, 0},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& row = rows[i];
+        resetFake();
+        fake.line = row.line;
+        fake.platformId = row.state & WIN95 ? 1 : 2;
+        fake.foreground = fakeHandle(0x99);
+        for (std::uintptr_t window : {0x99, 1234, 12})
+            fake.windows[fakeHandle(window)] = {0, 0, 152, 112};
+        fake.libraries["MPR.DLL"] = {"PwdChangePasswordA"};
+        fake.commands = {1000};  // OK
+        std::int32_t exitCode = -99;
+        try {
+            hostStart();
+        } catch (const ProcessExit& exit) {
+            exitCode = exit.code;
+        }
+        const std::uint32_t ran = fake.effects & (DIALOG | FINDS | CREATES | CHANGES);
+        const WindowHandle handle = ran & DIALOG ? fake.dialogOwner : ran & CHANGES ? fake.changedFor : fake.createdParent;
+        if (exitCode != row.exitCode || ran != row.ran || handle != fakeHandle(row.handle))
+            ADD_FAILURE() << "row " << i << ": expected " << row.exitCode << ", " << effectNames(row.ran) << ", "
+                          << row.handle << "; got " << exitCode << ", " << effectNames(ran) << ", "
+                          << reinterpret_cast<std::uintptr_t>(handle);
+    }
+}
+
+TEST(CommandLine, OnlyAQueryThatSaysPlatformOneIsWindows95AndOnlyThereTheGuardClearsTheFlag) {
+    const struct { bool succeeds; std::uint32_t id, win95, cleanup; } rows[] = {
+        {true, 1, 1, RUNNING_OFF}, {true, 2, 0, 0}, {true, 0, 0, 0}, {false, 1, 0, 0}};
+    for (const auto& row : rows) {
+        resetFake();
+        fake.versionQuerySucceeds = row.succeeds;
+        fake.platformId = row.id;
+        EXPECT_EQ(hostMain(fakeModule, "/x"), -1);
+        EXPECT_EQ(host.isWin95Family, row.win95);
+        EXPECT_EQ(host.moduleInstance, fakeModule);
+        ASSERT_NE(fake.guardCleanup, nullptr);
+        fake.guardCleanup();  // as the guard runs it when a fault escapes
+        EXPECT_EQ(effectNames(fake.effects), effectNames(row.cleanup)) << row.id << " " << row.succeeds;
+    }
+}
+
+// The saver window, full screen or a preview in 0x300, with the anchor at (100, 100) and
+// the cursor five pixels away.
+void openWindow(std::uint32_t state) {
+    resetFake();
+    fake.saverClass.procedure = hostWindowProcedure;
+    fake.windows[fakeSaverWindow] = {0, 0, 64, 48};
+    fake.parentOf = fakeHandle(0x300);
+    if (!(state & ORPHAN))
+        fake.windows[fake.parentOf] = {0, 0, 152, 112};
+    host.isPreview = state & PREVIEW;
+    host.isWin95Family = (state & WIN95) != 0;
+    if (state & VERIFIER) {
+        fake.passwordValuePresent = true;
+        fake.passwordValue = 1;
+        fake.libraries["PASSWORD.CPL"] = {"VerifyScreenSavePwd"};
+        loadVerifier();
+    }
+    if (state & REFUSES)
+        fake.verifier = [](WindowHandle) -> std::intptr_t { return 0; };
+    host.closeConfirmed = state & CONFIRMED ? 1 : 0;
+    host.checkInProgress = state & CHECKING ? 1 : 0;
+    host.mouseAnchor = {100, 100};
+    fake.cursor = {103, 102};
+    fake.effects = 0;
+    fake.calls.clear();
+}
+
+// The fake's effects and what the host's record shows.
+std::uint32_t observed(Point anchorBefore, std::intptr_t confirmedBefore) {
+    std::uint32_t effects = fake.effects;
+    if (host.mouseAnchor.x != anchorBefore.x || host.mouseAnchor.y != anchorBefore.y)
+        effects |= ANCHORS;
+    if (host.closeConfirmed != confirmedBefore)
+        effects |= CONFIRMS;
+    return effects;
+}
+
+struct Row { std::uint32_t message; WParam wParam; std::uint32_t state, effects; MessageResult result; };
+
+template <std::size_t N>
+void checkRows(const char* table, WindowProcedure handler, const Row (&rows)[N]) {
+    for (std::size_t i = 0; i < N; ++i) {
+        const Row& row = rows[i];
+        openWindow(row.state);
+        const std::intptr_t confirmed = host.closeConfirmed;
+        const MessageResult result = handler(fakeSaverWindow, row.message, row.wParam, 0x1234);
+        std::uint32_t effects = observed({100, 100}, confirmed);
+        for (const QueuedMessage& m : fake.queue)  // a relay names the parent and keeps lParam
+            if (m.window == fake.parentOf && (m.message != row.message || m.wParam != WParam{0x300} || m.lParam != 0x1234))
+                effects |= BAD_CALL;
+        if (effects != row.effects || result != row.result)
+            ADD_FAILURE() << table << " row " << i << " {0x" << std::hex << row.message << ", 0x" << row.wParam
+                          << ", state 0x" << row.state << "}: expected " << effectNames(row.effects) << " -> 0x"
+                          << row.result << ", got " << effectNames(effects) << " -> 0x" << result;
+    }
+}
+
+TEST(SaverWindow, HostWindowProcedureFollowsItsTable) {
+    const Row rows[] = {
+        {WM_CREATE, 0, FULL, ANCHORS | HIDES | STARTS_TIMER | DEFAULT, DEF},
+        {WM_CREATE, 0, PREVIEW, ANCHORS | STARTS_TIMER | DEFAULT, DEF},
+        {WM_DESTROY, 0, FULL, QUITS | DEFAULT, DEF},
+        {WM_SETTEXT, 0, FULL, 0, 0},                    {WM_SETTEXT, 0, PREVIEW, 0, 0},
+        {WM_PAINT, 0, FULL, HIDES | DEFAULT, DEF},      {WM_PAINT, 0, PREVIEW, DEFAULT, DEF},
+        {WM_PAINT, 0, FULL | CONFIRMED, DEFAULT, DEF},
+        {WM_HELP, 0, PREVIEW, RELAYS, 1},               {WM_CONTEXTMENU, 0, PREVIEW, RELAYS, 1},
+        {WM_HELP, 0, PREVIEW | ORPHAN, 0, 1},           {WM_HELP, 0, FULL, DEFAULT, DEF},
+        {WM_CONTEXTMENU, 0, FULL, DEFAULT, DEF},
+        {WM_SYSCOMMAND, SC_NEXTWINDOW, FULL, 0, 0},     {WM_SYSCOMMAND, SC_PREVWINDOW, FULL, 0, 0},
+        {WM_SYSCOMMAND, SC_SCREENSAVE, FULL, 0, 0},     {WM_SYSCOMMAND, SC_CLOSE, FULL, DEFAULT, DEF},
+        {WM_SYSCOMMAND, SC_SCREENSAVE | 2, FULL, DEFAULT, DEF},  // compared unmasked
+        {WM_SYSCOMMAND, SC_SCREENSAVE, PREVIEW, DEFAULT, DEF},
+        {WM_TIMER, 1, FULL, YIELDS | DRAWS | DEFAULT, DEF}, {WM_TIMER, 1, PREVIEW, YIELDS | DRAWS | DEFAULT, DEF},
+        {WM_TIMER, 1, FULL | CONFIRMED, 0, 0},          {WM_ERASEBKGND, 0, FULL, 0, 1},  // the scene alone
+        {WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF}, {WM_CHAR, 'a', FULL, DEFAULT, DEF},
+    };
+    checkRows("hostWindowProcedure", hostWindowProcedure, rows);
+}
+
+TEST(SaverWindow, HostDefaultHandlingFollowsItsTable) {
+    const std::uint32_t closes = QUITS | DEFAULT;  // the platform default destroys the window
+    const Row rows[] = {
+        // The preview and an allowed close leave everything to the platform.
+        {WM_KEYDOWN, 0, PREVIEW | WIN95, DEFAULT, DEF}, {WM_RBUTTONDOWN, 0, PREVIEW, DEFAULT, DEF},
+        {WM_MOUSEMOVE, 0, PREVIEW, DEFAULT, DEF},       {WM_ACTIVATEAPP, 0, PREVIEW, DEFAULT, DEF},
+        {WM_SETCURSOR, 0, PREVIEW, DEFAULT, DEF},       {WM_SHOWWINDOW, 1, PREVIEW, DEFAULT, DEF},
+        {WM_CLOSE, 0, PREVIEW | WIN95 | VERIFIER, closes, DEF}, {WM_VERIFY, 0, PREVIEW | WIN95 | VERIFIER, DEFAULT, DEF},
+        {WM_KEYDOWN, 0, FULL | CONFIRMED, DEFAULT, DEF}, {WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CONFIRMED, closes, DEF},
+        // Closes and the verify request.
+        {WM_CLOSE, 0, FULL | NT, closes, DEF},          {WM_CLOSE, 0, FULL | WIN95, CONFIRMS | closes, DEF},
+        {WM_CLOSE, 0, FULL | WIN95 | VERIFIER, VERIFIES | CONFIRMS | closes, DEF},
+        {WM_CLOSE, 0, FULL | WIN95 | VERIFIER | REFUSES, VERIFIES | HIDES | ANCHORS, 0},
+        {WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CHECKING, ANCHORS, 0}, {WM_CLOSE, 0, FULL | WIN95 | CHECKING, ANCHORS, 0},
+        {WM_VERIFY, 0, FULL | WIN95, 0, 1},             {WM_VERIFY, 0, FULL | WIN95 | VERIFIER, VERIFIES, 3},
+        {WM_VERIFY, 0, FULL | WIN95 | VERIFIER | CHECKING, VERIFIES, 3}, {WM_VERIFY, 0, FULL | NT, DEFAULT, DEF},
+        // During a check nothing asks to close or hides the cursor.
+        {WM_KEYDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {WM_LBUTTONDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {WM_MOUSEMOVE, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {WM_ACTIVATEAPP, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {WM_SETCURSOR, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {WM_SHOWWINDOW, 1, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        // Full screen, running.
+        {WM_SHOWWINDOW, 1, FULL, HIDES | DEFAULT, DEF}, {WM_SHOWWINDOW, 0, FULL, DEFAULT, DEF},
+        {WM_ACTIVATEAPP, 0, FULL, CLOSES | DEFAULT, DEF}, {WM_ACTIVATEAPP, 1, FULL, DEFAULT, DEF},
+        {WM_SETCURSOR, 0, FULL, HIDES, 1},              {WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF},
+        {WM_SYSKEYDOWN, 0, FULL, CLOSES | DEFAULT, DEF}, {WM_LBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
+        {WM_RBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF}, {WM_MBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
+        {WM_MOUSEMOVE, 0, FULL, CLOSES | ANCHORS | DEFAULT, DEF},
+        {WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},          {WM_PAINT, 0, FULL, DEFAULT, DEF},
+    };
+    checkRows("hostDefaultHandling", hostDefaultHandling, rows);
+}
+
+// Host first, the scene next, the default last; the quit is posted before the scene stops
+// its timer. WM_DESTROY hands the window back the input context that WM_CREATE took.
+TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) {
+    const InputContext saved = fake.imeContext;
+    const struct { bool loaded, exported; InputContext previous; Calls create, destroy; std::vector<WParam> contexts; } rows[] = {
+        {true, true, saved, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {ASSOCIATES, QUITS, STOPS_TIMER, DEFAULT},
+         {0, reinterpret_cast<WParam>(saved)}},
+        {true, true, nullptr, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {0}},
+        {true, false, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
+        {false, true, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
+    };
+    for (const auto& row : rows) {
+        openWindow(FULL);
+        fake.immLoaded = row.loaded;
+        fake.libraries["IMM32.DLL"] = row.exported ? std::vector<std::string>{"ImmAssociateContext"} : std::vector<std::string>{};
+        fake.imeContext = row.previous;
+        hostWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
+        EXPECT_EQ(fake.calls, row.create);
+        EXPECT_EQ(fake.timer, "0x5a5a 1 5");  // the frame timer: window, identifier, period
+        fake.calls.clear();
+        hostWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0);
+        EXPECT_EQ(fake.calls, (Calls{YIELDS, DRAWS, DEFAULT}));
+        fake.calls.clear();
+        hostWindowProcedure(fakeSaverWindow, WM_DESTROY, 0, 0);
+        EXPECT_EQ(fake.calls, row.destroy);
+        std::vector<WParam> contexts;
+        for (const QueuedMessage& call : fake.associations) {
+            EXPECT_EQ(call.window, fakeSaverWindow);
+            contexts.push_back(call.wParam);
+        }
+        EXPECT_EQ(contexts, row.contexts);
+    }
+}
+
+// Movements add up against the anchor, which moves only with a close request.
+TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
+    const struct { Point cursor; std::uint32_t effects; } moves[] = {
+        {{101, 100}, 0}, {{102, 100}, 0}, {{103, 100}, 0}, {{104, 100}, 0}, {{105, 100}, CLOSES},
+        {{107, 102}, 0}, {{108, 102}, CLOSES}, {{104, 102}, 0}, {{103, 102}, CLOSES}, {{103, 98}, 0},
+        {{103, 97}, CLOSES}, {{104, 97}, 0}, {{103, 97}, 0}, {{104, 97}, 0}, {{101, 95}, 0}, {{100, 95}, CLOSES},
+    };
+    openWindow(FULL);
+    for (std::size_t i = 0; i < std::size(moves); ++i) {
+        const Point anchor = host.mouseAnchor, cursor = moves[i].cursor;
+        fake.cursor = cursor;
+        fake.effects = 0;
+        hostDefaultHandling(fakeSaverWindow, WM_MOUSEMOVE, 0, 0);
+        const Point expected = moves[i].effects ? cursor : anchor;
+        EXPECT_EQ(effectNames(fake.effects & ~DEFAULT), effectNames(moves[i].effects)) << "move " << i;
+        EXPECT_TRUE(host.mouseAnchor.x == expected.x && host.mouseAnchor.y == expected.y) << "move " << i;
+    }
+}
+
+TEST(SaverWindow, EachFormRunsItsCourse) {
+    enum : std::uint32_t { PARENT = 1 << 8, FOUND = 1 << 9, STALE = 1 << 10, NO_CLASS = 1 << 11, NO_WINDOW = 1 << 12 };
+    const std::uint32_t run = FINDS | REGISTERS | CREATES | HIDES | FOREGROUND | LOOPS;
+    const std::string full = "WindowsScreenSaverClass Screen Saver 0x8 0x96000000 (0,0)-(800,600) 0x400000",
+                      preview = "WindowsScreenSaverClass Preview 0 0x52000000 (0,0)-(152,112) 0x400000";
+    const struct { std::uint32_t setup, effects; const std::string* form; } rows[] = {
+        {FULL | NT, run, &full},
+        {FULL | NT | STALE, run, &full},
+        {FULL | WIN95 | VERIFIER, run | LOADS | RUNNING_ON | VERIFIES | FREES | RUNNING_OFF, &full},
+        {FULL | WIN95 | VERIFIER | FOUND, FINDS | FOREGROUND, nullptr},
+        {FULL | WIN95 | VERIFIER | NO_CLASS, FINDS | LOADS | RUNNING_ON | REGISTERS | FREES | RUNNING_OFF, nullptr},
+        {FULL | NT | NO_WINDOW, FINDS | REGISTERS | CREATES, &full},
+        {PARENT | WIN95 | VERIFIER, REGISTERS | CREATES | LOOPS, &preview},
+        {PARENT | NT | NO_WINDOW, REGISTERS | CREATES, &preview},
+    };
+    const WindowHandle running = fakeHandle(0x42), parent = fakeHandle(0x300);
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const std::uint32_t setup = rows[i].setup;
+        resetFake();
+        host.moduleInstance = fakeModule;
+        host.isWin95Family = (setup & WIN95) != 0;
+        fake.screen = {800, 600};
+        fake.passwordValuePresent = setup & VERIFIER;
+        fake.passwordValue = 1;
+        fake.libraries["PASSWORD.CPL"] = {"VerifyScreenSavePwd"};
+        fake.runningSaver = setup & (FOUND | STALE) ? running : nullptr;
+        if (setup & FOUND)
+            fake.windows[running] = {0, 0, 800, 600};
+        fake.windows[parent] = {0, 0, 152, 112};
+        fake.classRegisters = !(setup & NO_CLASS);
+        fake.windowCreates = !(setup & NO_WINDOW);
+        const std::int32_t exitCode = runSaverWindow(setup & PARENT ? parent : nullptr);
+        SCOPED_TRACE("row " + std::to_string(i));
+        EXPECT_EQ(effectNames(fake.effects & (run | LOADS | RUNNING_ON | VERIFIES | FREES | RUNNING_OFF | BAD_CALL)),
+                  effectNames(rows[i].effects));
+        EXPECT_EQ(fake.created, rows[i].form ? *rows[i].form : "");
+        EXPECT_EQ(fake.createdParent, setup & PARENT ? parent : nullptr);
+        if (rows[i].effects & LOOPS || setup & FOUND) {
+            EXPECT_EQ(exitCode, 0);
+        }
+        if (rows[i].effects & FOREGROUND) {  // the running saver, or the new one
+            EXPECT_EQ(fake.broughtForward, setup & FOUND ? running : fakeSaverWindow);
+        }
+        if (rows[i].effects & RUNNING_OFF) {  // the library goes first, then the flag
+            EXPECT_EQ(Calls(fake.calls.end() - 2, fake.calls.end()), (Calls{FREES, RUNNING_OFF}));
+        }
+        if (rows[i].form) {
+            EXPECT_EQ(std::make_tuple(std::string(fake.saverClass.name), fake.saverClass.style, fake.saverClass.iconId,
+                                      fake.saverClass.instance, fake.saverClass.procedure),
+                      std::make_tuple(std::string("WindowsScreenSaverClass"), 0x2Bu, 100, fakeModule, &hostWindowProcedure));
+        }
+    }
+}
+
+// Full screen, each monitor but the primary gets a black window of its own class, owned by the
+// saver window (so it goes with it), topmost and off the taskbar; the preview covers nothing.
+TEST(SaverWindow, EveryOtherMonitorIsCoveredForTheFullScreenOnly) {
+    const Monitor primary = {{0, 0, 800, 600}, true}, left = {{-1024, -168, 0, 600}, false},
+                  right = {{800, 0, 1440, 480}, false};
+    const std::string cover = "VARNOMonitorCover 0x88 0x90000000 ", owner = " owner 0x5a5a 0x400000";
+    const struct { bool preview; std::vector<Monitor> monitors; std::vector<std::string> covers; } rows[] = {
+        {false, {}, {}},
+        {false, {primary}, {}},
+        {false, {left, primary, right},
+         {cover + "(-1024,-168)-(0,600)" + owner, cover + "(800,0)-(1440,480)" + owner}},
+        {true, {primary, right}, {}},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        resetFake();
+        host.moduleInstance = fakeModule;
+        fake.monitors = rows[i].monitors;
+        fake.windows[fakeHandle(0x300)] = {0, 0, 152, 112};
+        runSaverWindow(rows[i].preview ? fakeHandle(0x300) : nullptr);
+        SCOPED_TRACE("row " + std::to_string(i));
+        EXPECT_EQ(fake.others, rows[i].covers);
+        if (!rows[i].covers.empty()) {
+            EXPECT_EQ(fake.otherClasses["VARNOMonitorCover"].procedure, &coverWindowProcedure);
+            EXPECT_EQ(fake.otherClasses["VARNOMonitorCover"].iconId, 0);
+        }
+    }
+}
+
+// Input over a cover goes to the saver window as it came; a click does not activate the cover.
+TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
+    const struct { std::uint32_t message; WParam wParam; std::uint32_t effects; MessageResult result; } rows[] = {
+        {0x0021 /* WM_MOUSEACTIVATE */, 0, 0, 3},
+        {WM_SETCURSOR, 0, HIDES, 1},
+        {WM_KEYDOWN, 'A', POSTS, 0},
+        {WM_SYSKEYDOWN, 0x12, POSTS, 0},
+        {WM_MOUSEMOVE, 0, POSTS, 0},
+        {WM_LBUTTONDOWN, 1, POSTS, 0},
+        {WM_RBUTTONDOWN, 2, POSTS, 0},
+        {WM_MBUTTONDOWN, 16, POSTS, 0},
+        {WM_PAINT, 0, DEFAULT, DEF},
+        {WM_CLOSE, 0, DEFAULT, DEF},
+        {WM_LBUTTONUP, 0, DEFAULT, DEF},
+    };
+    const WindowHandle cover = fakeHandle(0xC0);
+    for (const auto& row : rows) {
+        resetFake();
+        host.saverWindow = fakeSaverWindow;
+        SCOPED_TRACE("message " + std::to_string(row.message));
+        EXPECT_EQ(coverWindowProcedure(cover, row.message, row.wParam, 0x00640032), row.result);
+        EXPECT_EQ(effectNames(fake.effects), effectNames(row.effects));
+        if (row.effects & POSTS) {
+            ASSERT_EQ(fake.queue.size(), 1u);
+            const QueuedMessage& posted = fake.queue.front();
+            EXPECT_EQ(std::make_tuple(posted.window, posted.message, posted.wParam, posted.lParam),
+                      std::make_tuple(fakeSaverWindow, row.message, row.wParam, LParam{0x00640032}));
+        }
+    }
+}
+
+TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
+    enum : std::uint32_t { KEY = 1 << 8, VALUE = 1 << 9, ZERO = 1 << 10, LIBRARY = 1 << 11, ENTRY = 1 << 12 };
+    const std::uint32_t opened = OPENS_KEY | CLOSES_KEY;
+    const struct { std::uint32_t offer, effects; } rows[] = {
+        {NT | KEY | VALUE | LIBRARY | ENTRY, 0},
+        {WIN95 | VALUE | LIBRARY | ENTRY, OPENS_KEY},
+        {WIN95 | KEY | LIBRARY | ENTRY, opened},
+        {WIN95 | KEY | ZERO | LIBRARY | ENTRY, opened},
+        {WIN95 | KEY | VALUE | ENTRY, opened | LOADS},
+        {WIN95 | KEY | VALUE | LIBRARY, opened | LOADS | FREES},
+        {WIN95 | KEY | VALUE | LIBRARY | ENTRY, opened | LOADS | RUNNING_ON},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const std::uint32_t offer = rows[i].offer;
+        resetFake();
+        host.isWin95Family = (offer & WIN95) != 0;
+        fake.desktopKeyOpens = offer & KEY;
+        fake.passwordValuePresent = offer & (VALUE | ZERO);
+        fake.passwordValue = offer & VALUE ? 0x100 : 0;
+        if (offer & LIBRARY)
+            fake.libraries["PASSWORD.CPL"] = offer & ENTRY ? std::vector<std::string>{"VerifyScreenSavePwd"} : std::vector<std::string>{};
+        loadVerifier();
+        EXPECT_EQ(effectNames(fake.effects), effectNames(rows[i].effects)) << "row " << i;
+        for (std::uint32_t unloads : {rows[i].effects & RUNNING_ON ? FREES | RUNNING_OFF : 0, 0u}) {
+            fake.effects = 0;
+            unloadVerifier();  // twice: the second finds nothing to free
+            EXPECT_EQ(effectNames(fake.effects), effectNames(unloads)) << "row " << i;
+        }
+    }
+}
+
+// Close requests in turn: the first check runs whenever it comes, a refused one keeps the
+// window and starts no new check until 200 ms after its end, across the wrap too.
+TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
+    const struct { bool verifier; std::uint32_t at; std::intptr_t verdict; std::uint32_t takes, effects; MessageResult result; } steps[] = {
+        {true, 0x50, 0, 100, VERIFIES | HIDES | ANCHORS, 0},  // 0x51 after "none yet"
+        {true, 0xB4 + 199, 0, 0, ANCHORS, 0},
+        {true, 0xB4 + 200, 0, 0xFFFFFFF0u - 0x17C, VERIFIES | HIDES | ANCHORS, 0},
+        {true, 0xFFFFFFF0u + 5, 0, 0, ANCHORS, 0},  // not yet wrapped
+        {true, 0xFFFFFFF0u + 199, 0, 0, ANCHORS, 0},
+        {true, 0xFFFFFFF0u + 200, 9, 5, VERIFIES | CONFIRMS | QUITS | DEFAULT, DEF},
+        {false, 0x50, 0, 0, CONFIRMS | QUITS | DEFAULT, DEF},
+    };
+    openWindow(FULL | WIN95 | VERIFIER);
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        const auto& step = steps[i];
+        if (!step.verifier)
+            openWindow(FULL | WIN95);
+        fake.milliseconds = step.at;
+        fake.verifier = [&step](WindowHandle) { return fake.milliseconds += step.takes, step.verdict; };
+        fake.cursor = {static_cast<std::int32_t>(i), 0};
+        const Point anchor = host.mouseAnchor;
+        fake.effects = 0;
+        EXPECT_EQ(hostWindowProcedure(fakeSaverWindow, WM_CLOSE, 0, 0), step.result) << "step " << i;
+        EXPECT_EQ(effectNames(observed(anchor, 0)), effectNames(step.effects)) << "step " << i;
+        EXPECT_EQ(host.closeConfirmed, step.effects & CONFIRMS ? (step.verifier ? step.verdict : 1) : 0);
+        EXPECT_EQ(fake.verifiedFor, step.effects & VERIFIES ? fakeSaverWindow : nullptr);
+        fake.verifiedFor = nullptr;
+    }
+}
+
+// The verifier's own dialog dispatches the saver's messages while the check is open; two
+// timer messages of the saver, and nothing else, were taken out of the queue before.
+TEST(Password, DuringTheCheckNothingAsksToCloseAndAtMostTwoTimersAreDropped) {
+    openWindow(FULL | WIN95 | VERIFIER);
+    const WindowHandle other = fakeHandle(0x300);
+    fake.queue = {{other, WM_TIMER, 1, 0}, {fakeSaverWindow, WM_TIMER, 1, 0}, {fakeSaverWindow, WM_KEYDOWN, 0, 0},
+                  {fakeSaverWindow, WM_TIMER, 1, 0}, {fakeSaverWindow, WM_TIMER, 1, 0}};
+    std::vector<MessageResult> nested;
+    std::uint32_t nestedEffects = 0;
+    fake.verifier = [&](WindowHandle window) -> std::intptr_t {
+        std::vector<std::uint32_t> left;
+        for (const QueuedMessage& m : fake.queue)
+            left.push_back(m.message | (m.window == other ? 0x10000 : 0));
+        EXPECT_EQ(left, (std::vector<std::uint32_t>{WM_TIMER | 0x10000, WM_KEYDOWN, WM_TIMER}));
+        fake.effects = 0;
+        for (std::uint32_t message : {WM_CLOSE, WM_KEYDOWN, WM_ACTIVATEAPP, WM_SETCURSOR})
+            nested.push_back(hostWindowProcedure(window, message, 0, 0));
+        nestedEffects = fake.effects;
+        return 7;
+    };
+    hostWindowProcedure(fakeSaverWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(nested, (std::vector<MessageResult>{0, DEF, DEF, DEF}));
+    EXPECT_EQ(effectNames(nestedEffects), effectNames(DEFAULT));  // no check, close or hiding
+    EXPECT_EQ(host.closeConfirmed, 7);
+}
+
+TEST(Password, TheChangeGoesToTheProviderWithTheWindowAndFreesTheLibrary) {
+    const struct { std::vector<std::string> exports; bool library; std::uint32_t effects; } rows[] = {
+        {{"PwdChangePasswordA"}, true, LOADS | CHANGES | FREES}, {{}, true, LOADS | FREES}, {{}, false, LOADS}};
+    for (const auto& row : rows) {
+        resetFake();
+        if (row.library)
+            fake.libraries["MPR.DLL"] = row.exports;
+        changePassword(fakeHandle(0x44));
+        EXPECT_EQ(effectNames(fake.effects), effectNames(row.effects));
+        EXPECT_EQ(fake.provider + " " + std::to_string(reinterpret_cast<std::uintptr_t>(fake.changedFor)),
+                  row.effects & CHANGES ? "SCRSAVE 68" : " 0");
+    }
+}
+
+}  // namespace

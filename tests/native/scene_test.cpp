@@ -1,0 +1,328 @@
+// The scene on the reference raster: the worked examples pixel for pixel, the bounce and
+// reveal geometry, the schedules, and the frame's invariants over long runs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <tuple>
+
+#include "scene/scene.h"
+#include "tests/native/fake_platform.h"
+#include "tests/native/scene_images.h"
+
+namespace {
+
+// One-pixel copies of each operation onto 0x03F1F0 at (3, 3), then clipping against canary
+// pixels: the target is 8 x 8, the source 4 x 4 with the pixel 0x0X0Y00 at (X - 1, Y - 1).
+TEST(Raster, CopiesCombineAndClipLikeTheDisplay) {
+    constexpr std::uint32_t canary = 0x00C3A55A;
+    resetFake();
+    const Surface target = createSurface(nullptr), source = createSurface(nullptr);
+    selectBitmap(target, createBitmap(nullptr, 8, 8));
+    selectBitmap(source, createBitmap(nullptr, 4, 4));
+    Pixels& to = fake.bitmaps[fake.selected[target]];
+    for (std::int32_t i = 0; i < 16; ++i)
+        fake.bitmaps[fake.selected[source]].at(i % 4, i / 4) = 0x10000u * (i % 4 + 1) + 0x100u * (i / 4 + 1);
+    const struct { RasterOp op; std::int32_t x, y, width, height, sourceX, sourceY; Point probe; std::uint32_t value; long canaries; } rows[] = {
+        {RasterOp::copy, 3, 3, 1, 1, 1, 2, {3, 3}, 0x020300, 63}, {RasterOp::and_, 3, 3, 1, 1, 1, 2, {3, 3}, 0x020100, 63},
+        {RasterOp::or_, 3, 3, 1, 1, 1, 2, {3, 3}, 0x03F3F0, 63},
+        {RasterOp::copy, 6, -1, 4, 4, 0, 0, {6, 0}, 0x010200, 57},  // the target clips: 2 x 3 land
+        {RasterOp::copy, 1, 1, 4, 4, 2, -1, {1, 2}, 0x030100, 57},  // the source clips: 2 x 3 land
+        {RasterOp::copy, 8, 0, 4, 4, 0, 0, {7, 0}, canary, 63},     {RasterOp::copy, 0, 0, 4, 4, 4, 0, {0, 0}, canary, 63},
+    };
+    for (const auto& row : rows) {
+        to = filled(8, 8, canary);
+        to.at(3, 3) = 0x03F1F0;
+        blockCopy(target, row.x, row.y, row.width, row.height, source, row.sourceX, row.sourceY, row.op);
+        EXPECT_EQ(std::make_pair(to.at(row.probe.x, row.probe.y), std::count(to.data.begin(), to.data.end(), canary)),
+                  std::make_pair(row.value, row.canaries)) << row.x << "," << row.y;
+    }
+    to = filled(8, 8, canary);
+    for (Rect r : {Rect{1, 2, 3, 5}, Rect{6, 6, 20, 20}, Rect{-3, -3, 1, 1}, Rect{5, 5, 5, 9}})
+        fillBlack(target, r);
+    EXPECT_EQ(std::count(to.data.begin(), to.data.end(), 0u), 6 + 4 + 1);
+    EXPECT_EQ(to.at(2, 4) | to.at(7, 7) | to.at(0, 0), 0u);
+}
+
+struct SceneRun { std::int32_t width, height; std::uint32_t seed; bool pictures, logo; };
+
+MessageResult toScene(std::uint32_t message) {
+    MessageResult result = -1;
+    return sceneWindowProcedure(fakeSaverWindow, message, 1, 0, &result) ? result : -1;
+}
+
+void start(const SceneRun& run, bool pixels = true, const char* sound = "0") {
+    resetFake();
+    fake.storePixels = pixels;
+    if (pixels)
+        provideCatalogImages();
+    else
+        fake.resources = catalogImageSizes();
+    fake.seconds = run.seed;
+    fake.profile = {{"pics", run.pictures ? "1" : "0"}, {"logo", run.logo ? "1" : "0"}, {"sound", sound}};
+    fake.windows[fakeSaverWindow] = {0, 0, run.width, run.height};
+    fake.screenPixels = pixels ? filled(run.width, run.height, 0x00654321) : Pixels{run.width, run.height, {}};
+    toScene(WM_CREATE);
+    toScene(WM_ERASEBKGND);
+}
+
+void ticks(int count) {
+    for (int i = 0; i < count; ++i)
+        toScene(WM_TIMER);
+}
+
+bool inside(const Rect& r, std::int32_t x, std::int32_t y) {
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+// After a tick the window shows the logo's opaque pixels at its shown place, the picture
+// where it has been revealed, black elsewhere; near the logo a picture pixel may show a
+// reveal step early, but at its own place. The saved background is the window without
+// the logo.
+::testing::AssertionResult frameIsRight(bool logoShown) {
+    const Pixels& window = fake.screenPixels;
+    const Rect picture = scene.pictureRect;
+    const RevealFrame part = revealFrame(picture.right - picture.left, picture.bottom - picture.top,
+                                         scene.revealStep ? scene.revealStep : 15);
+    const Rect shown = {picture.left + part.offsetX, picture.top + part.offsetY,
+                        picture.left + part.offsetX + part.width, picture.top + part.offsetY + part.height};
+    const std::int32_t dx = scene.logoDx, dy = scene.logoDy;
+    const Point logo = {std::max(scene.logoX, scene.logoX - dx), std::max(scene.logoY, scene.logoY - dy)};
+    const Rect region = {scene.logoX, scene.logoY, scene.logoX + 230 + std::abs(dx), scene.logoY + 110 + std::abs(dy)};
+    const Rect before = {region.left - dx, region.top - dy, region.right - dx, region.bottom - dy};
+    for (std::int32_t y = 0; y < window.height; ++y)
+        for (std::int32_t x = 0; x < window.width; ++x) {
+            const std::uint32_t p = window.at(x, y);
+            const bool logoHere = logoShown && insideLogoShape(x - logo.x, y - logo.y);
+            const std::uint32_t own = inside(picture, x, y) ? picturePixel(scene.pictureIndex, x - picture.left, y - picture.top) : 0;
+            const std::uint32_t expected = logoHere ? logoPixel(x - logo.x, y - logo.y)
+                                           : scene.settings.picturesEnabled && inside(shown, x, y) ? own : 0;
+            const bool early = logoShown && own && p == own && (inside(region, x, y) || inside(before, x, y));
+            if (p != expected && !early)
+                return ::testing::AssertionFailure() << "window " << x << "," << y << " is " << std::hex << p
+                                                     << ", expected " << expected;
+        }
+    const Pixels& under = fake.bitmaps[scene.underLogoBuffer];
+    for (std::int32_t y = 0; scene.settings.logoEnabled && y < under.height; ++y)
+        for (std::int32_t x = 0; x < under.width; ++x) {
+            const std::int32_t wx = region.left + x, wy = region.top + y;
+            const bool seen = wx >= 0 && wy >= 0 && wx < window.width && wy < window.height &&
+                              !(logoShown && insideLogoShape(wx - logo.x, wy - logo.y));
+            if ((under.at(x, y) & logoMarker) || (seen && under.at(x, y) != window.at(wx, wy)))
+                return ::testing::AssertionFailure() << "saved background " << x << "," << y << " is " << std::hex
+                                                     << under.at(x, y);
+        }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(Scene, CreationLoadsTheCatalogAndOnlyTheFirstErasePaints) {
+    start({64, 48, 1, true, true});
+    EXPECT_EQ(std::make_pair(scene.logoWidth, scene.logoHeight), std::make_pair(230, 110));
+    for (int row = 0; row < 24; ++row)
+        EXPECT_EQ(std::make_pair(scene.pictureTable[row].width, scene.pictureTable[row].height),
+                  std::make_pair(catalogPictureSizes[row].width, catalogPictureSizes[row].height)) << row;
+    EXPECT_EQ(fake.screenPixels.at(5, 5), 0u);
+    fake.screenPixels.at(5, 5) = 0x123456;
+    EXPECT_EQ(toScene(WM_ERASEBKGND), 1);
+    EXPECT_EQ(fake.screenPixels.at(5, 5), 0x123456u);
+}
+
+TEST(Scene, TheFirstTickPlacesLogoAndPictureFromTheSeedAndShowsThePictureWhole) {
+    const struct { SceneRun run; std::int32_t logoX, logoY, dx, dy, row, left, top; } rows[] = {
+        {{640, 480, 1, true, true}, 41, 288, 7, 6, 10, 84, 156},
+        {{640, 480, 1, false, true}, 41, 288, 7, 6, 10, 84, 156},  // drawn, not shown
+        {{800, 600, 1, true, true}, 41, 300, 7, 6, 10, 296, 153},
+        {{152, 112, 1, true, true}, 41, 2, 7, 6, 10, 10, 33},  // negative divisors
+        {{229, 109, 1, true, true}, 0, 0, 7, 6, 10, 4, 2},     // the logo's divisors are 0
+    };
+    for (const auto& row : rows) {
+        start(row.run);
+        ticks(1);
+        SCOPED_TRACE(std::to_string(row.run.width) + "x" + std::to_string(row.run.height));
+        EXPECT_EQ(std::make_tuple(scene.logoX, scene.logoY, scene.logoDx, scene.logoDy, bitmapSize(scene.underLogoBuffer).width,
+                                  bitmapSize(scene.underLogoBuffer).height, scene.tickCount),
+                  std::make_tuple(row.logoX, row.logoY, row.dx, row.dy, 230 + row.dx, 110 + row.dy, 1u));
+        const Size size = catalogPictureSizes[row.row];
+        EXPECT_EQ(std::make_tuple(scene.pictureIndex, scene.pictureRect.left, scene.pictureRect.top,
+                                  scene.pictureRect.right, scene.pictureRect.bottom),
+                  std::make_tuple(row.row, row.left, row.top, row.left + size.width, row.top + size.height));
+        EXPECT_TRUE(frameIsRight(false));
+    }
+}
+
+// A step that ends exactly on a limit keeps its way; one pixel beyond turns it back.
+TEST(Scene, TheLogoTurnsBackOnlyWhenItsNextStepWouldCrossALimit) {
+    constexpr std::uint32_t KEEPS = 0, TURNS_X = 1, TURNS_Y = 2;
+    const struct { std::int32_t x, dx, y, dy; std::uint32_t turns; } rows[] = {
+        {413, 7, 200, 6, KEEPS}, {414, 7, 200, 6, TURNS_X},  // right limit 650 - 230 = 420
+        {17, -7, 200, 6, KEEPS}, {16, -7, 200, 6, TURNS_X},  // left 10
+        {200, 7, 384, 6, KEEPS}, {200, 7, 385, 6, TURNS_Y},  // bottom limit 500 - 110 = 390
+        {200, 7, 26, -6, KEEPS}, {200, 7, 25, -6, TURNS_Y},  // top 20
+        {414, 7, 25, -6, TURNS_X | TURNS_Y},
+    };
+    for (const auto& row : rows) {
+        resetFake();
+        scene.clientRect = {10, 20, 650, 500};
+        scene.logoWidth = 230;
+        scene.logoHeight = 110;
+        std::tie(scene.logoX, scene.logoDx, scene.logoY, scene.logoDy) = std::make_tuple(row.x, row.dx, row.y, row.dy);
+        bounceLogo();
+        EXPECT_EQ((scene.logoDx == -row.dx ? TURNS_X : 0) | (scene.logoDy == -row.dy ? TURNS_Y : 0), row.turns)
+            << "from " << row.x << "," << row.y << " by " << row.dx << "," << row.dy;
+    }
+}
+
+TEST(Scene, TheRevealGrowsFromThePicturesCentreInFifteenSteps) {
+    const struct { std::int32_t width, height, step, revealWidth, revealHeight, offsetX, offsetY; } rows[] = {
+        {250, 148, 1, 16, 9, 117, 69},  {250, 148, 2, 33, 19, 108, 64},  {250, 148, 7, 116, 69, 67, 39},
+        {250, 148, 14, 233, 138, 8, 5}, {250, 148, 15, 250, 148, 0, 0}, {400, 358, 1, 26, 23, 187, 167}};
+    for (const auto& row : rows) {
+        const RevealFrame f = revealFrame(row.width, row.height, row.step);
+        EXPECT_EQ(std::make_tuple(f.width, f.height, f.offsetX, f.offsetY),
+                  std::make_tuple(row.revealWidth, row.revealHeight, row.offsetX, row.offsetY)) << row.step;
+    }
+}
+
+auto copyOf(const CopyRecord& c) {
+    return std::make_tuple(c.target, c.x, c.y, c.width, c.height, c.source, c.sourceX, c.sourceY, c.op);
+}
+
+// Seed 1 on 640 x 480: the logo from (41, 288) by (7, 6) turns back from the bottom on tick
+// 15 and stays shown there for a tick; the pictures change on ticks 151, 315 and 479, and the
+// first reveal step of the third lies inside the logo's region (188, 222)-(425, 338).
+TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
+    start({640, 480, 1, true, true});
+    ticks(1);
+    for (int n = 2; n <= 14; ++n) {
+        ticks(1);
+        ASSERT_EQ(std::make_pair(scene.logoX, scene.logoY), std::make_pair(41 + 7 * (n - 1), 288 + 6 * (n - 1))) << n;
+    }
+    const struct { std::int32_t x, y, shownX, shownY; } turn[] = {{139, 360, 139, 366}, {146, 354, 146, 360}};
+    for (const auto& t : turn) {  // ticks 15 and 16
+        ticks(1);
+        EXPECT_EQ(std::make_pair(scene.logoX, scene.logoY), std::make_pair(t.x, t.y));
+        EXPECT_EQ(fake.screenPixels.at(t.shownX + 115, t.shownY + 55), logoPixel(115, 55));
+        EXPECT_EQ(fake.screenPixels.at(t.shownX + 2, t.shownY + 55), logoPixel(2, 55));
+        EXPECT_TRUE(frameIsRight(true));
+    }
+    const struct { int tick, row; std::int32_t left, top; } changes[] = {{151, 6, 374, 68}, {315, 17, 384, 267}, {479, 3, 72, 209}};
+    int tick = 16;
+    for (const auto& change : changes) {
+        ticks(change.tick - 1 - tick);
+        const Rect old = scene.pictureRect;
+        fake.recordCopies = true;
+        fake.copies.clear();
+        fake.fills.clear();
+        ticks(1);
+        tick = change.tick;
+        EXPECT_EQ(std::make_tuple(scene.pictureIndex, scene.pictureRect.left, scene.pictureRect.top, scene.revealStep),
+                  std::make_tuple(change.row, change.left, change.top, 1));
+        ASSERT_EQ(fake.fills.size(), 1u);  // the old picture, blackened
+        EXPECT_EQ(std::make_tuple(fake.fills[0].left, fake.fills[0].top, fake.fills[0].right, fake.fills[0].bottom),
+                  std::make_tuple(old.left, old.top, old.right, old.bottom));
+        EXPECT_TRUE(frameIsRight(true));
+    }
+    const Surface window = fakeWindowSurface, under = scene.underLogo, compose = scene.composeSurface,
+                  reveal = scene.revealSurface, picture = scene.pictureSource;
+    const CopyRecord expected[] = {
+        {window, 188, 222, 237, 116, under, 0, 0, RasterOp::copy},
+        {under, 0, 0, 237, 116, window, 188, 222, RasterOp::copy},
+        {reveal, 0, 0, 300, 199, picture, 0, 0, RasterOp::copy},
+        {under, 24, 80, 21, 14, picture, 140, 93, RasterOp::copy},
+        {compose, 0, 0, 237, 116, under, 0, 0, RasterOp::copy},
+        {compose, 0, 0, 230, 110, scene.logoMask, 0, 0, RasterOp::and_},
+        {compose, 0, 0, 230, 110, scene.logoImage, 0, 0, RasterOp::or_},
+        {reveal, 140, 93, 21, 14, compose, 24, 80, RasterOp::copy},
+        {window, 212, 302, 20, 13, reveal, 140, 93, RasterOp::copy},
+    };
+    ASSERT_EQ(fake.copies.size(), std::size(expected) + 7);  // and the logo's seven
+    for (std::size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_EQ(copyOf(fake.copies[i]), copyOf(expected[i])) << "copy " << i;
+    EXPECT_EQ(scene.logoX, 195);
+}
+
+// Per tick (from 1), whether the window saw a change of picture (the old one blackened),
+// a reveal step, a sound cue. tickCount can be set after the first tick.
+TEST(Scene, PicturesChangeEvery164TicksAndTheCueSoundsEvery310Counts) {
+    const struct { bool pictures; const char* sound; int ticks; std::uint32_t count; std::vector<int> changes, cues; } rows[] = {
+        {true, "1", 700, 0, {151, 315, 479, 643}, {338, 676}},
+        {true, "2", 700, 0, {151, 315, 479, 643}, {338, 676}},
+        {true, "0", 700, 0, {151, 315, 479, 643}, {}},
+        {false, "1", 950, 0, {}, {310, 620, 930}},
+        {true, "1", 40, 4649, {3}, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},  // 4650 = 31 x 150 = 15 x 310
+    };
+    for (const auto& row : rows) {
+        start({640, 480, 1, row.pictures, true}, false, row.sound);
+        fake.recordCopies = true;
+        std::vector<int> changes, reveals, cues;
+        for (int t = 1; t <= row.ticks; ++t) {
+            fake.copies.clear();
+            fake.fills.clear();
+            fake.effects = 0;
+            ticks(1);
+            if (t == 1 && row.count)
+                scene.tickCount = row.count;
+            if (!fake.fills.empty())
+                changes.push_back(t);
+            if (std::any_of(fake.copies.begin(), fake.copies.end(), [](const CopyRecord& c) {
+                    return c.target == fakeWindowSurface && c.source == scene.revealSurface; }))
+                reveals.push_back(t);
+            if (fake.effects & CUE)
+                cues.push_back(t);
+        }
+        SCOPED_TRACE(std::string("pictures ") + (row.pictures ? "on" : "off") + ", sound " + row.sound);
+        EXPECT_EQ(changes, row.changes);
+        std::vector<int> fifteenEach;
+        for (int change : row.changes)
+            for (int t = change; t < change + 15; ++t)
+                fifteenEach.push_back(t);
+        EXPECT_EQ(reveals, fifteenEach);
+        EXPECT_EQ(cues, row.cues);
+    }
+    EXPECT_EQ(fake.sound, "0x400000 137 270341");
+}
+
+// Long runs: the frame is right after every tick (every 7th on large clients, and at every
+// turn and reveal step); the logo keeps inside the client or, on a narrower one, turns
+// every tick; each change of picture replaces the reveal buffer; nothing is drawn with a
+// surface that holds nothing.
+class LongRun : public ::testing::TestWithParam<SceneRun> {};
+
+TEST_P(LongRun, KeepsTheFrameRightOnEveryTick) {
+    const SceneRun run = GetParam();
+    start(run);
+    ticks(1);
+    ASSERT_TRUE(frameIsRight(false));
+    std::size_t bitmaps = 0;
+    for (int n = 2; n <= 800; ++n) {
+        const std::int32_t dx = scene.logoDx, dy = scene.logoDy;
+        ticks(1);
+        if (n % (run.width * run.height > 100000 ? 7 : 1) == 0 || scene.revealStep || scene.logoDx != dx || scene.logoDy != dy) {
+            ASSERT_TRUE(frameIsRight(run.logo)) << "tick " << n;
+        }
+        ASSERT_TRUE(run.width < 230 + 2 * std::abs(dx) || (scene.logoX >= 0 && scene.logoX <= run.width - 230)) << n;
+        ASSERT_TRUE(run.width >= 230 || scene.logoDx == -dx) << n;
+        ASSERT_TRUE(run.height < 110 + 2 * std::abs(dy) || (scene.logoY >= 0 && scene.logoY <= run.height - 110)) << n;
+        ASSERT_TRUE(run.height >= 110 || scene.logoDy == -dy) << n;
+        bitmaps = n == 166 ? fake.bitmaps.size() : bitmaps;
+    }
+    EXPECT_EQ(fake.bitmaps.size(), bitmaps);
+    EXPECT_EQ(fake.strayDrawing, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clients, LongRun,
+    ::testing::Values(SceneRun{640, 480, 1, true, true}, SceneRun{640, 480, 1, false, true},
+                      SceneRun{640, 480, 5, true, false}, SceneRun{800, 600, 123456789, true, true},
+                      SceneRun{1024, 768, 0xFFFFFFFF, true, true}, SceneRun{320, 240, 42, true, true},
+                      SceneRun{152, 112, 5, true, true}, SceneRun{249, 147, 3, true, true},
+                      SceneRun{237, 116, 11, false, true}, SceneRun{100, 50, 2, true, true},
+                      SceneRun{229, 109, 7, true, true}, SceneRun{240, 700, 9, true, true},
+                      SceneRun{1, 1, 4, true, true}, SceneRun{0, 0, 4, true, true}),
+    [](const ::testing::TestParamInfo<SceneRun>& info) {
+        const SceneRun& r = info.param;
+        return std::to_string(r.width) + "x" + std::to_string(r.height) + "_seed" + std::to_string(r.seed) +
+               (r.pictures ? "_pictures" : "") + (r.logo ? "_logo" : "");
+    });
+
+}  // namespace
