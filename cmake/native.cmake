@@ -11,4 +11,3 @@ set(SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all)
 target_compile_options(varno_core PRIVATE ${SANITIZERS} -g)
 
 add_subdirectory(tests/native)
-# tests/bench builds on its own while it moves to bench/ (see its CMakeLists.txt).

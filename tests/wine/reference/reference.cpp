@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "host/host.h"
-#include "platform/messages.h"
 #include "scene/scene.h"
 #include "tests/native/fake_platform.h"
 
