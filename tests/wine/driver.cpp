@@ -74,17 +74,26 @@ int find(int argc, char** argv) {
     GetWindowRect(window, &place);
     GetClientRect(window, &client);
     std::printf("window=%llu place=%ld,%ld,%ld,%ld client=%ldx%ld style=0x%08lX exstyle=0x%08lX "
-                "foreground=%d\n",
+                "foreground=%d owner=%llu\n",
                 reinterpret_cast<ULONG_PTR>(window), place.left, place.top, place.right, place.bottom, client.right,
                 client.bottom, GetWindowLongA(window, GWL_STYLE),
-                GetWindowLongA(window, GWL_EXSTYLE), GetForegroundWindow() == window);
+                GetWindowLongA(window, GWL_EXSTYLE), GetForegroundWindow() == window,
+                reinterpret_cast<ULONG_PTR>(GetWindow(window, GW_OWNER)));
     return 0;
 }
 
-// checks DIALOG ID...: the check state of each control; click DIALOG ID...: clicks each.
+// checks DIALOG ID...: the check state of each control; click DIALOG ID...: clicks each;
+// text DIALOG ID: the control's text, line breaks as "|".
 int checks(int argc, char** argv) {
     if (argc < 3)
         return 2;
+    if (std::strcmp(argv[0], "text") == 0) {
+        char text[1024] = "";
+        GetDlgItemTextA(handle(argv[1]), std::atoi(argv[2]), text, sizeof text);
+        for (char* c = text; *c; ++c)
+            *c = *c == '\n' ? '|' : *c;
+        return std::puts(text), 0;
+    }
     const UINT message = std::strcmp(argv[0], "click") == 0 ? BM_CLICK : BM_GETCHECK;
     for (int i = 2; i < argc; ++i)
         std::printf("%s%ld", i > 2 ? " " : "",
@@ -131,7 +140,7 @@ struct Command {
     const char* name;
     int (*run)(int argc, char** argv);
 } const commands[] = {{"parent", parent}, {"find", find},         {"checks", checks},
-                      {"click", checks},  {"scene", runScene}};
+                      {"click", checks}, {"text", checks},  {"scene", runScene}};
 
 }  // namespace
 

@@ -37,10 +37,26 @@ test_begin() {
   export WINEPREFIX=$TEST_DIR/prefix
   printf '\n%s\n' "${REG:-}" >>"$WINEPREFIX/user.reg"
   cp "$saver" "$APP/VARNO.scr"
-  xvfb_start "${1:-800x600x24}" && wine_server_start || { echo "no display or wineserver"; exit 1; }
+  if [[ "${1:-}" == two-monitors ]]; then xorg_start; else xvfb_start "${1:-800x600x24}"; fi &&
+    wine_server_start || { echo "no display or wineserver"; exit 1; }
   [[ -n "${driver:-}" ]] || return 0
   cp "$driver" "$APP/driver.exe" && cp "$doubles" "$APP/PASSWORD.CPL" && cp "$doubles" "$APP/MPR.DLL"
   drv find none none 0 >/dev/null  # the session's own programs start with the first client
+}
+
+# xorg_start: an X server with two monitors side by side, 800x600 at (0,0) and 640x480
+# at (800,0) (two-monitors.conf); Xvfb cannot place screens apart. Ended as Xvfb is.
+xorg_start() {
+  local file=$TEST_DIR/display waited=0
+  : >"$file"
+  timeout -k 5 3600 Xorg -displayfd 3 -config "$source/tests/wine/two-monitors.conf" -noreset \
+    -nolisten tcp -logfile "$TEST_DIR/xorg.log" 3>"$file" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  until grep -q '^[0-9]' "$file"; do
+    ((waited++ < 300)) && kill -0 "$XVFB_PID" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  export DISPLAY=:$(head -n1 "$file")
 }
 
 test_cleanup() {
@@ -121,9 +137,11 @@ write_settings() {
   printf '[VARNO]\r\nSound=%s\r\nLogo=%s\r\nPics=%s\r\n' "$@" >"$WINEPREFIX/drive_c/windows/VARNO.INI"
 }
 
-# The screen's size and its darkest and brightest channel: "800x600 0 0" is all black.
+# The screen's size and its darkest and brightest channel: "800x600 0 0" is all black;
+# screen WxH+X+Y: the same of that part of it.
 screen() {
-  timeout -k 5 30 xwd -root -silent | timeout -k 5 30 /usr/bin/convert xwd:- -format '%wx%h %[min] %[max]' info:
+  timeout -k 5 30 xwd -root -silent |
+    timeout -k 5 30 /usr/bin/convert xwd:- ${1:+-crop "$1"} -format '%wx%h %[min] %[max]' info:
 }
 
 # relay_calls NAME|NAME...: the saver's traced calls of these functions, "NAME(ARGUMENTS)",

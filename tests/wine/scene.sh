@@ -41,6 +41,31 @@ test_settings() {
   expect "exit code after a key" 0 "$(saver_exit 20)"
 }
 
+# OK with a settings file that cannot be written (a folder of its name): a warning owned
+# by the dialog names the file and the system's reason, the dialog stays and the file
+# does not change; once the folder is gone, OK saves and ends with 1.
+test_settings_not_saved() {
+  test_begin
+  local file=$WINEPREFIX/drive_c/windows/VARNO.INI box
+  mkdir "$file"
+  dialog
+  drv click "$DIALOG" $SOUND >/dev/null
+  drv click "$DIALOG" $OK >/dev/null &  # returns once the warning has closed
+  BACKGROUND+=($!)
+  box=$(drv find '#32770' VARNO 20)
+  expect "warning's owner" "$DIALOG" "$(field owner "$box")"
+  expect "warning" "The settings could not be saved to|C:\\windows\\VARNO.INI||Access denied." \
+    "$(drv text "$(field window "$box")" 65535)"
+  [[ -z "${GALLERY:-}" ]] || xwd -root -silent | /usr/bin/convert xwd:- "$GALLERY/settings-not-saved.png"
+  drv click "$(field window "$box")" 1 >/dev/null
+  expect "dialog after the warning" running "$(saver_exit 1)"
+  [[ -d "$file" ]] || fail "the folder in the file's place changed"
+  rmdir "$file"
+  drv click "$DIALOG" $OK >/dev/null
+  expect "exit code after OK" 1 "$(saver_exit 20)"
+  expect "file after OK" "[VARNO] Sound=1 Logo=1 Pics=1 " "$(tr -d '\r' <"$file" | tr '\n' ' ')"
+}
+
 # A copy without the sound's resource type and with the logo's bitmaps unloadable
 # still draws its pictures and passes its sound cue; a key ends it with 0.
 test_broken_resources() {

@@ -50,7 +50,9 @@ ExternalProject_Add(wine_reference SOURCE_DIR ${WINE_TEST_DIR}/reference
 set(TOOLS driver=$<TARGET_FILE:wine_driver> doubles=$<TARGET_FILE:wine_doubles>)
 # NAME:SCRIPT; two minutes each is room for every case to fail slowly.
 foreach(test exit_codes:saver full_screen:saver preview:saver input_method:saver
-             password:password fault_guard:password settings:scene broken_resources:scene)
+             password:password fault_guard:password settings:scene settings_not_saved:scene
+             broken_resources:scene
+             monitors:monitors monitors_password:monitors)
     string(REPLACE ":" ";" test ${test})
     wine_test(${test}.sh 120 ${TOOLS})
 endforeach()

@@ -1,0 +1,68 @@
+# Two monitors: the saver draws on the primary and keeps the other black for as long
+# as it runs; input over the other is input over the saver.
+. "$(dirname "$0")/lib.sh" "$@"
+export VARNO_CALLS_LOG=$APP/calls.log
+COVER=VARNOMonitorCover
+SECOND=640x480+800+0
+REG='[Software\\Wine\\X11 Driver]
+"UseXRandR"="N"
+"UseXVidMode"="N"'
+
+# start_with_pointer_at X Y: the full-screen saver, the pointer resting there.
+start_with_pointer_at() {
+  xdo mousemove "$1" "$2"
+  full_screen || return
+  COVER_INFO=$(drv find "$COVER" "" 10)
+}
+
+covered() {
+  # The system adds WS_CLIPSIBLINGS (0x04000000) to every top-level window.
+  expect "the cover" "place=800,0,1440,480 style=0x94000000 exstyle=0x00000088 owner=$WINDOW" \
+    "$(grep -o 'place=[^ ]*\|style=[^ ]*\|exstyle=[^ ]*\|owner=[^ ]*' <<<"$COVER_INFO" | grep -v client | tr '\n' ' ' | sed 's/ $//')"
+  expect "the second monitor" "640x480 0 0" "$(screen $SECOND)"
+}
+
+test_monitors() {
+  test_begin two-monitors
+  xsetroot -solid '#3060c0'
+  local desktop
+  desktop=$(screen $SECOND)
+  start_with_pointer_at 1000 100 || return
+  covered
+  [[ "$(screen 800x600+0+0)" != "800x600 0 0" ]] || fail "the primary monitor shows no scene"
+  [[ -z "${GALLERY:-}" ]] || xwd -root -silent | /usr/bin/convert xwd:- "$GALLERY/two-monitors.png"
+  run 30 /s
+  expect "exit code of a second start" 0 $?
+  xdo mousemove 1004 100
+  sleep 1
+  expect "after a move of 4 pixels over the second monitor" running "$(saver_exit 0)"
+  xdo mousemove 1005 100
+  expect "exit code after a move of 5 over the second monitor" 0 "$(saver_exit 20)"
+  expect "covers after the exit" none "$(drv find "$COVER" "" 0)"
+  expect "the second monitor after the exit" "$desktop" "$(screen $SECOND)"
+  start_with_pointer_at 1000 100 || return
+  xdo key a
+  expect "exit code after a key" 0 "$(saver_exit 20)"
+}
+
+# Windows 95 family with a password: a click on the second monitor runs the check, and
+# the refusal leaves both monitors covered; the next click is accepted.
+test_monitors_password() {
+  REG="$REG"'
+[Software\\Wine\\AppDefaults\\VARNO.scr]
+"Version"="win95"
+[Control Panel\\Desktop]
+"ScreenSaveUsePassword"=dword:00000001'
+  test_begin two-monitors
+  start_with_pointer_at 1000 100 || return
+  xdo click 1
+  sleep 1
+  expect "verifier calls after a click on the second monitor" "verify window=$WINDOW call=1" "$(cat "$VARNO_CALLS_LOG")"
+  expect "after the refusal" running "$(saver_exit 0)"
+  covered
+  sleep 0.3
+  xdo click 1
+  expect "exit code after the verifier accepted" 0 "$(saver_exit 20)"
+}
+
+wine_main
