@@ -19,42 +19,29 @@ HWND handle(const char* text) {
     return reinterpret_cast<HWND>(std::strtoull(text, nullptr, 0));
 }
 
-const char* stopFile;  // parent: destroyed once this file exists
-
-LRESULT CALLBACK parentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER && stopFile && GetFileAttributesA(stopFile) != INVALID_FILE_ATTRIBUTES)
-        DestroyWindow(window);
-    if (message == WM_DESTROY)
-        PostQuitMessage(0);
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // parent W H [STOPFILE]: an overlapped window with a W x H client area in the foreground,
 // as the display settings would host a preview; prints its handle and lives until
 // STOPFILE exists.
 int parent(int argc, char** argv) {
     if (argc != 3 && argc != 4)
         return 2;
-    stopFile = argc == 4 ? argv[3] : nullptr;
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = parentProcedure;
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = "VarnoTestParent";
-    RegisterClassA(&windowClass);
     RECT frame = {0, 0, std::atoi(argv[1]), std::atoi(argv[2])};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    const HWND window = CreateWindowExA(0, "VarnoTestParent", argv[0], WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                        40, 30, frame.right - frame.left, frame.bottom - frame.top,
-                                        nullptr, nullptr, nullptr, nullptr);
+    const HWND window = CreateWindowExA(0, "STATIC", argv[0], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 30,
+                                        frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                        nullptr, nullptr, nullptr);
     if (!window)
         return 1;
     SetForegroundWindow(window);
     std::printf("%llu\n", reinterpret_cast<ULONG_PTR>(window));
     std::fflush(stdout);
-    SetTimer(window, 1, 50, nullptr);
+    SetTimer(nullptr, 0, 50, nullptr);
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER && argc == 4 && GetFileAttributesA(argv[3]) != INVALID_FILE_ATTRIBUTES)
+            return !DestroyWindow(window);
         DispatchMessageA(&message);
+    }
     return 0;
 }
 

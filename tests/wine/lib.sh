@@ -9,7 +9,6 @@ TEST_DIR=$work/$name
 APP=$TEST_DIR/app
 CLASS=WindowsScreenSaverClass
 FAILED=0
-BACKGROUND=()
 
 fail() { echo "FAIL  $*"; FAILED=1; }
 xdo() { timeout -k 5 10 xdotool "$@"; }
@@ -59,9 +58,8 @@ xorg_start() {
   export DISPLAY=:$(head -n1 "$file")
 }
 
+# Ending the wineserver ends every program of the test's prefix.
 test_cleanup() {
-  saver_stop
-  kill "${BACKGROUND[@]}" 2>/dev/null
   wine_env_cleanup
   ((FAILED)) || rm -rf "$TEST_DIR/prefix"
 }
@@ -83,24 +81,14 @@ SAVER_SECONDS=60
 saver_start() {
   rm -f "$TEST_DIR/exit"
   (
-    timeout -k 5 "$SAVER_SECONDS" "${LOADER[@]}" "$APP/VARNO.scr" "$@" >>"$TEST_DIR/saver.log" 2>&1 &
-    echo $! >"$TEST_DIR/pid"
-    wait $!
+    timeout -k 5 "$SAVER_SECONDS" "${LOADER[@]}" "$APP/VARNO.scr" "$@" >>"$TEST_DIR/saver.log" 2>&1
     echo $? >"$TEST_DIR/exit"
   ) &
-  SAVER_JOB=$!
 }
 
 # saver_exit SECONDS: the saver's exit code once it has ended, or "running" after SECONDS.
 saver_exit() {
   poll "$1" '[[ -s "$TEST_DIR/exit" ]]' && cat "$TEST_DIR/exit" || echo running
-}
-
-saver_stop() {
-  [[ -n "${SAVER_JOB:-}" ]] || return 0
-  [[ -s "$TEST_DIR/exit" ]] || kill "$(cat "$TEST_DIR/pid")" 2>/dev/null
-  wait "$SAVER_JOB"
-  SAVER_JOB=
 }
 
 # drv ARGUMENTS...: the driver; drv_line VARIABLE ARGUMENTS...: the driver in the
@@ -112,7 +100,6 @@ drv() {
 drv_line() {
   local file=$TEST_DIR/$1.out
   timeout -k 5 60 "$WINE64" "$APP/driver.exe" "${@:2}" >"$file" 2>>"$TEST_DIR/driver.log" &
-  BACKGROUND+=($!)
   poll 10 '[[ -s "$file" ]]'
   printf -v "$1" '%s' "$(head -n1 "$file")"
 }

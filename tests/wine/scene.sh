@@ -51,7 +51,6 @@ test_settings_not_saved() {
   dialog
   drv click "$DIALOG" $SOUND >/dev/null
   drv click "$DIALOG" $OK >/dev/null &  # returns once the warning has closed
-  BACKGROUND+=($!)
   box=$(drv find '#32770' VARNO 20)
   expect "warning's owner" "$DIALOG" "$(field owner "$box")"
   expect "warning" "The settings could not be saved to|C:\\windows\\VARNO.INI||Access denied." \
@@ -74,16 +73,12 @@ test_broken_resources() {
 import sys
 sys.path.insert(0, sys.argv[1])
 from check_formats import read_resources
-data, patched = bytearray(open(sys.argv[2], "rb").read()), 0
-for (kind, name, _), resource in read_resources(bytes(data)).items():
-    if kind == "WAVE":  # the type's name, counted UTF-16, becomes "WAVX"
-        data[resource.type_name_offset + 8:resource.type_name_offset + 10] = "X".encode("utf-16-le")
-    elif kind == 2 and name in (104, 130):  # the logo's bitmaps: their header size, 40, becomes 0
-        data[resource.offset:resource.offset + 4] = bytes(4)
-    else:
-        continue
-    patched += 1
-assert patched == 3
+data = bytearray(open(sys.argv[2], "rb").read())
+found = {(kind, name): r for (kind, name, _), r in read_resources(bytes(data)).items()}
+wave, logo, mask = found["WAVE", 137], found[2, 104], found[2, 130]
+data[wave.type_name_offset + 8:wave.type_name_offset + 10] = b"X\0"  # "WAVE", counted UTF-16: "WAVX"
+for bitmap in logo, mask:  # the header size, 40, becomes 0
+    data[bitmap.offset:bitmap.offset + 4] = bytes(4)
 open(sys.argv[2], "wb").write(data)
 PYTHON
   write_settings 1 1 1
