@@ -1,8 +1,7 @@
 """What VARNO.scr carries as resources, and the files in assets/ they come from.
 
 The generator (make_assets.py) draws the images to these sizes and names; the
-checks (check_assets.py, check_release.py) hold the files and the built
-executable to them. The identifiers are written out as numbers on purpose:
+check (check_release.py) holds the built executable to them. The identifiers are written out as numbers on purpose:
 resource_ids.h is what the checks test, so they must not read it.
 """
 from collections import namedtuple

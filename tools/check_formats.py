@@ -5,7 +5,7 @@ data is always the file's bytes; rows are pixels top row first, each row bytes o
     read_resources(data)  PE image -> {(type, name, language): Resource(offset, data, type_name_offset)}
         type, name: int, or str for a named one ("WAVE"); offset: the file offset of the bytes, for
         patching a copy; type_name_offset: that of a named type's name (UTF-16 count, characters)
-    read_bmp(data), read_dib(dib)  BMP file or packed DIB, 8 bits uncompressed -> (width, height, rows)
+    read_dib(dib)         packed DIB (a BMP file without its file header), 8 bits -> (width, height, rows)
     read_ppm(data)        binary PPM (P6, maxval 255) -> (width, height, rows)
 """
 import re
@@ -80,23 +80,17 @@ def read_resources(data):
     return resources
 
 
-def read_dib(dib, pixels=None):  # pixels: where the rows start, if not behind the colour table
+def read_dib(dib):
     size, width, height, _, bits, compression = struct.unpack_from("<IiiHHI", dib)
     if bits != 8 or compression != 0:
         raise ValueError("%d bits per pixel, compression %d: not supported" % (bits, compression))
     table = dib[size:size + 4 * (_u32(dib, 32) or 256)]
     palette = [bytes((table[i + 2], table[i + 1], table[i])) for i in range(0, len(table), 4)]
     stride = (width + 3) // 4 * 4
-    start = size + len(table) if pixels is None else pixels
+    start = size + len(table)
     rows = [b"".join(palette[i] for i in dib[start + y * stride:start + y * stride + width])
             for y in range(abs(height))]
     return width, abs(height), rows[::-1] if height > 0 else rows
-
-
-def read_bmp(data):
-    if data[:2] != b"BM":
-        raise ValueError("not a BMP file")
-    return read_dib(data[14:], _u32(data, 10) - 14)
 
 
 _PPM_HEADER = re.compile(rb"P6" + rb"(?:\s|#[^\n]*\n)+(\d+)" * 3 + rb"\s")  # width, height, maxval
