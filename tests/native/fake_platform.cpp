@@ -197,7 +197,7 @@ MessageResult defaultProcedure(WindowHandle window, std::uint32_t message, WPara
 
 void postMessage(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
     const bool close = window == fakeSaverWindow && message == WM_CLOSE && !wParam && !lParam;
-    note(close ? CLOSES : window && window == fake.parentOf ? RELAYS : POSTS);
+    note(close ? CLOSES : window && window == fake.parentOf ? RELAYS : window == fakeSaverWindow ? POSTS : BAD_CALL);
     fake.queue.push_back({window, message, wParam, lParam});
 }
 

@@ -128,16 +128,20 @@ std::uint32_t observed(Point anchorBefore, std::intptr_t confirmedBefore) {
 
 struct Row { std::uint32_t message; WParam wParam; std::uint32_t state, effects; MessageResult result; };
 
+// Whatever a row posts besides a close keeps the message and lParam; a relay names the
+// parent in wParam, a cover's hand-over keeps it.
 template <std::size_t N>
-void checkRows(const char* table, WindowProcedure handler, const Row (&rows)[N]) {
+void checkRows(const char* table, WindowProcedure handler, const Row (&rows)[N], WindowHandle self = fakeSaverWindow) {
     for (std::size_t i = 0; i < N; ++i) {
         const Row& row = rows[i];
         openWindow(row.state);
+        host.saverWindow = fakeSaverWindow;
         const std::intptr_t confirmed = host.closeConfirmed;
-        const MessageResult result = handler(fakeSaverWindow, row.message, row.wParam, 0x1234);
+        const MessageResult result = handler(self, row.message, row.wParam, 0x1234);
         std::uint32_t effects = observed({100, 100}, confirmed);
-        for (const QueuedMessage& m : fake.queue)  // a relay names the parent and keeps lParam
-            if (m.window == fake.parentOf && (m.message != row.message || m.wParam != WParam{0x300} || m.lParam != 0x1234))
+        for (const QueuedMessage& m : fake.queue)
+            if (m.message != WM_CLOSE && (m.message != row.message || m.lParam != 0x1234 ||
+                                          m.wParam != (m.window == fake.parentOf ? WParam{0x300} : row.wParam)))
                 effects |= BAD_CALL;
         if (effects != row.effects || result != row.result)
             ADD_FAILURE() << table << " row " << i << " {0x" << std::hex << row.message << ", 0x" << row.wParam
@@ -253,20 +257,26 @@ TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
     }
 }
 
+// Full screen, each monitor but the primary gets a black window of its own class, owned by the
+// saver window (so it goes with it), topmost and off the taskbar; the preview covers nothing.
 TEST(SaverWindow, EachFormRunsItsCourse) {
-    enum : std::uint32_t { PARENT = 1 << 8, FOUND = 1 << 9, STALE = 1 << 10, NO_CLASS = 1 << 11, NO_WINDOW = 1 << 12 };
+    enum : std::uint32_t { PARENT = 1 << 8, FOUND = 1 << 9, STALE = 1 << 10, NO_CLASS = 1 << 11, NO_WINDOW = 1 << 12,
+                           ALONE = 1 << 13 /* one monitor */ };
     const std::uint32_t run = FINDS | REGISTERS | CREATES | HIDES | FOREGROUND | LOOPS;
     const std::string full = "WindowsScreenSaverClass Screen Saver 0x8 0x96000000 (0,0)-(800,600) 0x400000",
-                      preview = "WindowsScreenSaverClass Preview 0 0x52000000 (0,0)-(152,112) 0x400000";
-    const struct { std::uint32_t setup, effects; const std::string* form; } rows[] = {
-        {FULL | NT, run, &full},
-        {FULL | NT | STALE, run, &full},
-        {FULL | WIN95 | VERIFIER, run | LOADS | RUNNING_ON | VERIFIES | FREES | RUNNING_OFF, &full},
-        {FULL | WIN95 | VERIFIER | FOUND, FINDS | FOREGROUND, nullptr},
-        {FULL | WIN95 | VERIFIER | NO_CLASS, FINDS | LOADS | RUNNING_ON | REGISTERS | FREES | RUNNING_OFF, nullptr},
-        {FULL | NT | NO_WINDOW, FINDS | REGISTERS | CREATES, &full},
-        {PARENT | WIN95 | VERIFIER, REGISTERS | CREATES | LOOPS, &preview},
-        {PARENT | NT | NO_WINDOW, REGISTERS | CREATES, &preview},
+                      preview = "WindowsScreenSaverClass Preview 0 0x52000000 (0,0)-(152,112) 0x400000",
+                      cover = "VARNOMonitorCover 0x88 0x90000000 ", owner = " owner 0x5a5a 0x400000";
+    const std::vector<std::string> covers = {cover + "(-1024,-168)-(0,600)" + owner, cover + "(800,0)-(1440,480)" + owner};
+    const struct { std::uint32_t setup, effects; const std::string* form; bool covered; } rows[] = {
+        {FULL | NT, run, &full, true},
+        {FULL | NT | ALONE, run, &full, false},
+        {FULL | NT | STALE, run, &full, true},
+        {FULL | WIN95 | VERIFIER, run | LOADS | RUNNING_ON | VERIFIES | FREES | RUNNING_OFF, &full, true},
+        {FULL | WIN95 | VERIFIER | FOUND, FINDS | FOREGROUND, nullptr, false},
+        {FULL | WIN95 | VERIFIER | NO_CLASS, FINDS | LOADS | RUNNING_ON | REGISTERS | FREES | RUNNING_OFF, nullptr, false},
+        {FULL | NT | NO_WINDOW, FINDS | REGISTERS | CREATES, &full, false},
+        {PARENT | WIN95 | VERIFIER, REGISTERS | CREATES | LOOPS, &preview, false},
+        {PARENT | NT | NO_WINDOW, REGISTERS | CREATES, &preview, false},
     };
     const WindowHandle running = fakeHandle(0x42), parent = fakeHandle(0x300);
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -275,6 +285,9 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
         host.moduleInstance = fakeModule;
         host.isWin95Family = (setup & WIN95) != 0;
         fake.screen = {800, 600};
+        fake.monitors = {{{-1024, -168, 0, 600}, false}, {{0, 0, 800, 600}, true}, {{800, 0, 1440, 480}, false}};
+        if (setup & ALONE)
+            fake.monitors = {fake.monitors[1]};
         fake.passwordValuePresent = setup & VERIFIER;
         fake.passwordValue = 1;
         fake.libraries["PASSWORD.CPL"] = {"VerifyScreenSavePwd"};
@@ -290,6 +303,7 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
                   effectNames(rows[i].effects));
         EXPECT_EQ(fake.created, rows[i].form ? *rows[i].form : "");
         EXPECT_EQ(fake.createdParent, setup & PARENT ? parent : nullptr);
+        EXPECT_EQ(fake.others, rows[i].covered ? covers : std::vector<std::string>{});
         if (rows[i].effects & LOOPS || setup & FOUND) {
             EXPECT_EQ(exitCode, 0);
         }
@@ -304,66 +318,24 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
                                       fake.saverClass.instance, fake.saverClass.procedure),
                       std::make_tuple(std::string("WindowsScreenSaverClass"), 0x2Bu, 100, fakeModule, &hostWindowProcedure));
         }
-    }
-}
-
-// Full screen, each monitor but the primary gets a black window of its own class, owned by the
-// saver window (so it goes with it), topmost and off the taskbar; the preview covers nothing.
-TEST(SaverWindow, EveryOtherMonitorIsCoveredForTheFullScreenOnly) {
-    const Monitor primary = {{0, 0, 800, 600}, true}, left = {{-1024, -168, 0, 600}, false},
-                  right = {{800, 0, 1440, 480}, false};
-    const std::string cover = "VARNOMonitorCover 0x88 0x90000000 ", owner = " owner 0x5a5a 0x400000";
-    const struct { bool preview; std::vector<Monitor> monitors; std::vector<std::string> covers; } rows[] = {
-        {false, {}, {}},
-        {false, {primary}, {}},
-        {false, {left, primary, right},
-         {cover + "(-1024,-168)-(0,600)" + owner, cover + "(800,0)-(1440,480)" + owner}},
-        {true, {primary, right}, {}},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        resetFake();
-        host.moduleInstance = fakeModule;
-        fake.monitors = rows[i].monitors;
-        fake.windows[fakeHandle(0x300)] = {0, 0, 152, 112};
-        runSaverWindow(rows[i].preview ? fakeHandle(0x300) : nullptr);
-        SCOPED_TRACE("row " + std::to_string(i));
-        EXPECT_EQ(fake.others, rows[i].covers);
-        if (!rows[i].covers.empty()) {
-            EXPECT_EQ(fake.otherClasses["VARNOMonitorCover"].procedure, &coverWindowProcedure);
-            EXPECT_EQ(fake.otherClasses["VARNOMonitorCover"].iconId, 0);
+        if (rows[i].covered) {
+            const WindowClassRecord& coverClass = fake.otherClasses["VARNOMonitorCover"];
+            EXPECT_EQ(std::make_tuple(coverClass.iconId, coverClass.procedure), std::make_tuple(0, &coverWindowProcedure));
         }
     }
 }
 
 // Input over a cover goes to the saver window as it came; a click does not activate the cover.
 TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
-    const struct { std::uint32_t message; WParam wParam; std::uint32_t effects; MessageResult result; } rows[] = {
-        {0x0021 /* WM_MOUSEACTIVATE */, 0, 0, 3},
-        {WM_SETCURSOR, 0, HIDES, 1},
-        {WM_KEYDOWN, 'A', POSTS, 0},
-        {WM_SYSKEYDOWN, 0x12, POSTS, 0},
-        {WM_MOUSEMOVE, 0, POSTS, 0},
-        {WM_LBUTTONDOWN, 1, POSTS, 0},
-        {WM_RBUTTONDOWN, 2, POSTS, 0},
-        {WM_MBUTTONDOWN, 16, POSTS, 0},
-        {WM_PAINT, 0, DEFAULT, DEF},
-        {WM_CLOSE, 0, DEFAULT, DEF},
-        {WM_LBUTTONUP, 0, DEFAULT, DEF},
+    const Row rows[] = {
+        {0x0021 /* WM_MOUSEACTIVATE */, 0, FULL, 0, 3}, {WM_SETCURSOR, 0, FULL, HIDES, 1},
+        {WM_KEYDOWN, 'A', FULL, POSTS, 0},              {WM_SYSKEYDOWN, 0x12, FULL, POSTS, 0},
+        {WM_MOUSEMOVE, 0, FULL, POSTS, 0},              {WM_LBUTTONDOWN, 1, FULL, POSTS, 0},
+        {WM_RBUTTONDOWN, 2, FULL, POSTS, 0},            {WM_MBUTTONDOWN, 16, FULL, POSTS, 0},
+        {WM_PAINT, 0, FULL, DEFAULT, DEF},              {WM_CLOSE, 0, FULL, DEFAULT, DEF},
+        {WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},
     };
-    const WindowHandle cover = fakeHandle(0xC0);
-    for (const auto& row : rows) {
-        resetFake();
-        host.saverWindow = fakeSaverWindow;
-        SCOPED_TRACE("message " + std::to_string(row.message));
-        EXPECT_EQ(coverWindowProcedure(cover, row.message, row.wParam, 0x00640032), row.result);
-        EXPECT_EQ(effectNames(fake.effects), effectNames(row.effects));
-        if (row.effects & POSTS) {
-            ASSERT_EQ(fake.queue.size(), 1u);
-            const QueuedMessage& posted = fake.queue.front();
-            EXPECT_EQ(std::make_tuple(posted.window, posted.message, posted.wParam, posted.lParam),
-                      std::make_tuple(fakeSaverWindow, row.message, row.wParam, LParam{0x00640032}));
-        }
-    }
+    checkRows("coverWindowProcedure", coverWindowProcedure, rows, fakeHandle(0xC0));
 }
 
 TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
