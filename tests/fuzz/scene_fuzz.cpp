@@ -2,8 +2,6 @@
 // surfaces that hold an image and has no negative extent, nothing divides by zero or
 // overflows (the sanitizers), the reveal step stays within 0 to 15, the logo's velocity
 // within 1 to 7 and the picture index within the table.
-#include <cstddef>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,10 +14,6 @@ namespace {
 void require(bool condition) {
     if (!condition)
         std::abort();
-}
-
-std::int32_t magnitude(std::int32_t v) {
-    return v < 0 ? -v : v;
 }
 
 }  // namespace
@@ -58,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < ticks; ++i) {
         sceneWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0, &result);
         require(scene.revealStep >= 0 && scene.revealStep <= 15);
-        require(magnitude(scene.logoDx) >= 1 && magnitude(scene.logoDx) <= 7);
-        require(magnitude(scene.logoDy) >= 1 && magnitude(scene.logoDy) <= 7);
+        require(std::abs(scene.logoDx) >= 1 && std::abs(scene.logoDx) <= 7);
+        require(std::abs(scene.logoDy) >= 1 && std::abs(scene.logoDy) <= 7);
         require(scene.pictureIndex >= 0 && scene.pictureIndex < pictureCount);
         require(fake.screenPixels.width == width && fake.screenPixels.height == height);
         require(fake.strayDrawing == 0);

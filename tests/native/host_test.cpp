@@ -265,7 +265,7 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
     const std::uint32_t run = FINDS | REGISTERS | CREATES | HIDES | FOREGROUND | LOOPS;
     const std::string full = "WindowsScreenSaverClass Screen Saver 0x8 0x96000000 (0,0)-(800,600) 0x400000",
                       preview = "WindowsScreenSaverClass Preview 0 0x52000000 (0,0)-(152,112) 0x400000",
-                      cover = "VARNOMonitorCover 0x88 0x90000000 ", owner = " owner 0x5a5a 0x400000";
+                      cover = "VARNOMonitorCover  0x88 0x90000000 ", owner = " owner 0x5a5a 0x400000";
     const std::vector<std::string> covers = {cover + "(-1024,-168)-(0,600)" + owner, cover + "(800,0)-(1440,480)" + owner};
     const struct { std::uint32_t setup, effects; const std::string* form; bool covered; } rows[] = {
         {FULL | NT, run, &full, true},

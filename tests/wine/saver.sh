@@ -14,13 +14,6 @@ test_exit_codes() {
   done
 }
 
-# ends_on XDOTOOL-ARGUMENTS...: this input ends a fresh full-screen saver with 0.
-ends_on() {
-  full_screen || return
-  xdo "$@"
-  expect "exit code after xdotool $*" 0 "$(saver_exit 20)"
-}
-
 test_full_screen() {
   test_begin
   write_settings 0 0 0  # it draws black only
@@ -37,11 +30,6 @@ test_full_screen() {
   xdo key a
   expect "exit code after a key" 0 "$(saver_exit 20)"
   expect "saver windows after the exit" none "$(drv find "$CLASS" "Screen Saver" 0)"
-  ends_on mousemove_relative 5 0
-  ends_on click 1
-  full_screen || return
-  drv_line other parent 200 100
-  expect "exit code after another program took the foreground" 0 "$(saver_exit 20)"
 }
 
 # "/p HANDLE" in another program's window: a child of its client's size that input
