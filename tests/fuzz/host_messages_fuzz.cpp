@@ -62,19 +62,9 @@ void deliver(std::uint32_t message, WParam wParam) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in{data, size};
     input = &in;
-    resetFake();
-    fake.recordCalls = false;
     const std::uint8_t setup = in.next();
-    host.isPreview = setup & 1;
-    host.isWin95Family = (setup >> 1) & 1;
-    fake.saverClass.procedure = hostWindowProcedure;
-    fake.windows[fakeSaverWindow] = {0, 0, 32, 24};
-    if (setup & 4) {
-        fake.passwordValuePresent = true;
-        fake.passwordValue = 1;
-        fake.libraries["PASSWORD.CPL"] = {"VerifyScreenSavePwd"};
-        loadVerifier();
-    }
+    openWindow((setup & 1 ? PREVIEW : FULL) | (setup & 2 ? WIN95 : NT) | (setup & 4 ? VERIFIER : 0));
+    fake.recordCalls = false;
     // The verifier answers from the input and may dispatch a message of its own meanwhile.
     fake.verifier = [](WindowHandle) -> std::intptr_t {
         const std::uint8_t byte = input->next();

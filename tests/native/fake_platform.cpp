@@ -420,3 +420,28 @@ void playSound(ModuleHandle instance, int id, std::uint32_t flags) {
     note(CUE);
     fake.sound = hex(instance) + " " + std::to_string(id) + " " + std::to_string(flags);
 }
+
+void openWindow(std::uint32_t state) {
+    resetFake();
+    fake.saverClass.procedure = hostWindowProcedure;
+    fake.windows[fakeSaverWindow] = {0, 0, 64, 48};
+    fake.parentOf = fakeHandle(0x300);
+    if (!(state & ORPHAN))
+        fake.windows[fake.parentOf] = {0, 0, 152, 112};
+    host.isPreview = state & PREVIEW;
+    host.isWin95Family = (state & WIN95) != 0;
+    if (state & VERIFIER) {
+        fake.passwordValuePresent = true;
+        fake.passwordValue = 1;
+        fake.libraries["PASSWORD.CPL"] = {"VerifyScreenSavePwd"};
+        loadVerifier();
+    }
+    if (state & REFUSES)
+        fake.verifier = [](WindowHandle) -> std::intptr_t { return 0; };
+    host.closeConfirmed = state & CONFIRMED ? 1 : 0;
+    host.checkInProgress = state & CHECKING ? 1 : 0;
+    host.mouseAnchor = {100, 100};
+    fake.cursor = {103, 102};
+    fake.effects = 0;
+    fake.calls.clear();
+}

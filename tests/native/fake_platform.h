@@ -120,3 +120,14 @@ extern const ModuleHandle fakeModule;  // what ownModule answers
 constexpr MessageResult DEF = 0xDEF;   // what the platform default answers
 WindowHandle fakeHandle(std::uintptr_t value);
 struct ProcessExit { std::int32_t code; };
+
+// What the window is in when a message comes, as the rows name it.
+enum WindowState : std::uint32_t {
+    FULL = 0, NT = 0, PREVIEW = 1, WIN95 = 2, CONFIRMED = 4, CHECKING = 8,
+    VERIFIER = 16,  // a password is wanted and the verifier is loaded
+    REFUSES = 32,   // the verifier refuses
+    ORPHAN = 64,    // the preview's parent is no window
+};
+// The saver window's state as the handlers see it, the anchor at (100, 100) and the cursor
+// five pixels away; a preview's parent is 0x300.
+void openWindow(std::uint32_t state);

@@ -11,14 +11,6 @@ namespace {
 
 using Calls = std::vector<std::uint32_t>;
 
-// What the window is in when a message comes, as the rows name it.
-enum State : std::uint32_t {
-    FULL = 0, NT = 0, PREVIEW = 1, WIN95 = 2, CONFIRMED = 4, CHECKING = 8,
-    VERIFIER = 16,  // a password is wanted and the verifier is loaded
-    REFUSES = 32,   // the verifier refuses
-    ORPHAN = 64,    // the preview's parent is no window
-};
-
 // Which mode ran is told by what it did: a dialog, a window with or without a parent, a
 // password change; the handle is the dialog's owner, the preview's parent or the window
 // handed to the change. The platform's code page is double-byte (0x81 to 0xFE lead).
@@ -87,33 +79,6 @@ TEST(CommandLine, OnlyAQueryThatSaysPlatformOneIsWindows95AndOnlyThereTheGuardCl
         fake.guardCleanup();  // as the guard runs it when a fault escapes
         EXPECT_EQ(effectNames(fake.effects), effectNames(row.cleanup)) << row.id << " " << row.succeeds;
     }
-}
-
-// The saver window, full screen or a preview in 0x300, with the anchor at (100, 100) and
-// the cursor five pixels away.
-void openWindow(std::uint32_t state) {
-    resetFake();
-    fake.saverClass.procedure = hostWindowProcedure;
-    fake.windows[fakeSaverWindow] = {0, 0, 64, 48};
-    fake.parentOf = fakeHandle(0x300);
-    if (!(state & ORPHAN))
-        fake.windows[fake.parentOf] = {0, 0, 152, 112};
-    host.isPreview = state & PREVIEW;
-    host.isWin95Family = (state & WIN95) != 0;
-    if (state & VERIFIER) {
-        fake.passwordValuePresent = true;
-        fake.passwordValue = 1;
-        fake.libraries["PASSWORD.CPL"] = {"VerifyScreenSavePwd"};
-        loadVerifier();
-    }
-    if (state & REFUSES)
-        fake.verifier = [](WindowHandle) -> std::intptr_t { return 0; };
-    host.closeConfirmed = state & CONFIRMED ? 1 : 0;
-    host.checkInProgress = state & CHECKING ? 1 : 0;
-    host.mouseAnchor = {100, 100};
-    fake.cursor = {103, 102};
-    fake.effects = 0;
-    fake.calls.clear();
 }
 
 // The fake's effects and what the host's record shows.
