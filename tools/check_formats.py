@@ -6,9 +6,7 @@ data is always the file's bytes; rows are pixels top row first, each row bytes o
         type, name: int, or str for a named one ("WAVE"); offset: the file offset of the bytes, for
         patching a copy; type_name_offset: that of a named type's name (UTF-16 count, characters)
     read_dib(dib)         packed DIB (a BMP file without its file header), 8 bits -> (width, height, rows)
-    read_ppm(data)        binary PPM (P6, maxval 255) -> (width, height, rows)
 """
-import re
 import struct
 from collections import namedtuple
 
@@ -91,17 +89,3 @@ def read_dib(dib):
     rows = [b"".join(palette[i] for i in dib[start + y * stride:start + y * stride + width])
             for y in range(abs(height))]
     return width, abs(height), rows[::-1] if height > 0 else rows
-
-
-_PPM_HEADER = re.compile(rb"P6" + rb"(?:\s|#[^\n]*\n)+(\d+)" * 3 + rb"\s")  # width, height, maxval
-
-
-def read_ppm(data):
-    header = _PPM_HEADER.match(data)
-    if not header or header.group(3) != b"255":
-        raise ValueError("not a binary PPM with 8-bit samples")
-    width, height = int(header.group(1)), int(header.group(2))
-    pixels = data[header.end():]
-    if len(pixels) < 3 * width * height:
-        raise ValueError("PPM shorter than %d x %d" % (width, height))
-    return width, height, [pixels[3 * width * y:3 * width * (y + 1)] for y in range(height)]

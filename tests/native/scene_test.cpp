@@ -115,18 +115,6 @@ bool inside(const Rect& r, std::int32_t x, std::int32_t y) {
     return ::testing::AssertionSuccess();
 }
 
-TEST(Scene, CreationLoadsTheCatalogAndOnlyTheFirstErasePaints) {
-    start({64, 48, 1, true, true});
-    EXPECT_EQ(std::make_pair(scene.logoWidth, scene.logoHeight), std::make_pair(230, 110));
-    for (int row = 0; row < 24; ++row)
-        EXPECT_EQ(std::make_pair(scene.pictureTable[row].width, scene.pictureTable[row].height),
-                  std::make_pair(catalogPictureSizes[row].width, catalogPictureSizes[row].height)) << row;
-    EXPECT_EQ(fake.screenPixels.at(5, 5), 0u);
-    fake.screenPixels.at(5, 5) = 0x123456;
-    EXPECT_EQ(toScene(WM_ERASEBKGND), 1);
-    EXPECT_EQ(fake.screenPixels.at(5, 5), 0x123456u);
-}
-
 TEST(Scene, TheFirstTickPlacesLogoAndPictureFromTheSeedAndShowsThePictureWhole) {
     const struct { SceneRun run; std::int32_t logoX, logoY, dx, dy, row, left, top; } rows[] = {
         {{640, 480, 1, true, true}, 41, 288, 7, 6, 10, 84, 156},

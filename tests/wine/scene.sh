@@ -101,22 +101,10 @@ test_scene_pixels() {
   expect "exit code of the run through GDI" 0 $?
   timeout -k 5 120 "$reference" "$source/assets" 640 480 3 "$TEST_DIR/reference" $ticks
   expect "exit code of the run on the reference raster" 0 $?
-  for tick in $ticks; do
-    expect "difference at tick $tick" none "$(difference "$TEST_DIR/"{gdi,reference}"/tick_$tick.ppm")"
+  for tick in $ticks; do  # ImageMagick counts the pixels that differ
+    expect "pixels that differ at tick $tick" 0 \
+      "$(/usr/bin/compare -metric AE "$TEST_DIR/"{gdi,reference}"/tick_$tick.ppm" null: 2>&1)"
   done
-}
-
-# difference A B: "none", or how many pixels of two frames differ, and the first of them.
-difference() {
-  python3 - "$source/tools" "$1" "$2" <<'PYTHON' 2>&1 | tail -n1
-import sys
-sys.path.insert(0, sys.argv[1])
-from check_formats import read_ppm
-(w, h, a), (w2, h2, b) = (read_ppm(open(path, "rb").read()) for path in sys.argv[2:])
-pixels = [(x, y) for y in range(h) if a[y] != b[y] for x in range(w) if a[y][3 * x:3 * x + 3] != b[y][3 * x:3 * x + 3]]
-print("%dx%d against %dx%d" % (w, h, w2, h2) if (w, h) != (w2, h2) else
-      "%d pixels, the first at %s" % (len(pixels), pixels[0]) if pixels else "none")
-PYTHON
 }
 
 wine_main
