@@ -66,18 +66,18 @@ test_input_method() {
 ImmAssociateContext -> $context ImmAssociateContext($window,$context) " "$calls"
 }
 
-# The release (i686) under 32-bit Wine in qemu-i386: one launch of about a minute. It
+# The release (i686) under 32-bit Wine in qemu-i386: one launch of a few seconds. It
 # covers the white display, draws its scene, and a key ends it with 0.
 test_smoke32() {
-  LOADER=(env WINELOADERNOEXEC=1 qemu-i386 /usr/lib/wine/wine) SAVER_SECONDS=400
+  LOADER=("${WINE32[@]}")
   test_begin
   ln -s /usr/lib/i386-linux-gnu/wine/i386-windows/* "$WINEPREFIX/drive_c/windows/syswow64/"
   saver_start /s
-  poll 300 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "Screen Saver" || -s "$TEST_DIR/exit" ]]'
+  poll 60 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "Screen Saver" || -s "$TEST_DIR/exit" ]]'
   sleep 2
   [[ "$(screen)" =~ ^800x600\ 0\ [1-9] ]] || fail "expected black and the scene on the screen, got '$(screen)'"
   xdo key a
-  expect "exit code after a key" 0 "$(saver_exit 120)"
+  expect "exit code after a key" 0 "$(saver_exit 20)"
 }
 
 wine_main

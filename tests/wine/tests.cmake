@@ -18,7 +18,7 @@ add_test(NAME wine.prefix COMMAND bash -c ". tools/wine-env.sh && wine_prefix_en
 set_tests_properties(wine.prefix PROPERTIES TIMEOUT 300 LABELS wine FIXTURES_SETUP wine_prefix)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-    wine_test(smoke32 saver.sh 600)
+    wine_test(smoke32 saver.sh 120)
     set_tests_properties(wine.smoke32 PROPERTIES LABELS "wine;slow")
     return()
 endif()
