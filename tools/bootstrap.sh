@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need. Idempotent and
 # quiet when everything is already there.
 #   tools/bootstrap.sh            cross compilers, Wine, Xvfb and test tools
-#   tools/bootstrap.sh --wine32   also 32-bit Wine and qemu for the i686 smoke run
+#   tools/bootstrap.sh --wine32   also 32-bit Wine and qemu for the i686 release's test
 set -euo pipefail
 
 want=(cmake g++ make python3 libgtest-dev clang libclang-rt-14-dev

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds the three presets, then the
-# native unit tests, the fuzzers over a bounded number of inputs, the checks of the release build (imports, resources, a smoke
-# run of the i686 build under emulated 32-bit Wine) and the Wine end-to-end suite.
+# native unit tests, the fuzzers over a bounded number of inputs, the checks of the release build (imports, resources, its
+# test under emulated 32-bit Wine) and the Wine end-to-end suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -12,6 +12,10 @@ namespace {
 
 int* volatile nowhere;  // volatile: the store cannot be dropped
 
+unsigned long long number(const void* handle) {
+    return reinterpret_cast<ULONG_PTR>(handle);
+}
+
 void record(const char* line) {
     const char* path = std::getenv("VARNO_CALLS_LOG");
     if (FILE* log = path ? std::fopen(path, "ab") : nullptr)
@@ -25,7 +29,7 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
     if (std::getenv("VARNO_VERIFIER_FAULT"))
         *nowhere = 1;
     char line[80];
-    std::snprintf(line, sizeof line, "verify window=%llu call=%d\n", reinterpret_cast<ULONG_PTR>(window), ++calls);
+    std::snprintf(line, sizeof line, "verify window=%llu call=%d\n", number(window), ++calls);
     record(line);
     return calls > 1;
 }
@@ -34,8 +38,7 @@ extern "C" __declspec(dllexport) DWORD WINAPI PwdChangePasswordA(LPCSTR provider
                                                                  DWORD third, LPVOID fourth) {
     char line[160];
     std::snprintf(line, sizeof line, "change provider=%.40s window=%llu third=%lu fourth=%llu\n",
-                  provider ? provider : "(null)", reinterpret_cast<ULONG_PTR>(window), third,
-                  reinterpret_cast<ULONG_PTR>(fourth));
+                  provider ? provider : "(null)", number(window), third, number(fourth));
     record(line);
     return 0;
 }

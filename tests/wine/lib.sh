@@ -38,8 +38,9 @@ test_begin() {
   cp "$saver" "$APP/VARNO.scr"
   if [[ "${1:-}" == two-monitors ]]; then xorg_start; else xvfb_start "${1:-800x600x24}"; fi &&
     wine_server_start || { echo "no display or wineserver"; exit 1; }
+  [[ -z "${doubles:-}" ]] || { cp "$doubles" "$APP/PASSWORD.CPL" && cp "$doubles" "$APP/MPR.DLL"; }
   [[ -n "${driver:-}" ]] || return 0
-  cp "$driver" "$APP/driver.exe" && cp "$doubles" "$APP/PASSWORD.CPL" && cp "$doubles" "$APP/MPR.DLL"
+  cp "$driver" "$APP/driver.exe"
   drv find none none 0 >/dev/null  # the session's own programs start with the first client
 }
 
@@ -69,9 +70,10 @@ wine_main() {
   ((FAILED == 0)) || { echo "$name: failed; see $TEST_DIR"; exit 1; }
 }
 
-# run SECONDS ARGUMENTS...: the saver in the foreground; returns its exit code.
+# run SECONDS ARGUMENTS...: the saver in the foreground, started by LOADER; returns its
+# exit code.
 run() {
-  wine_run "$1" "$APP/VARNO.scr" "${@:2}" >>"$TEST_DIR/saver.log" 2>&1
+  timeout -k 5 "$1" "${LOADER[@]}" "$APP/VARNO.scr" "${@:2}" >>"$TEST_DIR/saver.log" 2>&1
 }
 
 # saver_start ARGUMENTS...: the saver in the background, started by LOADER within
@@ -132,8 +134,9 @@ screen() {
 }
 
 # relay_calls NAME|NAME...: the saver's traced calls of these functions, "NAME(ARGUMENTS)",
-# and their returns, "NAME -> VALUE", in order.
+# and their returns, "NAME -> VALUE", in order; only those of the thread THREAD if set.
 relay_calls() {
-  sed -nE -e "s/^[0-9a-f]+:Call [A-Za-z0-9]+\\.($1)\\((.*)\\) ret=.*/\\1(\\2)/p" \
-    -e "s/^[0-9a-f]+:Ret  [A-Za-z0-9]+\\.($1)\\(\\) retval=([0-9a-f]+) .*/\\1 -> \\2/p" "$TEST_DIR/saver.log"
+  local thread=${THREAD:-[0-9a-f]+}
+  sed -nE -e "s/^$thread:Call [A-Za-z0-9]+\\.($1)\\((.*)\\) ret=.*/\\1(\\2)/p" \
+    -e "s/^$thread:Ret  [A-Za-z0-9]+\\.($1)\\(\\) retval=([0-9a-f]+) .*/\\1 -> \\2/p" "$TEST_DIR/saver.log"
 }

@@ -1,5 +1,6 @@
 # The Windows 95 family's password path with the doubles of the system's libraries
-# beside the saver (doubles.cpp), and the fault guard around a verifier that crashes.
+# beside the saver (doubles.cpp), and the fault guard around a verifier that crashes;
+# the same and the start-up's exit codes in the release (i686).
 . "$(dirname "$0")/lib.sh" "$@"
 export VARNO_CALLS_LOG=$APP/calls.log
 
@@ -8,7 +9,7 @@ REG='[Software\\Wine\\AppDefaults\\VARNO.scr]
 [Control Panel\\Desktop]
 "ScreenSaveUsePassword"=dword:00000001
 [Software\\Wine\\Debug]
-"RelayInclude"="user32.SystemParametersInfoA;kernel32.ExitProcess"'
+"RelayInclude"="user32.SystemParametersInfoA;kernel32.ExitProcess;user32.CreateWindowExA"'
 
 # What the relay trace shows of the saver: the screen-saver-running flag's changes and
 # the exit code.
@@ -45,6 +46,51 @@ test_fault_guard() {
   xdo key a
   expect "exit code in the shell (0xC0000005)" 5 "$(saver_exit 20)"
   expect "flag and exit" "00000061,00000001 00000061,00000000 c0000005 " "$(flag_and_exit)"
+}
+
+# focused TITLE: waits until a window of this title has the keyboard focus.
+focused() {
+  local title=$1
+  poll 30 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "$title" ]]' || fail "no '$title' focused"
+}
+
+# saver_thread: relay_calls reads only the saver's thread (the desktop's programs that
+# it started trace their calls to its log too).
+saver_thread() {
+  THREAD=$(sed -n 's/^\([0-9a-f]*\):Call user32.SystemParametersInfoA(00000061.*/\1/p' "$TEST_DIR/saver.log" | head -n1)
+}
+
+# The release under 32-bit Wine (qemu-i386): the exit codes that its own start-up hands
+# on, the scene, the __stdcall calls of the doubles and the fault guard's frame at fs:[0].
+# qemu's signal carries no trap number: Wine reports the null store as c000001d.
+test_release32() {
+  LOADER=("${WINE32[@]}")
+  test_begin
+  ln -s /usr/lib/i386-linux-gnu/wine/i386-windows/* "$WINEPREFIX/drive_c/windows/syswow64/"
+  run 30 /x
+  expect "exit code of '/x'" 255 $?
+  saver_start /c
+  focused 'Hi There !' && xdo key Escape
+  expect "exit code of '/c' after Escape" 0 "$(saver_exit 20)"
+  WINEDEBUG=+relay saver_start /s
+  focused 'Screen Saver' && saver_thread && sleep 2
+  [[ "$(screen)" =~ ^800x600\ 0\ [1-9] ]] || fail "expected black and the scene on the screen, got '$(screen)'"
+  xdo key a
+  sleep 1
+  expect "after the verifier refused" running "$(saver_exit 0)"
+  printf -v WINDOW %d "0x$(relay_calls CreateWindowExA | sed -n 's/.* -> //p')"
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mpr=n" run 30 /a "$WINDOW"
+  expect "exit code of '/a HANDLE'" 0 $?
+  xdo key a
+  expect "exit code after the verifier accepted" 0 "$(saver_exit 20)"
+  expect "calls of the doubles" "verify window=$WINDOW call=1 change provider=SCRSAVE window=$WINDOW \
+third=0 fourth=0 verify window=$WINDOW call=2 " "$(tr '\n' ' ' <"$VARNO_CALLS_LOG")"
+  expect "flag and exit" "00000061,00000001 00000061,00000000 00000000 " "$(flag_and_exit)"
+  : >"$TEST_DIR/saver.log"
+  VARNO_VERIFIER_FAULT=1 WINEDEBUG=+relay saver_start /s
+  focused 'Screen Saver' && saver_thread && xdo key a
+  expect "exit code in the shell after the fault (0xC000001D)" 29 "$(saver_exit 20)"
+  expect "flag and exit" "00000061,00000001 00000061,00000000 c000001d " "$(flag_and_exit)"
 }
 
 wine_main

@@ -1,5 +1,5 @@
-# The real executable: its exit codes, its windows, the input that ends it, the input
-# context it hands back, and the release's smoke run.
+# The real executable: its exit codes, its windows, the input that ends it, and the input
+# context it hands back.
 . "$(dirname "$0")/lib.sh" "$@"
 
 # Refused command lines end with -1, 255 in the shell; "/a" belongs to the Windows 95
@@ -64,20 +64,6 @@ test_input_method() {
   [[ "$context" =~ [1-9a-f] ]] || fail "no input context at creation: $calls"
   expect "ImmAssociateContext at creation and destruction" "ImmAssociateContext($window,00000000) \
 ImmAssociateContext -> $context ImmAssociateContext($window,$context) " "$calls"
-}
-
-# The release (i686) under 32-bit Wine in qemu-i386: one launch of about a minute. It
-# covers the white display, draws its scene, and a key ends it with 0.
-test_smoke32() {
-  LOADER=(env WINELOADERNOEXEC=1 qemu-i386 /usr/lib/wine/wine) SAVER_SECONDS=400
-  test_begin
-  ln -s /usr/lib/i386-linux-gnu/wine/i386-windows/* "$WINEPREFIX/drive_c/windows/syswow64/"
-  saver_start /s
-  poll 300 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "Screen Saver" || -s "$TEST_DIR/exit" ]]'
-  sleep 2
-  [[ "$(screen)" =~ ^800x600\ 0\ [1-9] ]] || fail "expected black and the scene on the screen, got '$(screen)'"
-  xdo key a
-  expect "exit code after a key" 0 "$(saver_exit 120)"
 }
 
 wine_main
