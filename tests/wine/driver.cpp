@@ -19,6 +19,15 @@ HWND handle(const char* text) {
     return reinterpret_cast<HWND>(std::strtoull(text, nullptr, 0));
 }
 
+WNDPROC staticProcedure;
+
+// The parent prints the help requests that reach it: "relayed MESSAGE WPARAM".
+LRESULT CALLBACK parentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_HELP || message == WM_CONTEXTMENU)
+        std::printf("relayed 0x%04x %llu\n", message, static_cast<unsigned long long>(wParam)), std::fflush(stdout);
+    return CallWindowProcA(staticProcedure, window, message, wParam, lParam);
+}
+
 // parent W H [STOPFILE]: an overlapped window with a W x H client area in the foreground,
 // as the display settings would host a preview; prints its handle and lives until
 // STOPFILE exists.
@@ -32,6 +41,8 @@ int parent(int argc, char** argv) {
                                         nullptr, nullptr, nullptr);
     if (!window)
         return 1;
+    staticProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(parentProcedure)));
     SetForegroundWindow(window);
     std::printf("%llu\n", reinterpret_cast<ULONG_PTR>(window));
     std::fflush(stdout);
@@ -67,6 +78,13 @@ int find(int argc, char** argv) {
                 GetWindowLongA(window, GWL_EXSTYLE), GetForegroundWindow() == window,
                 reinterpret_cast<ULONG_PTR>(GetWindow(window, GW_OWNER)));
     return 0;
+}
+
+// cursor: the cursor's handle, 0 when it is hidden.
+int cursor(int, char**) {
+    CURSORINFO info = {sizeof info, 0, nullptr, {}};
+    GetCursorInfo(&info);
+    return std::printf("cursor=%llu\n", reinterpret_cast<unsigned long long>(info.hCursor)), 0;
 }
 
 // checks DIALOG ID...: the check state of each control; click DIALOG ID...: clicks each;
@@ -126,7 +144,7 @@ bool writeFrame(HWND window, const char* path) {
 struct Command {
     const char* name;
     int (*run)(int argc, char** argv);
-} const commands[] = {{"parent", parent}, {"find", find},         {"checks", checks},
+} const commands[] = {{"parent", parent}, {"find", find}, {"cursor", cursor},         {"checks", checks},
                       {"click", checks}, {"text", checks},  {"scene", runScene}};
 
 }  // namespace
@@ -166,6 +184,6 @@ int main(int argc, char** argv) {
     for (const Command& command : commands)
         if (argc >= 2 && std::strcmp(argv[1], command.name) == 0)
             return command.run(argc - 1, argv + 1);
-    std::fputs("usage: driver parent|find|checks|click|scene ...\n", stderr);
+    std::fputs("usage: driver parent|find|cursor|checks|click|text|scene ...\n", stderr);
     return 2;
 }

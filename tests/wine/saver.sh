@@ -27,13 +27,15 @@ test_full_screen() {
   xdo mousemove_relative 4 0
   sleep 1
   expect "after a move of 4 pixels" running "$(saver_exit 0)"
+  expect "cursor over the saver" cursor=0 "$(drv cursor)"
   xdo key a
   expect "exit code after a key" 0 "$(saver_exit 20)"
   expect "saver windows after the exit" none "$(drv find "$CLASS" "Screen Saver" 0)"
 }
 
 # "/p HANDLE" in another program's window: a child of its client's size that input
-# does not end; destroying the parent ends it with 0.
+# does not end and that hands its context menu to the parent; destroying the parent
+# ends it with 0.
 test_preview() {
   test_begin
   local parent preview
@@ -44,6 +46,7 @@ test_preview() {
   xdo mousemove 150 150 click 1 mousemove 250 200 click 3 key a  # over the preview
   sleep 1
   expect "preview after input" running "$(saver_exit 0)"
+  expect "context menu relayed to the parent" "relayed 0x007b $parent" "$(grep relayed "$TEST_DIR/parent.out")"
   touch "$TEST_DIR/stop"
   expect "exit code after the parent was destroyed" 0 "$(saver_exit 20)"
 }
