@@ -23,6 +23,21 @@ std::int32_t distance(Point a, Point b) {
     return (dx < 0 ? -dx : dx) + (dy < 0 ? -dy : dy);
 }
 
+// The keys, buttons and movements that end the saver.
+bool isUserInput(std::uint32_t message) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void requestClose(WindowHandle window) {
     postMessage(window, WM_CLOSE, 0, 0);
 }
@@ -142,15 +157,6 @@ MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WP
             return 1;
         }
         break;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        if (host.closeConfirmed)
-            return defaultProcedure(window, message, wParam, lParam);
-        break;
     case WM_SYSCOMMAND:
         if (!host.isPreview &&
             (wParam == SC_NEXTWINDOW || wParam == SC_PREVWINDOW || wParam == SC_SCREENSAVE))
@@ -162,6 +168,8 @@ MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WP
         yieldProcessor();
         break;
     default:
+        if (isUserInput(message) && host.closeConfirmed)
+            return defaultProcedure(window, message, wParam, lParam);
         break;
     }
     MessageResult answer = 0;
@@ -221,21 +229,17 @@ MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WP
 
 MessageResult coverWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
                                    LParam lParam) {
+    if (isUserInput(message)) {
+        // Input over a cover is input over the saver window, under the same rules.
+        postMessage(host.saverWindow, message, wParam, lParam);
+        return 0;
+    }
     switch (message) {
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;  // a click leaves the keyboard with the saver window
     case WM_SETCURSOR:
         hideCursor();
         return 1;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        // Input over a cover is input over the saver window, under the same rules.
-        postMessage(host.saverWindow, message, wParam, lParam);
-        return 0;
     default:
         return defaultProcedure(window, message, wParam, lParam);
     }
