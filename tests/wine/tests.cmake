@@ -25,7 +25,7 @@ target_compile_options(wine_doubles PRIVATE ${WARNINGS})
 target_link_options(wine_doubles PRIVATE -static -s -Wl,--kill-at)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-    wine_test(release32 password.sh 180 doubles=$<TARGET_FILE:wine_doubles>)
+    wine_test(release32 release.sh 180 doubles=$<TARGET_FILE:wine_doubles>)
     return()
 endif()
 
@@ -50,7 +50,7 @@ ExternalProject_Add(wine_reference SOURCE_DIR ${WINE_TEST_DIR}/reference
 set(TOOLS driver=$<TARGET_FILE:wine_driver> doubles=$<TARGET_FILE:wine_doubles>)
 # NAME:SCRIPT; two minutes each is room for every case to fail slowly.
 foreach(test exit_codes:saver full_screen:saver preview:saver input_method:saver
-             password:password fault_guard:password settings:scene settings_not_saved:scene
+             settings:scene settings_not_saved:scene
              broken_resources:scene
              monitors:monitors monitors_password:monitors)
     string(REPLACE ":" ";" test ${test})

@@ -1,0 +1,54 @@
+# The release (i686) as built, under 32-bit Wine (qemu-i386): the exit codes that its own
+# start-up hands on, the scene, the Windows 95 family's password path with the doubles of
+# the system's libraries beside the saver (doubles.cpp, their __stdcall calls) and the
+# fault guard's frame at fs:[0] around a verifier that crashes.
+. "$(dirname "$0")/lib.sh" "$@"
+export VARNO_CALLS_LOG=$APP/calls.log
+
+REG='[Software\\Wine\\AppDefaults\\VARNO.scr]
+"Version"="win95"
+[Control Panel\\Desktop]
+"ScreenSaveUsePassword"=dword:00000001
+[Software\\Wine\\Debug]
+"RelayInclude"="user32.SystemParametersInfoA;kernel32.ExitProcess;user32.CreateWindowExA"'
+
+# What the relay trace shows of the saver: the screen-saver-running flag's changes and
+# the exit code.
+flag_and_exit() {
+  relay_calls 'SystemParametersInfoA|ExitProcess' |
+    sed -nE 's/^SystemParametersInfoA\((0+61,[0-9a-f]+),.*/\1/p; s/^ExitProcess\((.*)\)/\1/p' | tr '\n' ' '
+}
+
+# The verifier refuses the first key and accepts the second; "/a HANDLE" runs meanwhile.
+# qemu's signal carries no trap number: Wine reports the null store as c000001d.
+test_release32() {
+  LOADER=("${WINE32[@]}")
+  test_begin
+  ln -s /usr/lib/i386-linux-gnu/wine/i386-windows/* "$WINEPREFIX/drive_c/windows/syswow64/"
+  run 30 /x
+  expect "exit code of '/x'" 255 $?
+  saver_start /c
+  focused 'Hi There !' && xdo key Escape
+  expect "exit code of '/c' after Escape" 0 "$(saver_exit 20)"
+  WINEDEBUG=+relay saver_start /s
+  focused 'Screen Saver' && saver_thread && sleep 2
+  [[ "$(screen)" =~ ^800x600\ 0\ [1-9] ]] || fail "expected black and the scene on the screen, got '$(screen)'"
+  xdo key a
+  sleep 1
+  expect "after the verifier refused" running "$(saver_exit 0)"
+  printf -v WINDOW %d "0x$(relay_calls CreateWindowExA | sed -n 's/.* -> //p')"
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mpr=n" run 30 /a "$WINDOW"
+  expect "exit code of '/a HANDLE'" 0 $?
+  xdo key a
+  expect "exit code after the verifier accepted" 0 "$(saver_exit 20)"
+  expect "calls of the doubles" "verify window=$WINDOW call=1 change provider=SCRSAVE window=$WINDOW \
+third=0 fourth=0 verify window=$WINDOW call=2 " "$(tr '\n' ' ' <"$VARNO_CALLS_LOG")"
+  expect "flag and exit" "00000061,00000001 00000061,00000000 00000000 " "$(flag_and_exit)"
+  : >"$TEST_DIR/saver.log"
+  VARNO_VERIFIER_FAULT=1 WINEDEBUG=+relay saver_start /s
+  focused 'Screen Saver' && saver_thread && xdo key a
+  expect "exit code in the shell after the fault (0xC000001D)" 29 "$(saver_exit 20)"
+  expect "flag and exit" "00000061,00000001 00000061,00000000 c000001d " "$(flag_and_exit)"
+}
+
+wine_main
