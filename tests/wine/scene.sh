@@ -99,7 +99,7 @@ test_scene_pixels() {
   mkdir -p "$TEST_DIR/gdi" "$TEST_DIR/reference"
   drv scene 640 480 3 "$TEST_DIR/gdi" $ticks
   expect "exit code of the run through GDI" 0 $?
-  timeout -k 5 120 "$reference" "$source/assets" 640 480 3 "$TEST_DIR/reference" $ticks
+  wine_run 120 "$reference" "$source/assets" 640 480 3 "$TEST_DIR/reference" $ticks
   expect "exit code of the run on the reference raster" 0 $?
   for tick in $ticks; do  # ImageMagick counts the pixels that differ
     expect "pixels that differ at tick $tick" 0 \

@@ -38,14 +38,12 @@ target_link_options(wine_driver PRIVATE -static -Wl,--wrap=calendarSeconds,--wra
                     -Wl,--wrap=runMessageLoop)
 target_link_libraries(wine_driver PRIVATE -Wl,--start-group varno_shell varno_core -Wl,--end-group winmm)
 
-# The same scene on the native tests' reference raster, built for this machine.
-include(ExternalProject)
-find_program(HOST_CXX NAMES g++ c++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
-string(REPLACE ";" "|" REFERENCE_SOURCES "${CORE_SOURCES}")
-ExternalProject_Add(wine_reference SOURCE_DIR ${WINE_TEST_DIR}/reference
-    BINARY_DIR ${CMAKE_BINARY_DIR}/reference LIST_SEPARATOR | INSTALL_COMMAND "" BUILD_ALWAYS ON
-    CMAKE_ARGS -DCMAKE_CXX_COMPILER=${HOST_CXX} -DVARNO_ROOT=${CMAKE_SOURCE_DIR}
-               -DCORE_SOURCES=${REFERENCE_SOURCES})
+# The same scene on the native tests' reference raster instead of the shell, run under Wine.
+add_executable(wine_reference ${WINE_TEST_DIR}/reference.cpp ${CMAKE_SOURCE_DIR}/tests/native/fake_platform.cpp)
+set_target_properties(wine_reference PROPERTIES OUTPUT_NAME reference)
+target_compile_options(wine_reference PRIVATE ${WARNINGS})
+target_link_options(wine_reference PRIVATE -static)
+target_link_libraries(wine_reference PRIVATE varno_core)
 
 set(TOOLS driver=$<TARGET_FILE:wine_driver> doubles=$<TARGET_FILE:wine_doubles>)
 # NAME:SCRIPT; two minutes each is room for every case to fail slowly.
@@ -56,4 +54,4 @@ foreach(test exit_codes:saver full_screen:saver preview:saver input_method:saver
     string(REPLACE ":" ";" test ${test})
     wine_test(${test}.sh 120 ${TOOLS})
 endforeach()
-wine_test(scene_pixels scene.sh 120 ${TOOLS} reference=${CMAKE_BINARY_DIR}/reference/reference)
+wine_test(scene_pixels scene.sh 120 ${TOOLS} reference=$<TARGET_FILE:wine_reference>)
