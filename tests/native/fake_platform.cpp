@@ -409,7 +409,7 @@ Size bitmapSize(Bitmap bitmap) {
 std::uintptr_t startTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds) {
     note(STARTS_TIMER);
     fake.timer = hex(window) + " " + std::to_string(id) + " " + std::to_string(milliseconds);
-    return fake.timerStarts ? id : 0;
+    return id;
 }
 
 void stopTimer(WindowHandle window, std::uintptr_t id) {

@@ -102,7 +102,7 @@ struct FakePlatform {
     std::intptr_t dialogResult = -2;
 
     // Raster; without stored pixels it keeps sizes only.
-    bool storePixels = true, timerStarts = true;
+    bool storePixels = true;
     std::int32_t strayDrawing = 0;  // copies or fills with a surface that holds nothing
     std::map<Bitmap, Pixels> bitmaps;
     std::map<Surface, Bitmap> selected;
