@@ -19,6 +19,18 @@ flag_and_exit() {
     sed -nE 's/^SystemParametersInfoA\((0+61,[0-9a-f]+),.*/\1/p; s/^ExitProcess\((.*)\)/\1/p' | tr '\n' ' '
 }
 
+# focused TITLE: waits until a window of this title has the keyboard focus.
+focused() {
+  local title=$1
+  poll 30 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "$title" ]]' || fail "no '$title' focused"
+}
+
+# saver_thread: relay_calls reads only the saver's thread (the desktop's programs that
+# it started trace their calls to its log too).
+saver_thread() {
+  THREAD=$(sed -n 's/^\([0-9a-f]*\):Call user32.SystemParametersInfoA(00000061.*/\1/p' "$TEST_DIR/saver.log" | head -n1)
+}
+
 # The verifier refuses the first key and accepts the second; "/a HANDLE" runs meanwhile.
 # qemu's signal carries no trap number: Wine reports the null store as c000001d.
 test_release32() {
