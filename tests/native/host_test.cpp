@@ -222,8 +222,9 @@ TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
     }
 }
 
-// Full screen, each monitor but the primary gets a black window of its own class, owned by the
-// saver window (so it goes with it), topmost and off the taskbar; the preview covers nothing.
+// The full-screen and preview windows from the single-instance test to the end of the loop.
+// Full screen, each monitor but the primary gets a black window of its own class, owned by
+// the saver window (so it goes with it), topmost and off the taskbar; a preview covers nothing.
 TEST(SaverWindow, EachFormRunsItsCourse) {
     enum : std::uint32_t { PARENT = 1 << 8, FOUND = 1 << 9, STALE = 1 << 10, NO_CLASS = 1 << 11, NO_WINDOW = 1 << 12,
                            ALONE = 1 << 13 /* one monitor */ };
