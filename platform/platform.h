@@ -121,7 +121,7 @@ bool queryValue32(RegistryKey key, const char* name, std::uint32_t* value);
 void closeKey(RegistryKey key);
 void setScreenSaverRunning(std::uint32_t on);
 std::uint32_t tickCount();                                // milliseconds, wraps at 2^32
-std::uint32_t calendarSeconds();                          // seconds since 1970, mod 2^32
+std::uint64_t systemFileTime();                           // 100 ns units since 1601, UTC
 
 // Settings file and dialog.
 std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback,

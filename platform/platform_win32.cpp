@@ -274,13 +274,10 @@ std::uint32_t tickCount() {
     return GetTickCount();
 }
 
-std::uint32_t calendarSeconds() {
-    constexpr unsigned long long unixEpoch = 116444736000000000ull;  // 1970 in 100 ns since 1601
+std::uint64_t systemFileTime() {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    const unsigned long long ticks =
-        (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return static_cast<std::uint32_t>((ticks - unixEpoch) / 10000000ull);
+    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
 std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback,

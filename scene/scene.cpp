@@ -91,7 +91,7 @@ void setupScene() {
     scene.screenWidth = client.right - client.left + 1;
     scene.screenHeight = client.bottom - client.top + 1;
 
-    seedRandom(scene.random, calendarSeconds());
+    seedRandom(scene.random, secondsSince1970(systemFileTime()));
     scene.logoX = placement(drawRandom(scene.random), scene.screenWidth - scene.logoWidth) + client.left;
     scene.logoY = placement(drawRandom(scene.random), scene.screenHeight - scene.logoHeight) + client.top;
     scene.logoDx = drawRandom(scene.random) % 7 + 1;

@@ -12,6 +12,10 @@ struct RandomSource {
     std::uint32_t state;
 };
 void seedRandom(RandomSource& random, std::uint32_t seed);
+// The seed: a system file time as whole seconds since 1970-01-01 UTC, modulo 2^32.
+constexpr std::uint64_t fileTimeUnitsPerSecond = 10000000;
+constexpr std::uint64_t fileTimeOf1970 = 11644473600ull * fileTimeUnitsPerSecond;
+std::uint32_t secondsSince1970(std::uint64_t fileTime);
 std::int32_t drawRandom(RandomSource& random);  // 0 to 32767
 
 // r mod divisor for a non-negative draw; a zero divisor (a client exactly one pixel

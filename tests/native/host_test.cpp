@@ -19,6 +19,8 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
     const struct { const char* line; std::uint32_t state; std::int32_t exitCode; std::uint32_t ran; std::uintptr_t handle; } rows[] = {
         {"\"C:\\Program Files\\VARNO.scr\" /s", NT, 0, full, 0},
         {"\"C:\\VARNO.scr\"/p 12", NT, 0, CREATES, 12},          // no blank needed after the quote
+        {"\"C:\\VARNO.scr\"s", NT, 0, full, 0},                 // nor before a bare switch
+        {"\"C:\\VARNO.scr\"", NT, 1, DIALOG, 0},                 // the shell's Configure verb
         {"\"C:\\Never Closed /s", NT, 1, DIALOG, 0},              // an open quote is all name
         {"VARNO.scr \t\r\n\x01 /p 12", NT, 0, CREATES, 12},      // 0x01 to 0x20 are blanks
         {"  /s", NT, 0, full, 0},                                  // a blank first: no name

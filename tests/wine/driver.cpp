@@ -80,11 +80,34 @@ int find(int argc, char** argv) {
     return 0;
 }
 
-// cursor: the cursor's handle, 0 when it is hidden.
-int cursor(int, char**) {
-    CURSORINFO info = {sizeof info, 0, nullptr, {}};
-    GetCursorInfo(&info);
-    return std::printf("cursor=%llu\n", reinterpret_cast<unsigned long long>(info.hCursor)), 0;
+// cursor WINDOW: shares the input state of WINDOW's thread, sets the arrow there and
+// sends WINDOW what the system sends on a pointer move; prints the cursor then, 0 if hidden.
+int cursor(int argc, char** argv) {
+    if (argc != 2)
+        return 2;
+    const HWND window = handle(argv[1]);
+    if (!AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(window, nullptr), TRUE))
+        return std::puts("not attached"), 1;
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return std::printf("cursor=%llu\n", reinterpret_cast<unsigned long long>(GetCursor())), 0;
+}
+
+// window CLASS TITLE: a shown top-level window of that class and title until ended.
+int window(int argc, char** argv) {
+    if (argc != 3)
+        return 2;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpszClassName = argv[1];
+    if (!RegisterClassA(&windowClass) ||
+        !CreateWindowExA(0, argv[1], argv[2], WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr))
+        return 1;
+    std::puts("shown"), std::fflush(stdout);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+        DispatchMessageA(&message);
+    return 0;
 }
 
 // checks DIALOG ID...: the check state of each control; click DIALOG ID...: clicks each;
@@ -144,14 +167,14 @@ bool writeFrame(HWND window, const char* path) {
 struct Command {
     const char* name;
     int (*run)(int argc, char** argv);
-} const commands[] = {{"parent", parent}, {"find", find}, {"cursor", cursor},         {"checks", checks},
+} const commands[] = {{"parent", parent}, {"find", find}, {"cursor", cursor},  {"window", window},         {"checks", checks},
                       {"click", checks}, {"text", checks},  {"scene", runScene}};
 
 }  // namespace
 
 // The scene's run: no clock but the seed, no timer but the ticks sent below.
-extern "C" std::uint32_t __wrap_calendarSeconds() {
-    return sceneSeed;
+extern "C" std::uint64_t __wrap_systemFileTime() {
+    return fileTimeOf1970 + sceneSeed * fileTimeUnitsPerSecond;
 }
 
 extern "C" std::uintptr_t __wrap_startTimer(WindowHandle, std::uintptr_t id, std::uint32_t) {
@@ -184,6 +207,6 @@ int main(int argc, char** argv) {
     for (const Command& command : commands)
         if (argc >= 2 && std::strcmp(argv[1], command.name) == 0)
             return command.run(argc - 1, argv + 1);
-    std::fputs("usage: driver parent|find|cursor|checks|click|text|scene ...\n", stderr);
+    std::fputs("usage: driver parent|find|cursor|window|checks|click|text|scene ...\n", stderr);
     return 2;
 }

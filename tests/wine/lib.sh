@@ -65,8 +65,9 @@ test_cleanup() {
   ((FAILED)) || rm -rf "$TEST_DIR/prefix"
 }
 
+# A test that returns early has failed, whether or not it said why.
 wine_main() {
-  "test_$name"
+  "test_$name" || ((FAILED)) || fail "$name returned early without a reason"
   ((FAILED == 0)) || { echo "$name: failed; see $TEST_DIR"; exit 1; }
 }
 

@@ -12,7 +12,7 @@ REG='[Software\\Wine\\X11 Driver]
 start_with_pointer_at() {
   xdo mousemove "$1" "$2"
   full_screen || return
-  COVER_INFO=$(drv find "$COVER" "" 10)
+  COVER_INFO=$(drv find "$COVER" "" 10) || { fail "no cover on the second monitor"; return 1; }
 }
 
 covered() {

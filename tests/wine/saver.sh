@@ -17,6 +17,8 @@ test_exit_codes() {
 test_full_screen() {
   test_begin
   write_settings 0 0 0  # it draws black only
+  drv_line other window "$CLASS" "Another Title"  # the class alone is not a running saver
+  [[ "$other" == shown ]] || fail "no window of the saver's class with another title: $other"
   full_screen || return
   expect "full-screen window" "place=0,0,800,600 client=800x600 style=0x96000000 exstyle=0x00000008" \
     "$(grep -o 'place.*exstyle=[^ ]*' <<<"$INFO")"
@@ -27,7 +29,7 @@ test_full_screen() {
   xdo mousemove_relative 4 0
   sleep 1
   expect "after a move of 4 pixels" running "$(saver_exit 0)"
-  expect "cursor over the saver" cursor=0 "$(drv cursor)"
+  expect "cursor over the saver" cursor=0 "$(drv cursor "$WINDOW")"
   xdo key a
   expect "exit code after a key" 0 "$(saver_exit 20)"
   expect "saver windows after the exit" none "$(drv find "$CLASS" "Screen Saver" 0)"

@@ -34,7 +34,7 @@ endif()
 add_executable(wine_driver ${WINE_TEST_DIR}/driver.cpp ${CMAKE_SOURCE_DIR}/assets/varno.rc)
 set_target_properties(wine_driver PROPERTIES OUTPUT_NAME driver)
 target_compile_options(wine_driver PRIVATE ${WARNINGS})
-target_link_options(wine_driver PRIVATE -static -Wl,--wrap=calendarSeconds,--wrap=startTimer
+target_link_options(wine_driver PRIVATE -static -Wl,--wrap=systemFileTime,--wrap=startTimer
                     -Wl,--wrap=runMessageLoop)
 target_link_libraries(wine_driver PRIVATE -Wl,--start-group varno_shell varno_core -Wl,--end-group winmm)
 
