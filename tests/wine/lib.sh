@@ -25,6 +25,12 @@ expect() {
   if [[ "$2" == "$3" ]]; then echo "ok    $1"; else fail "$1: expected '$2', got '$3'"; fi
 }
 
+# The saver sees the Windows 95 family, and a password is wanted.
+WIN95_PASSWORD='[Software\\Wine\\AppDefaults\\VARNO.scr]
+"Version"="win95"
+[Control Panel\\Desktop]
+"ScreenSaveUsePassword"=dword:00000001'
+
 # test_begin [WxHxD]: a copy of the shared prefix with $REG added to its user registry,
 # its own Xvfb and wineserver; the saver, the driver and the doubles in $APP.
 test_begin() {
@@ -140,4 +146,17 @@ relay_calls() {
   local thread=${THREAD:-[0-9a-f]+}
   sed -nE -e "s/^$thread:Call [A-Za-z0-9]+\\.($1)\\((.*)\\) ret=.*/\\1(\\2)/p" \
     -e "s/^$thread:Ret  [A-Za-z0-9]+\\.($1)\\(\\) retval=([0-9a-f]+) .*/\\1 -> \\2/p" "$TEST_DIR/saver.log"
+}
+
+# What the relay trace shows of the saver: the screen-saver-running flag's changes and
+# the exit code.
+flag_and_exit() {
+  relay_calls 'SystemParametersInfoA|ExitProcess' |
+    sed -nE 's/^SystemParametersInfoA\(0*(61,)0*([0-9a-f]+),.*/\1\2/p; s/^ExitProcess\((.*)\)/\1/p' | tr '\n' ' '
+}
+
+# saver_thread: relay_calls reads only the saver's thread (the desktop's programs that
+# it started trace their calls to its log too).
+saver_thread() {
+  THREAD=$(sed -n 's/^\([0-9a-f]*\):Call user32.SystemParametersInfoA(0*61,.*/\1/p' "$TEST_DIR/saver.log" | head -n1)
 }

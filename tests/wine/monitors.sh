@@ -43,11 +43,8 @@ test_monitors() {
 # Windows 95 family with a password: a click on the second monitor runs the check, and
 # the refusal leaves both monitors covered; the next click is accepted.
 test_monitors_password() {
-  REG="$REG"'
-[Software\\Wine\\AppDefaults\\VARNO.scr]
-"Version"="win95"
-[Control Panel\\Desktop]
-"ScreenSaveUsePassword"=dword:00000001'
+  REG="$REG
+$WIN95_PASSWORD"
   test_begin two-monitors
   start_with_pointer_at 1000 100 || return
   xdo click 1

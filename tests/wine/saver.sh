@@ -71,4 +71,18 @@ test_input_method() {
 ImmAssociateContext -> $context ImmAssociateContext($window,$context) " "$calls"
 }
 
+# The guard around a verifier that faults clears the screen-saver-running flag before the
+# process ends with the fault's code.
+test_fault_guard() {
+  REG=$WIN95_PASSWORD'
+[Software\\Wine\\Debug]
+"RelayInclude"="user32.SystemParametersInfoA;kernel32.ExitProcess"'
+  test_begin
+  VARNO_VERIFIER_FAULT=1 WINEDEBUG=+relay full_screen || return
+  saver_thread
+  xdo key a
+  expect "exit code in the shell after the fault (0xC0000005)" 5 "$(saver_exit 20)"
+  expect "flag and exit" "61,1 61,0 c0000005 " "$(flag_and_exit)"
+}
+
 wine_main
