@@ -9,6 +9,8 @@
 
 enum class RunMode { configure, preview, fullScreen, passwordChange };
 
+constexpr int maxMonitors = 16;
+
 struct HostState {
     ModuleHandle moduleInstance;
     std::uint32_t isWin95Family;
@@ -23,11 +25,14 @@ struct HostState {
     std::intptr_t closeConfirmed;
     std::uint32_t checkInProgress;
     std::uint32_t lastCheckEnd;
+    std::uint32_t coverClassRegistered;
+    std::int32_t coverCount;
+    WindowHandle covers[maxMonitors];  // the black windows over the other monitors
 };
 
 constexpr std::uint32_t noCheckYet = 0xFFFFFFFFu;
 constexpr HostState initialHostState = {
-    nullptr, 0, nullptr, 0, {0, 0}, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, noCheckYet};
+    nullptr, 0, nullptr, 0, {0, 0}, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, noCheckYet, 0, 0, {}};
 
 extern HostState host;
 
@@ -39,7 +44,8 @@ constexpr const char* fullScreenTitle = "Screen Saver";
 constexpr const char* previewTitle = "Preview";
 // The black windows over the monitors other than the primary, full screen only.
 constexpr const char* coverClassName = "VARNOMonitorCover";
-constexpr int maxMonitors = 16;
+// How often a preview asks whether its parent window still exists.
+constexpr std::uint32_t parentCheckPeriod = 250;  // milliseconds
 
 // Process entry (hostStart, declared with the platform seam) and run modes.
 std::int32_t hostMain(ModuleHandle instance, const char* tail);
@@ -53,6 +59,7 @@ MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WP
                                   LParam lParam);
 MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WParam wParam,
                                   LParam lParam);
+void checkPreviewParent();
 MessageResult coverWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
                                    LParam lParam);
 

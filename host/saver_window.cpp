@@ -71,15 +71,27 @@ void coverOtherMonitors() {
                                           coverWindowProcedure};
     Monitor monitors[maxMonitors];
     const int count = listMonitors(monitors, maxMonitors);
-    bool registered = false;
     for (int i = 0; i < count; ++i) {
         if (monitors[i].primary)
             continue;
-        if (!registered && !(registered = registerWindowClass(&coverClass)))
+        if (!host.coverClassRegistered && !(host.coverClassRegistered = registerWindowClass(&coverClass)))
             return;
-        createWindow(coverForm.exStyle, coverClassName, coverForm.title, coverForm.style,
-                     monitors[i].area, host.saverWindow, host.moduleInstance);
+        const WindowHandle cover = createWindow(coverForm.exStyle, coverClassName, coverForm.title,
+                                                coverForm.style, monitors[i].area, host.saverWindow,
+                                                host.moduleInstance);
+        if (cover != nullptr)
+            host.covers[host.coverCount++] = cover;
     }
+}
+
+// A new resolution or another set of monitors: the saver window takes the primary
+// monitor again (its scene starts again on the new size) and the covers are made anew.
+void coverNewScreen() {
+    const Size screen = screenSize();
+    placeTopmost(host.saverWindow, {0, 0, screen.width, screen.height});
+    while (host.coverCount > 0)
+        destroyWindow(host.covers[--host.coverCount]);
+    coverOtherMonitors();
 }
 
 void relayToParent(WindowHandle window, std::uint32_t message, LParam lParam) {
@@ -122,6 +134,8 @@ std::int32_t runSaverWindow(WindowHandle parent) {
         if (parent == nullptr) {
             coverOtherMonitors();
             setForegroundWindow(host.saverWindow);
+        } else {
+            startThreadTimer(parentCheckPeriod, checkPreviewParent);
         }
         exitCode = runMessageLoop();
     }
@@ -167,6 +181,10 @@ MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WP
             return 0;  // no frame once a close has been allowed
         yieldProcessor();
         break;
+    case WM_DISPLAYCHANGE:
+        if (!host.isPreview)
+            coverNewScreen();
+        break;
     default:
         if (isUserInput(message) && host.closeConfirmed)
             return defaultProcedure(window, message, wParam, lParam);
@@ -176,6 +194,18 @@ MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WP
     if (sceneWindowProcedure(window, message, wParam, lParam, &answer))
         return answer;
     return hostDefaultHandling(window, message, wParam, lParam);
+}
+
+// A host that is ended outright takes the preview's window with it, timer and all, and
+// sends it nothing; so a timer of the thread asks after the parent.
+void checkPreviewParent() {
+    const WindowHandle parent = parentWindow(host.saverWindow);
+    if (parent != nullptr && isWindow(parent))
+        return;
+    if (isWindow(host.saverWindow))
+        destroyWindow(host.saverWindow);  // its WM_DESTROY ends the loop
+    else
+        postQuitMessage(0);
 }
 
 MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WParam wParam,

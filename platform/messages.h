@@ -6,6 +6,7 @@
 
 constexpr std::uint32_t WM_CREATE = 0x0001;
 constexpr std::uint32_t WM_DESTROY = 0x0002;
+constexpr std::uint32_t WM_SIZE = 0x0005;
 constexpr std::uint32_t WM_SETTEXT = 0x000C;
 constexpr std::uint32_t WM_PAINT = 0x000F;
 constexpr std::uint32_t WM_CLOSE = 0x0010;
@@ -16,6 +17,7 @@ constexpr std::uint32_t WM_SETCURSOR = 0x0020;
 constexpr std::uint32_t WM_MOUSEACTIVATE = 0x0021;
 constexpr std::uint32_t WM_HELP = 0x0053;
 constexpr std::uint32_t WM_CONTEXTMENU = 0x007B;
+constexpr std::uint32_t WM_DISPLAYCHANGE = 0x007E;
 constexpr std::uint32_t WM_KEYDOWN = 0x0100;
 constexpr std::uint32_t WM_SYSKEYDOWN = 0x0104;
 constexpr std::uint32_t WM_INITDIALOG = 0x0110;

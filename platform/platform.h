@@ -83,6 +83,10 @@ bool registerWindowClass(const WindowClassRecord* record);
 WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title,
                           std::uint32_t style, Rect placement, WindowHandle parent,
                           ModuleHandle instance);
+void destroyWindow(WindowHandle window);
+// Moves and sizes a top-level window to placement, above every window but topmost
+// ones, without activating it.
+void placeTopmost(WindowHandle window, Rect placement);
 WindowHandle findWindow(const char* className, const char* title);
 bool isWindow(WindowHandle window);
 void setForegroundWindow(WindowHandle window);
@@ -142,6 +146,7 @@ void endDialog(WindowHandle dialog, std::intptr_t result);
 Surface windowSurface(WindowHandle window);
 void releaseWindowSurface(WindowHandle window, Surface surface);
 Surface createSurface(Surface compatibleWith);
+void deleteSurface(Surface surface);                           // the bitmap in it stays
 Bitmap createBitmap(Surface compatibleWith, std::int32_t width, std::int32_t height);
 Bitmap selectBitmap(Surface surface, Bitmap bitmap);           // returns the one it replaced
 void deleteBitmap(Bitmap bitmap);
@@ -153,6 +158,9 @@ Bitmap loadBitmap(ModuleHandle instance, int id);         // 0 when absent
 Size bitmapSize(Bitmap bitmap);                           // 0 x 0 for an empty handle
 std::uintptr_t startTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds);
 void stopTimer(WindowHandle window, std::uintptr_t id);
+// A timer of the thread rather than of a window: tick runs from the message loop every
+// period for as long as the process lives, whatever becomes of its windows.
+void startThreadTimer(std::uint32_t milliseconds, void (*tick)());
 void playSound(ModuleHandle instance, int id, std::uint32_t flags);
 
 }  // extern "C"

@@ -124,6 +124,15 @@ WindowHandle createWindow(std::uint32_t exStyle, const char* className, const ch
                                   hinstance(instance), nullptr));
 }
 
+void destroyWindow(WindowHandle window) {
+    DestroyWindow(hwnd(window));
+}
+
+void placeTopmost(WindowHandle window, Rect placement) {
+    SetWindowPos(hwnd(window), HWND_TOPMOST, placement.left, placement.top,
+                 placement.right - placement.left, placement.bottom - placement.top, SWP_NOACTIVATE);
+}
+
 WindowHandle findWindow(const char* className, const char* title) {
     return handle(FindWindowA(className, title));
 }
@@ -342,6 +351,10 @@ Surface createSurface(Surface compatibleWith) {
     return reinterpret_cast<Surface>(CreateCompatibleDC(hdc(compatibleWith)));
 }
 
+void deleteSurface(Surface surface) {
+    DeleteDC(hdc(surface));
+}
+
 Bitmap createBitmap(Surface compatibleWith, std::int32_t width, std::int32_t height) {
     return reinterpret_cast<Bitmap>(CreateCompatibleBitmap(hdc(compatibleWith), width, height));
 }
@@ -383,6 +396,18 @@ std::uintptr_t startTimer(WindowHandle window, std::uintptr_t id, std::uint32_t 
 
 void stopTimer(WindowHandle window, std::uintptr_t id) {
     KillTimer(hwnd(window), id);
+}
+
+namespace {
+void (*threadTick)();
+VOID CALLBACK onThreadTimer(HWND, UINT, UINT_PTR, DWORD) {
+    threadTick();
+}
+}  // namespace
+
+void startThreadTimer(std::uint32_t milliseconds, void (*tick)()) {
+    threadTick = tick;
+    SetTimer(nullptr, 0, milliseconds, onThreadTimer);
 }
 
 void playSound(ModuleHandle instance, int id, std::uint32_t flags) {

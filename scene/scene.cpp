@@ -23,6 +23,33 @@ void eraseOnce(WindowHandle window) {
     scene.firstErase = 0;
 }
 
+// A new client size: the surfaces go, the window turns black and the next tick sets
+// the scene up again as the first one did. Before that first tick there is nothing to do.
+void restartScene(WindowHandle window) {
+    const Rect client = clientRect(window);
+    const Rect& old = scene.clientRect;
+    if (scene.logoImage == nullptr || (client.right - client.left == old.right - old.left &&
+                                       client.bottom - client.top == old.bottom - old.top))
+        return;
+    Surface* const surfaces[] = {&scene.logoImage, &scene.logoMask,    &scene.composeSurface, &scene.scratchSurface,
+                                 &scene.underLogo, &scene.pictureSource, &scene.revealSurface};
+    for (Surface* surface : surfaces) {
+        deleteSurface(*surface);
+        *surface = nullptr;
+    }
+    Bitmap* const buffers[] = {&scene.composeBuffer, &scene.scratchBuffer, &scene.underLogoBuffer, &scene.revealBuffer};
+    for (Bitmap* buffer : buffers) {
+        deleteBitmap(*buffer);
+        *buffer = nullptr;
+    }
+    scene.revealSurfaceOriginal = nullptr;
+    scene.revealStep = 0;
+    scene.window = windowSurface(window);
+    scene.clientRect = client;
+    fillBlack(scene.window, client);
+    releaseWindowSurface(window, scene.window);
+}
+
 void drawFrame(WindowHandle window) {
     scene.window = windowSurface(window);
     scene.clientRect = clientRect(window);
@@ -51,6 +78,9 @@ bool sceneWindowProcedure(WindowHandle window, std::uint32_t message, WParam,
         break;
     case WM_TIMER:
         drawFrame(window);
+        break;
+    case WM_SIZE:
+        restartScene(window);
         break;
     default:
         break;

@@ -143,6 +143,19 @@ WindowHandle createWindow(std::uint32_t exStyle, const char* className, const ch
     return fakeSaverWindow;
 }
 
+void destroyWindow(WindowHandle window) {
+    note(DESTROYS);
+    fake.destroyed.push_back(window);
+    if (fake.windows.erase(window))
+        deliver(window, WM_DESTROY, 0, 0);
+}
+
+void placeTopmost(WindowHandle window, Rect r) {
+    note(PLACES);
+    fake.placed = hex(window) + " (" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+                  std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
+
 WindowHandle findWindow(const char* className, const char* title) {
     note(FINDS);
     const bool match = std::string(className) == "WindowsScreenSaverClass" && std::string(title) == "Screen Saver";
@@ -151,7 +164,7 @@ WindowHandle findWindow(const char* className, const char* title) {
 
 bool isWindow(WindowHandle window) { return fake.windows.count(window) != 0; }
 WindowHandle foregroundWindow() { return fake.foreground; }
-WindowHandle parentWindow(WindowHandle) { return fake.parentOf; }
+WindowHandle parentWindow(WindowHandle window) { return isWindow(window) ? fake.parentOf : nullptr; }
 Rect clientRect(WindowHandle window) { return isWindow(window) ? fake.windows[window] : Rect{0, 0, 0, 0}; }
 Size screenSize() { return fake.screen; }
 
@@ -355,6 +368,9 @@ Bitmap selectBitmap(Surface surface, Bitmap bitmap) {
     return bitmap;
 }
 
+// Its bitmap is free again.
+void deleteSurface(Surface surface) { fake.selected.erase(surface); }
+
 // A selected bitmap cannot be deleted.
 void deleteBitmap(Bitmap bitmap) {
     if (std::none_of(fake.selected.begin(), fake.selected.end(), [bitmap](auto& s) { return s.second == bitmap; }))
@@ -411,6 +427,11 @@ std::uintptr_t startTimer(WindowHandle window, std::uintptr_t id, std::uint32_t 
     note(STARTS_TIMER);
     fake.timer = hex(window) + " " + std::to_string(id) + " " + std::to_string(milliseconds);
     return id;
+}
+
+void startThreadTimer(std::uint32_t milliseconds, void (*tick)()) {
+    fake.watchPeriod = milliseconds;
+    fake.watch = tick;
 }
 
 void stopTimer(WindowHandle window, std::uintptr_t id) {

@@ -14,7 +14,7 @@
 
 // Message numbers as the platform has them, written out rather than taken from the product.
 enum : std::uint32_t {
-    WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_SETTEXT = 0x000C, WM_PAINT = 0x000F,
+    WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_SIZE = 0x0005, WM_DISPLAYCHANGE = 0x007E, WM_SETTEXT = 0x000C, WM_PAINT = 0x000F,
     WM_CLOSE = 0x0010, WM_ERASEBKGND = 0x0014, WM_SHOWWINDOW = 0x0018, WM_ACTIVATEAPP = 0x001C,
     WM_SETCURSOR = 0x0020, WM_HELP = 0x0053, WM_CONTEXTMENU = 0x007B, WM_KEYDOWN = 0x0100,
     WM_CHAR = 0x0102, WM_SYSKEYDOWN = 0x0104, WM_INITDIALOG = 0x0110, WM_COMMAND = 0x0111,
@@ -32,7 +32,7 @@ enum : std::uint32_t {
     E(DEFAULT) E(CLOSES) E(RELAYS) E(POSTS) E(HIDES) E(QUITS) E(YIELDS) E(DRAWS) E(STARTS_TIMER) \
     E(STOPS_TIMER) E(ASSOCIATES) E(VERIFIES) E(CHANGES) E(LOADS) E(FREES) E(OPENS_KEY)          \
     E(CLOSES_KEY) E(RUNNING_ON) E(RUNNING_OFF) E(FINDS) E(FOREGROUND) E(REGISTERS) E(CREATES)   \
-    E(LOOPS) E(DIALOG) E(WRITES) E(CUE) E(BAD_CALL) E(ANCHORS) E(CONFIRMS)
+    E(LOOPS) E(DIALOG) E(WRITES) E(CUE) E(DESTROYS) E(PLACES) E(BAD_CALL) E(ANCHORS) E(CONFIRMS)
 #define VARNO_EFFECT_BIT(name) name##_BIT,
 enum : int { VARNO_EFFECTS(VARNO_EFFECT_BIT) };
 #define VARNO_EFFECT(name) constexpr std::uint32_t name = 1u << name##_BIT;
@@ -73,6 +73,10 @@ struct FakePlatform {
     std::vector<std::string> others;      // windows of other classes, as createWindow got them
     std::vector<Monitor> monitors;        // as the system lists them
     std::string created;                  // the saver window's form, as createWindow got it
+    std::string placed;                   // the last placement asked for
+    std::vector<WindowHandle> destroyed;
+    std::uint32_t watchPeriod = 0;        // the thread's timer
+    void (*watch)() = nullptr;
     WindowHandle createdParent = nullptr;
     Size screen = {640, 480};
     Point cursor = {100, 100};

@@ -272,6 +272,10 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
         EXPECT_EQ(fake.created, rows[i].form ? *rows[i].form : "");
         EXPECT_EQ(fake.createdParent, setup & PARENT ? parent : nullptr);
         EXPECT_EQ(fake.others, rows[i].covered ? covers : std::vector<std::string>{});
+        // Only a preview watches its parent, on a timer of its own that outlives the window.
+        const bool watches = setup & PARENT && !(setup & NO_WINDOW);
+        EXPECT_EQ(std::make_pair(fake.watchPeriod, fake.watch),
+                  std::make_pair(watches ? 250u : 0u, watches ? &checkPreviewParent : nullptr));
         if (rows[i].effects & LOOPS || setup & FOUND) {
             EXPECT_EQ(exitCode, 0);
         }
@@ -290,6 +294,48 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
             const WindowClassRecord& coverClass = fake.otherClasses["VARNOMonitorCover"];
             EXPECT_EQ(std::make_tuple(coverClass.iconId, coverClass.procedure), std::make_tuple(0, &coverWindowProcedure));
         }
+    }
+}
+
+// A dead parent ends the preview: through the window's destruction while the window is
+// there, with the quit message itself once the system has taken the window too.
+TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
+    const struct { std::uint32_t state; bool ownWindow; std::uint32_t effects; } rows[] = {
+        {PREVIEW, true, 0}, {PREVIEW | ORPHAN, true, DESTROYS | QUITS | DEFAULT},
+        {PREVIEW | ORPHAN, false, QUITS}, {PREVIEW, false, QUITS}};
+    for (const auto& row : rows) {
+        openWindow(row.state);
+        host.saverWindow = fakeSaverWindow;
+        if (!row.ownWindow)
+            fake.windows.erase(fakeSaverWindow);
+        checkPreviewParent();
+        EXPECT_EQ(effectNames(fake.effects), effectNames(row.effects)) << row.state << " " << row.ownWindow;
+        EXPECT_EQ(fake.quitCode, row.effects & QUITS ? 0 : -99);
+    }
+}
+
+// A new display: the saver window takes the new primary size, topmost, and the old covers
+// give way to one for each other monitor there is now (none without monitor functions).
+TEST(SaverWindow, ADisplayChangeCoversTheNewScreen) {
+    const std::vector<Monitor> two = {{{0, 0, 1024, 768}, true}, {{1024, 0, 1664, 480}, false}};
+    const struct { std::uint32_t state; std::vector<Monitor> monitors; std::uint32_t effects; std::size_t covers; } rows[] = {
+        {FULL, two, PLACES | DESTROYS | CREATES | DEFAULT, 1}, {FULL, {}, PLACES | DESTROYS | DEFAULT, 0},
+        {PREVIEW, two, DEFAULT, 0}};
+    for (const auto& row : rows) {
+        openWindow(row.state);
+        host.saverWindow = fakeSaverWindow;
+        host.coverClassRegistered = 1;
+        fake.otherClasses["VARNOMonitorCover"] = {};
+        host.covers[0] = fakeHandle(0xC0), host.covers[1] = fakeHandle(0xC1);
+        host.coverCount = 2;
+        fake.screen = {1024, 768};
+        fake.monitors = row.monitors;
+        EXPECT_EQ(hostWindowProcedure(fakeSaverWindow, WM_DISPLAYCHANGE, 32, 0x03000400), DEF);
+        EXPECT_EQ(effectNames(fake.effects), effectNames(row.effects));
+        EXPECT_EQ(fake.placed, row.effects & PLACES ? "0x5a5a (0,0)-(1024,768)" : "");
+        EXPECT_EQ(fake.destroyed.size(), row.effects & DESTROYS ? 2u : 0u);
+        EXPECT_EQ(fake.others.size(), row.covers);
+        EXPECT_EQ(host.coverCount, row.effects & DESTROYS ? static_cast<std::int32_t>(row.covers) : 2);
     }
 }
 

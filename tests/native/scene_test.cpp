@@ -242,6 +242,46 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
     EXPECT_EQ(scene.logoX, 195);
 }
 
+// After a change of client size the next frame is the first of a fresh start at the new
+// size, and no surface or buffer of the old scene is left; an unchanged size changes
+// nothing, a zero size draws nothing. Pixels left from the old size are 0x654321.
+TEST(Scene, ANewSizeStartsTheSceneAgain) {
+    const struct { SceneRun run; int before; Size size; bool viaZero; } rows[] = {
+        {{640, 480, 1, true, true}, 300, {320, 240}, false},  // in the middle of a reveal
+        {{320, 240, 7, true, true}, 20, {800, 600}, true},
+        {{320, 240, 7, true, true}, 20, {320, 240}, false},
+    };
+    auto resize = [](Size size) {
+        fake.windows[fakeSaverWindow] = {0, 0, size.width, size.height};
+        if (size.width != fake.screenPixels.width || size.height != fake.screenPixels.height)
+            fake.screenPixels = filled(size.width, size.height, 0x00654321);
+        toScene(WM_SIZE);
+    };
+    auto held = [] {
+        return std::make_pair(fake.selected.size(), std::count_if(fake.bitmaps.begin(), fake.bitmaps.end(),
+                                                                  [](auto& b) { return b.second.data.size() > 1; }));
+    };
+    for (const auto& row : rows) {
+        const bool same = row.size.width == row.run.width && row.size.height == row.run.height;
+        start({row.size.width, row.size.height, row.run.seed, true, true});
+        ticks(same ? row.before + 1 : 1);
+        const Pixels expected = fake.screenPixels;
+        const auto expectedHeld = held();
+        start(row.run);
+        ticks(row.before);
+        if (row.viaZero) {
+            resize({0, 0});
+            ticks(3);
+            EXPECT_EQ(fake.strayDrawing, 0);
+        }
+        resize(row.size);
+        ticks(1);
+        SCOPED_TRACE(std::to_string(row.size.width) + "x" + std::to_string(row.size.height));
+        EXPECT_TRUE(fake.screenPixels.data == expected.data);
+        EXPECT_EQ(held(), expectedHeld);
+    }
+}
+
 // Per tick (from 1), whether the window saw a change of picture (the old one blackened),
 // a reveal step, a sound cue. tickCount can be set after the first tick.
 TEST(Scene, PicturesChangeEvery164TicksAndTheCueSoundsEvery310Counts) {
