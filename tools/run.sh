@@ -19,7 +19,7 @@ for preset in win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j2 >/dev/null
 done
-python3 tools/make_release.py | head -n1 | sed 's/^/release zip: /'
+python3 tools/make_release.py | sed -n '1s/^/release zip: /p'  # read to the end: after head, Python could die on a closed pipe
 
 . tools/wine-env.sh
 export WINEPREFIX=$root/build/run/wineprefix
