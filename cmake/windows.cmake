@@ -36,6 +36,15 @@ file(GLOB ASSET_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/*.bmp
      ${CMAKE_SOURCE_DIR}/assets/*.wav ${CMAKE_SOURCE_DIR}/assets/*.ico)
 set_property(SOURCE assets/varno.rc APPEND PROPERTY OBJECT_DEPENDS ${ASSET_FILES})
 
+# tools/run.sh's preview: the saver's code in a window of its own (tools/preview_host.cpp).
+# Not shipped; the C runtime is welcome here.
+if(NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    add_executable(preview_host tools/preview_host.cpp assets/varno.rc)
+    target_compile_options(preview_host PRIVATE ${WARNINGS})
+    target_link_options(preview_host PRIVATE -static)
+    target_link_libraries(preview_host PRIVATE -Wl,--start-group varno_shell varno_core -Wl,--end-group winmm)
+endif()
+
 include(${CMAKE_SOURCE_DIR}/tests/wine/tests.cmake OPTIONAL)
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
