@@ -95,12 +95,12 @@ ALLOWED = {dll: set(names.split()) for dll, names in {
         GetModuleHandleA GetPrivateProfileIntA GetProcAddress GetStartupInfoA GetSystemTimeAsFileTime GetTickCount
         GetVersionExA GetWindowsDirectoryA LoadLibraryA Sleep UnhandledExceptionFilter
         WritePrivateProfileStringA""",
-    "USER32.DLL": """CharNextA CreateWindowExA DefWindowProcA DialogBoxParamA DispatchMessageA EndDialog
+    "USER32.DLL": """CharNextA CreateWindowExA DefWindowProcA DestroyWindow DialogBoxParamA DispatchMessageA EndDialog
         FillRect FindWindowA GetClientRect GetCursorPos GetDC GetForegroundWindow GetMessageA GetParent
         GetSystemMetrics IsWindow KillTimer LoadBitmapA LoadIconA MessageBoxA PeekMessageA PostMessageA PostQuitMessage
-        RegisterClassA ReleaseDC SendDlgItemMessageA SendMessageA SetCursor SetForegroundWindow SetTimer
+        RegisterClassA ReleaseDC SendDlgItemMessageA SendMessageA SetCursor SetForegroundWindow SetTimer SetWindowPos
         SystemParametersInfoA TranslateMessage""",
-    "GDI32.DLL": """BitBlt CreateCompatibleBitmap CreateCompatibleDC DeleteObject GetObjectA GetStockObject
+    "GDI32.DLL": """BitBlt CreateCompatibleBitmap CreateCompatibleDC DeleteDC DeleteObject GetObjectA GetStockObject
         SelectObject""",
     "ADVAPI32.DLL": "RegCloseKey RegOpenKeyA RegQueryValueExA",
     "WINMM.DLL": "PlaySoundA"}.items()}

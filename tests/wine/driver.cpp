@@ -30,7 +30,8 @@ LRESULT CALLBACK parentProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 // parent W H [STOPFILE]: an overlapped window with a W x H client area in the foreground,
 // as the display settings would host a preview; prints its handle and lives until
-// STOPFILE exists.
+// STOPFILE exists, then destroys its window, or ends at once (TerminateProcess, as a
+// crashing host would) when the file is not empty.
 int parent(int argc, char** argv) {
     if (argc != 3 && argc != 4)
         return 2;
@@ -49,8 +50,9 @@ int parent(int argc, char** argv) {
     SetTimer(nullptr, 0, 50, nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (message.message == WM_TIMER && argc == 4 && GetFileAttributesA(argv[3]) != INVALID_FILE_ATTRIBUTES)
-            return !DestroyWindow(window);
+        WIN32_FILE_ATTRIBUTE_DATA stop;
+        if (message.message == WM_TIMER && argc == 4 && GetFileAttributesExA(argv[3], GetFileExInfoStandard, &stop))
+            return stop.nFileSizeLow ? TerminateProcess(GetCurrentProcess(), 3) : !DestroyWindow(window);
         DispatchMessageA(&message);
     }
     return 0;

@@ -53,6 +53,29 @@ test_preview() {
   expect "exit code after the parent was destroyed" 0 "$(saver_exit 20)"
 }
 
+# A host ended outright takes the preview's window with it and sends it nothing; the
+# preview still ends, with 0.
+test_preview_orphaned() {
+  test_begin
+  local parent
+  drv_line parent parent 320 240 "$TEST_DIR/stop"
+  saver_start /p "$parent"
+  drv find "$CLASS" Preview 20 "$parent" >/dev/null || fail "no preview in the parent"
+  echo end >"$TEST_DIR/stop"
+  expect "exit code after the host's process ended" 0 "$(saver_exit 5)"
+}
+
+# A host that resizes the preview to 240 x 180 (read back in the host's own process): the
+# logo alone, whole inside the new size; a scene kept where it was leaves it cut at an edge.
+test_preview_resized() {
+  test_begin
+  write_settings 0 1 0
+  "${LOADER[@]}" "$preview_host" 640 480 3 "$TEST_DIR/frame.ppm" 240 180 >>"$TEST_DIR/saver.log" 2>&1 ||
+    fail "no preview read back"
+  expect "the preview and the logo's extent in it" "240x180 226x106" \
+    "$(/usr/bin/convert "$TEST_DIR/frame.ppm" -format '%wx%h ' -write info: -trim -format '%wx%h' info:)"
+}
+
 # The input context that ImmAssociateContext returned at creation goes back at
 # destruction, to the same window.
 test_input_method() {

@@ -45,9 +45,10 @@ target_compile_options(wine_reference PRIVATE ${WARNINGS})
 target_link_options(wine_reference PRIVATE -static)
 target_link_libraries(wine_reference PRIVATE varno_core)
 
-set(TOOLS driver=$<TARGET_FILE:wine_driver> doubles=$<TARGET_FILE:wine_doubles>)
+set(TOOLS driver=$<TARGET_FILE:wine_driver> doubles=$<TARGET_FILE:wine_doubles>
+    preview_host=$<TARGET_FILE:preview_host>)
 # NAME:SCRIPT; two minutes each is room for every case to fail slowly.
-foreach(test exit_codes:saver full_screen:saver preview:saver input_method:saver fault_guard:saver
+foreach(test exit_codes:saver full_screen:saver preview:saver preview_orphaned:saver preview_resized:saver input_method:saver fault_guard:saver
              settings:scene settings_not_saved:scene
              broken_resources:scene
              monitors:monitors monitors_password:monitors)
