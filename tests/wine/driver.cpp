@@ -95,6 +95,18 @@ int cursor(int argc, char** argv) {
     return std::printf("cursor=%llu\n", reinterpret_cast<unsigned long long>(GetCursor())), 0;
 }
 
+// mode W H: switches the display to W x H; prints what the system answered (0: done).
+int mode(int argc, char** argv) {
+    if (argc != 3)
+        return 2;
+    DEVMODEA wanted = {};
+    wanted.dmSize = sizeof wanted;
+    wanted.dmPelsWidth = std::atoi(argv[1]), wanted.dmPelsHeight = std::atoi(argv[2]);
+    wanted.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    const LONG answer = ChangeDisplaySettingsA(&wanted, 0);
+    return std::printf("mode=%ld\n", answer), answer != DISP_CHANGE_SUCCESSFUL;
+}
+
 // window CLASS TITLE: a shown top-level window of that class and title until ended.
 int window(int argc, char** argv) {
     if (argc != 3)
@@ -169,7 +181,7 @@ bool writeFrame(HWND window, const char* path) {
 struct Command {
     const char* name;
     int (*run)(int argc, char** argv);
-} const commands[] = {{"parent", parent}, {"find", find}, {"cursor", cursor},  {"window", window},         {"checks", checks},
+} const commands[] = {{"parent", parent}, {"find", find}, {"cursor", cursor},  {"window", window}, {"mode", mode},         {"checks", checks},
                       {"click", checks}, {"text", checks},  {"scene", runScene}};
 
 }  // namespace
@@ -209,6 +221,6 @@ int main(int argc, char** argv) {
     for (const Command& command : commands)
         if (argc >= 2 && std::strcmp(argv[1], command.name) == 0)
             return command.run(argc - 1, argv + 1);
-    std::fputs("usage: driver parent|find|cursor|window|checks|click|text|scene ...\n", stderr);
+    std::fputs("usage: driver parent|find|cursor|window|mode|checks|click|text|scene ...\n", stderr);
     return 2;
 }

@@ -42,7 +42,7 @@ test_begin() {
   export WINEPREFIX=$TEST_DIR/prefix
   printf '\n%s\n' "${REG:-}" >>"$WINEPREFIX/user.reg"
   cp "$saver" "$APP/VARNO.scr"
-  if [[ "${1:-}" == two-monitors ]]; then xorg_start; else xvfb_start "${1:-800x600x24}"; fi &&
+  if [[ "${1:-}" == *.conf ]]; then xorg_start "$1"; else xvfb_start "${1:-800x600x24}"; fi &&
     wine_server_start || { echo "no display or wineserver"; exit 1; }
   [[ -z "${doubles:-}" ]] || { cp "$doubles" "$APP/PASSWORD.CPL" && cp "$doubles" "$APP/MPR.DLL"; }
   [[ -n "${driver:-}" ]] || return 0
@@ -50,12 +50,13 @@ test_begin() {
   drv find none none 0 >/dev/null  # the session's own programs start with the first client
 }
 
-# xorg_start: an X server with two monitors side by side, 800x600 at (0,0) and 640x480
-# at (800,0) (two-monitors.conf); Xvfb cannot place screens apart. Ended as Xvfb is.
+# xorg_start CONF: an X server with the dummy driver as tests/wine/CONF lays it out: two
+# monitors side by side (Xvfb cannot place screens apart), or modes to switch between.
+# Ended as Xvfb is.
 xorg_start() {
   local file=$TEST_DIR/display waited=0
   : >"$file"
-  timeout -k 5 3600 Xorg -displayfd 3 -config "$source/tests/wine/two-monitors.conf" -noreset \
+  timeout -k 5 3600 Xorg -displayfd 3 -config "$source/tests/wine/$1" -noreset \
     -nolisten tcp -logfile "$TEST_DIR/xorg.log" 3>"$file" >/dev/null 2>&1 &
   XVFB_PID=$!
   until grep -q '^[0-9]' "$file"; do

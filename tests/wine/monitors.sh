@@ -1,5 +1,6 @@
-# Two monitors: the saver draws on the primary and keeps the other black for as long
-# as it runs; input over the other is input over the saver.
+# Displays: with two monitors the saver draws on the primary and keeps the other black for
+# as long as it runs, input over the other being input over the saver; a new resolution
+# while it runs is covered again.
 . "$(dirname "$0")/lib.sh" "$@"
 export VARNO_CALLS_LOG=$APP/calls.log
 COVER=VARNOMonitorCover
@@ -23,7 +24,7 @@ covered() {
 }
 
 test_monitors() {
-  test_begin two-monitors
+  test_begin two-monitors.conf
   xsetroot -solid '#3060c0'
   local desktop
   desktop=$(screen $SECOND)
@@ -45,7 +46,7 @@ test_monitors() {
 test_monitors_password() {
   REG="$REG
 $WIN95_PASSWORD"
-  test_begin two-monitors
+  test_begin two-monitors.conf
   start_with_pointer_at 1000 100 || return
   xdo click 1
   sleep 1
@@ -55,6 +56,21 @@ $WIN95_PASSWORD"
   sleep 0.3
   xdo click 1
   expect "exit code after the verifier accepted" 0 "$(saver_exit 20)"
+}
+
+# The resolution grows under the running saver: its window takes the new screen, and the
+# desktop (blue) shows nowhere, the scene being black alone.
+test_resolution_change() {
+  REG=
+  test_begin modes.conf
+  xsetroot -solid '#3060c0'
+  write_settings 0 0 0
+  full_screen || return
+  expect "the switch to 800 x 600" mode=0 "$(drv mode 800 600)"
+  poll 10 '[[ "$(screen)" == "800x600 0 0" ]]' || fail "expected an all black 800 x 600 screen, got '$(screen)'"
+  expect "the saver window" place=0,0,800,600 "$(drv find "$CLASS" "Screen Saver" 0 | grep -o 'place=[^ ]*')"
+  xdo key a
+  expect "exit code after a key" 0 "$(saver_exit 20)"
 }
 
 wine_main

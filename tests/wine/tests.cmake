@@ -51,7 +51,7 @@ set(TOOLS driver=$<TARGET_FILE:wine_driver> doubles=$<TARGET_FILE:wine_doubles>
 foreach(test exit_codes:saver full_screen:saver preview:saver preview_orphaned:saver preview_resized:saver input_method:saver fault_guard:saver
              settings:scene settings_not_saved:scene
              broken_resources:scene
-             monitors:monitors monitors_password:monitors)
+             monitors:monitors monitors_password:monitors resolution_change:monitors)
     string(REPLACE ":" ";" test ${test})
     wine_test(${test}.sh 120 ${TOOLS})
 endforeach()
