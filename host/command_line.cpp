@@ -33,7 +33,7 @@ const char* skipProgramName(const char* line, CharacterStep next) {
     return t;
 }
 
-SwitchReading readSwitch(const char* tail, std::uint32_t isWin95Family) {
+SwitchReading readCommandSwitch(const char* tail, std::uint32_t isWin95Family) {
     for (const char* t = tail;; ++t) {
         switch (*t) {
         case '\0':

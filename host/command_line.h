@@ -18,6 +18,6 @@ struct SwitchReading {
     const char* rest;         // preview and passwordChange: what follows the letter and spaces
 };
 
-SwitchReading readSwitch(const char* tail, std::uint32_t isWin95Family);
+SwitchReading readCommandSwitch(const char* tail, std::uint32_t isWin95Family);
 
 std::uint32_t parseDecimal(const char* text);

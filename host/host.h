@@ -37,7 +37,6 @@ constexpr HostState initialHostState = {
 extern HostState host;
 
 constexpr std::int32_t mouseThreshold = 4;
-constexpr std::uint32_t verifyRequestMessage = 0x8000;  // WM_APP
 constexpr std::uint32_t checkRepeatInterval = 200;      // milliseconds
 constexpr const char* saverClassName = "WindowsScreenSaverClass";
 constexpr const char* fullScreenTitle = "Screen Saver";
@@ -47,8 +46,7 @@ constexpr const char* coverClassName = "VARNOMonitorCover";
 // How often a preview asks whether its parent window still exists.
 constexpr std::uint32_t parentCheckPeriod = 250;  // milliseconds
 
-// Process entry (hostStart, declared with the platform seam) and run modes.
-std::int32_t hostMain(ModuleHandle instance, const char* tail);
+// Run modes; the entry, hostMain, is declared with the platform seam.
 std::int32_t runSettings(WindowHandle owner);
 std::int32_t runPreview(const char* rest);
 std::int32_t runChangePassword(const char* rest);

@@ -1,16 +1,16 @@
 #include "host/command_line.h"
 #include "host/host.h"
+#include "platform/messages.h"
 #include "settings/settings.h"
 
 HostState host = initialHostState;
 
 namespace {
 
-constexpr std::uint32_t platformWin95Family = 1;  // VER_PLATFORM_WIN32_WINDOWS
 constexpr std::int32_t rejected = -1;
 
 std::int32_t runMode(const char* tail) {
-    const SwitchReading reading = readSwitch(tail, host.isWin95Family);
+    const SwitchReading reading = readCommandSwitch(tail, host.isWin95Family);
     if (!reading.recognised)
         return rejected;
     switch (reading.mode) {
@@ -24,10 +24,6 @@ std::int32_t runMode(const char* tail) {
         return runChangePassword(reading.rest);
     }
     return rejected;
-}
-
-std::int32_t guardedBody(void* tail) {
-    return runMode(static_cast<const char*>(tail));
 }
 
 void clearSaverRunning() {
@@ -44,15 +40,11 @@ const char* commandTail() {
     return skipProgramName(commandLine(), nextCharacter);
 }
 
-void hostStart() {
-    exitProcess(hostMain(ownModule(), commandTail()));
-}
-
 std::int32_t hostMain(ModuleHandle instance, const char* tail) {
     host.moduleInstance = instance;
     std::uint32_t platformId = 0;
-    host.isWin95Family = queryPlatformId(&platformId) && platformId == platformWin95Family;
-    return runGuarded(guardedBody, const_cast<char*>(tail), clearSaverRunning);
+    host.isWin95Family = queryPlatformId(&platformId) && platformId == VER_PLATFORM_WIN32_WINDOWS;
+    return runGuarded(runMode, tail, clearSaverRunning);
 }
 
 std::int32_t runSettings(WindowHandle owner) {

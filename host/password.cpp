@@ -1,4 +1,5 @@
 #include "host/host.h"
+#include "platform/messages.h"
 
 namespace {
 
@@ -55,7 +56,6 @@ void setSaverRunning(std::uint32_t on) {
         setScreenSaverRunning(on);
 }
 
-
 std::intptr_t verifyClose(WindowHandle window) {
     if (host.checkInProgress)
         return 0;  // a close requested from inside the verifier's own loop
@@ -69,6 +69,8 @@ std::intptr_t verifyClose(WindowHandle window) {
         return 0;
 
     host.checkInProgress = 1;
+    // Frames that fell due before the check need not be drawn under the verifier's
+    // dialog: up to two waiting timer messages go, each call taking at most one.
     removeTimerMessage(window);
     removeTimerMessage(window);
     const std::intptr_t verdict = sendMessage(window, verifyRequestMessage, 0, 0);

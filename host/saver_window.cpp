@@ -4,18 +4,19 @@
 
 namespace {
 
-constexpr std::uint32_t classStyle = 0x2B;  // CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC
+constexpr std::uint32_t classStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
 
 struct WindowForm {
     std::uint32_t exStyle;
     std::uint32_t style;
     const char* title;
 };
-constexpr WindowForm previewForm = {0, 0x52000000, previewTitle};  // child, visible, clip children
-constexpr WindowForm fullScreenForm = {0x00000008, 0x96000000, fullScreenTitle};  // topmost popup
-// Topmost and a tool window (off the taskbar), a visible popup; owned by the saver
-// window, so the system destroys the covers with it.
-constexpr WindowForm coverForm = {0x00000088, 0x90000000, ""};
+constexpr WindowForm previewForm = {0, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, previewTitle};
+constexpr WindowForm fullScreenForm = {WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                       fullScreenTitle};
+// A tool window stays off the taskbar; owned by the saver window, so the system
+// destroys the covers with it.
+constexpr WindowForm coverForm = {WS_EX_TOPMOST | WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, ""};
 
 std::int32_t distance(Point a, Point b) {
     const std::int32_t dx = a.x - b.x;

@@ -36,11 +36,11 @@ extern "C" EXCEPTION_DISPOSITION __cdecl varnoGuardHandler(EXCEPTION_RECORD* rec
 
 // Keep this function free of objects with destructors and of try/catch: GCC would
 // attach its own personality routine and silently replace ours.
-__attribute__((noinline)) std::int32_t runGuarded(std::int32_t (*body)(void*), void* argument,
+__attribute__((noinline)) std::int32_t runGuarded(std::int32_t (*body)(const char*), const char* tail,
                                                   void (*cleanup)()) {
     __asm__(".seh_handler varnoGuardHandler, @except");
     guardCleanup = cleanup;
-    const std::int32_t result = body(argument);
+    const std::int32_t result = body(tail);
     __asm__ __volatile__("nop");  // not a tail call: the frame must stay while body runs
     return result;
 }
@@ -56,14 +56,14 @@ struct GuardRegistration {
 
 }  // namespace
 
-__attribute__((noinline)) std::int32_t runGuarded(std::int32_t (*body)(void*), void* argument,
+__attribute__((noinline)) std::int32_t runGuarded(std::int32_t (*body)(const char*), const char* tail,
                                                   void (*cleanup)()) {
     guardCleanup = cleanup;
     volatile GuardRegistration registration;
     registration.next = reinterpret_cast<GuardRegistration*>(__readfsdword(0));
     registration.handler = reinterpret_cast<void*>(varnoGuardHandler);
     __writefsdword(0, reinterpret_cast<DWORD>(&registration));
-    const std::int32_t result = body(argument);
+    const std::int32_t result = body(tail);
     __writefsdword(0, reinterpret_cast<DWORD>(registration.next));
     return result;
 }

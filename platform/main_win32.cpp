@@ -2,7 +2,8 @@
 
 #include "platform/platform.h"
 
-// The arguments are ignored: hostStart reads the command line itself and never returns.
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    hostStart();
+// The composition root: the saver's core runs the mode the command tail names. The
+// show command is not needed: the saver's windows are created visible.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int) {
+    return hostMain(reinterpret_cast<ModuleHandle>(instance), tail);
 }

@@ -1,5 +1,6 @@
-// Window message and system-command numbers the saver's handlers react to.
-// Only the platform-free code includes this; the shell has <windows.h>.
+// The Win32 numbers that the platform-free code uses, each under the system's own name:
+// window messages, system commands, styles and flags. Only the platform-free code
+// includes this; the shell has <windows.h>, which defines the same names as macros.
 #pragma once
 
 #include <cstdint>
@@ -29,11 +30,36 @@ constexpr std::uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr std::uint32_t WM_RBUTTONDOWN = 0x0204;
 constexpr std::uint32_t WM_MBUTTONDOWN = 0x0207;
 constexpr std::uint32_t WM_APP = 0x8000;
+// The saver's private message to its own window: run the password verifier.
+constexpr std::uint32_t verifyRequestMessage = WM_APP;
 
 constexpr std::uintptr_t SC_NEXTWINDOW = 0xF040;
 constexpr std::uintptr_t SC_PREVWINDOW = 0xF050;
-constexpr std::uintptr_t SC_CLOSE = 0xF060;
 constexpr std::uintptr_t SC_SCREENSAVE = 0xF140;
 
 constexpr std::intptr_t MA_NOACTIVATE = 3;
 constexpr std::uint32_t MB_ICONWARNING = 0x30;
+constexpr int IDCANCEL = 2;  // a dialog's command for Escape and the title bar's close box
+constexpr std::uint32_t BST_CHECKED = 1;
+constexpr std::uint32_t VER_PLATFORM_WIN32_WINDOWS = 1;  // the Windows 95 family
+
+constexpr std::uint32_t CS_VREDRAW = 0x0001;
+constexpr std::uint32_t CS_HREDRAW = 0x0002;
+constexpr std::uint32_t CS_DBLCLKS = 0x0008;
+constexpr std::uint32_t CS_OWNDC = 0x0020;
+
+constexpr std::uint32_t WS_POPUP = 0x80000000;
+constexpr std::uint32_t WS_CHILD = 0x40000000;
+constexpr std::uint32_t WS_VISIBLE = 0x10000000;
+constexpr std::uint32_t WS_CLIPSIBLINGS = 0x04000000;
+constexpr std::uint32_t WS_CLIPCHILDREN = 0x02000000;
+constexpr std::uint32_t WS_EX_TOPMOST = 0x00000008;
+constexpr std::uint32_t WS_EX_TOOLWINDOW = 0x00000080;
+
+constexpr std::uint32_t SND_ASYNC = 0x0001;
+constexpr std::uint32_t SND_NOWAIT = 0x2000;
+constexpr std::uint32_t SND_RESOURCE = 0x00040004;
+
+constexpr int lowWord(std::uintptr_t value) {
+    return static_cast<int>(value & 0xFFFF);
+}

@@ -63,9 +63,10 @@ enum class RasterOp { copy, and_, or_ };
 
 extern "C" {
 
-// The program's side. The shell's entry calls hostStart, which ends the process
-// itself; commandTail is the command line after the program name and its blanks.
-[[noreturn]] void hostStart();
+// The program's side, which the shell's entry calls: hostMain runs the mode that the
+// command tail (the line after the program name and its blanks) asks for and returns
+// the process's exit code.
+std::int32_t hostMain(ModuleHandle instance, const char* tail);
 const char* commandTail();
 
 // Process.
@@ -73,10 +74,9 @@ const char* commandLine();
 const char* nextCharacter(const char* text);             // one character on, DBCS-aware
 ModuleHandle ownModule();
 bool queryPlatformId(std::uint32_t* platformId);          // false when the version query fails
-[[noreturn]] void exitProcess(std::int32_t code);
-// Runs body(argument) under the fault guard. A fault that the system's last-chance
-// filter decides to handle runs cleanup and ends the process with the fault's code.
-std::int32_t runGuarded(std::int32_t (*body)(void*), void* argument, void (*cleanup)());
+// Runs body(tail) under the fault guard. A fault that the system's last-chance filter
+// decides to handle runs cleanup and ends the process with the fault's code.
+std::int32_t runGuarded(std::int32_t (*body)(const char*), const char* tail, void (*cleanup)());
 
 // Windows and messages.
 bool registerWindowClass(const WindowClassRecord* record);

@@ -91,10 +91,6 @@ bool queryPlatformId(std::uint32_t* platformId) {
     return true;
 }
 
-void exitProcess(std::int32_t code) {
-    ExitProcess(static_cast<UINT>(code));
-}
-
 bool registerWindowClass(const WindowClassRecord* record) {
     if (registeredClasses == static_cast<int>(sizeof classThunks / sizeof classThunks[0]))
         return false;

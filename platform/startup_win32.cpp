@@ -1,6 +1,6 @@
 // The process entry of the saver, which links no C runtime: it hands WinMain the
-// customary arguments and ends the process with its result. Also the two functions
-// that GCC may call for block copies and fills.
+// module and the command tail and ends the process with its result. Also the two
+// functions that GCC may call for block copies and fills.
 #include <windows.h>
 
 #include <cstddef>
@@ -9,11 +9,8 @@
 
 // The linker's entry (-e); the system calls it with no arguments we need.
 extern "C" [[noreturn]] void varnoStartup() {
-    STARTUPINFOA startup;
-    GetStartupInfoA(&startup);
-    const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
     char* tail = const_cast<char*>(commandTail());
-    ExitProcess(static_cast<UINT>(WinMain(GetModuleHandleA(nullptr), nullptr, tail, show)));
+    ExitProcess(static_cast<UINT>(WinMain(GetModuleHandleA(nullptr), nullptr, tail, SW_SHOWDEFAULT)));
 }
 
 // Without this attribute GCC recognises the loops as a copy and a fill and compiles

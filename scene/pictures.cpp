@@ -2,13 +2,9 @@
 
 namespace {
 
-std::int32_t magnitude(std::int32_t value) {
-    return value < 0 ? -value : value;
-}
-
 Rect logoRegion() {
-    return {scene.logoX, scene.logoY, scene.logoX + scene.logoWidth + magnitude(scene.logoDx),
-            scene.logoY + scene.logoHeight + magnitude(scene.logoDy)};
+    const Size size = logoRegionSize();
+    return {scene.logoX, scene.logoY, scene.logoX + size.width, scene.logoY + size.height};
 }
 
 void selectPicture(int row) {
@@ -31,14 +27,12 @@ void changePicture() {
         deleteBitmap(scene.revealBuffer);
         scene.revealBuffer = nullptr;
     }
-    const Rect region = logoRegion();
-    const std::int32_t regionWidth = region.right - region.left;
-    const std::int32_t regionHeight = region.bottom - region.top;
+    const Size region = logoRegionSize();
     // Take the logo off, blacken the old picture, save the clean background again.
-    blockCopy(scene.window, scene.logoX, scene.logoY, regionWidth, regionHeight, scene.underLogo,
+    blockCopy(scene.window, scene.logoX, scene.logoY, region.width, region.height, scene.underLogo,
               0, 0, RasterOp::copy);
     fillBlack(scene.window, scene.pictureRect);
-    blockCopy(scene.underLogo, 0, 0, regionWidth, regionHeight, scene.window, scene.logoX,
+    blockCopy(scene.underLogo, 0, 0, region.width, region.height, scene.window, scene.logoX,
               scene.logoY, RasterOp::copy);
 
     selectPicture(drawRandom(scene.random) % pictureCount);
@@ -60,12 +54,11 @@ void overlapWork(const Rect& overlap, const Rect& revealRect, const RevealFrame&
     // One column and one row more than the overlap itself, as the scene always drew it.
     const std::int32_t copyWidth = overlap.right - overlap.left + 1;
     const std::int32_t copyHeight = overlap.bottom - overlap.top + 1;
-    const std::int32_t regionWidth = scene.logoWidth + magnitude(scene.logoDx);
-    const std::int32_t regionHeight = scene.logoHeight + magnitude(scene.logoDy);
+    const Size region = logoRegionSize();
 
     blockCopy(scene.underLogo, x0, y0, copyWidth, copyHeight, scene.pictureSource, x1, y1,
               RasterOp::copy);
-    blockCopy(scene.composeSurface, 0, 0, regionWidth, regionHeight, scene.underLogo, 0, 0,
+    blockCopy(scene.composeSurface, 0, 0, region.width, region.height, scene.underLogo, 0, 0,
               RasterOp::copy);
     blockCopy(scene.composeSurface, 0, 0, scene.logoWidth, scene.logoHeight, scene.logoMask, 0, 0,
               RasterOp::and_);

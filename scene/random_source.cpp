@@ -13,6 +13,3 @@ std::int32_t drawRandom(RandomSource& random) {
     return static_cast<std::int32_t>((random.state >> 16) & 0x7FFF);
 }
 
-std::int32_t placement(std::int32_t draw, std::int32_t divisor) {
-    return divisor == 0 ? 0 : draw % divisor;
-}

@@ -114,6 +114,10 @@ void createScene(WindowHandle window) {
     scene.tickCount = 0;
 }
 
+std::int32_t placement(std::int32_t draw, std::int32_t divisor) {
+    return divisor == 0 ? 0 : draw % divisor;
+}
+
 void setupScene() {
     const Rect& client = scene.clientRect;
     scene.logoImage = createSurface(scene.window);
@@ -127,21 +131,19 @@ void setupScene() {
     scene.logoDx = drawRandom(scene.random) % 7 + 1;
     scene.logoDy = drawRandom(scene.random) % 7 + 1;
 
-    // The velocities only ever change sign, so the logo's region keeps this size.
-    const std::int32_t regionWidth = scene.logoWidth + scene.logoDx;
-    const std::int32_t regionHeight = scene.logoHeight + scene.logoDy;
-    scene.composeSurface = newSurfaceWithBuffer(regionWidth, regionHeight, &scene.composeBuffer);
+    const Size region = logoRegionSize();
+    scene.composeSurface = newSurfaceWithBuffer(region.width, region.height, &scene.composeBuffer);
     scene.logoMask = createSurface(scene.window);
     selectBitmap(scene.logoMask, scene.maskBitmap);
-    scene.scratchSurface = newSurfaceWithBuffer(regionWidth, regionHeight, &scene.scratchBuffer);
+    scene.scratchSurface = newSurfaceWithBuffer(region.width, region.height, &scene.scratchBuffer);
     scene.pictureSource = createSurface(scene.window);
     showInitialPicture();
     scene.tickCount = 1;
-    scene.underLogo = newSurfaceWithBuffer(regionWidth, regionHeight, &scene.underLogoBuffer);
+    scene.underLogo = newSurfaceWithBuffer(region.width, region.height, &scene.underLogoBuffer);
     scene.revealSurface = createSurface(scene.window);
 
     // After the initial picture, so a picture under the start is part of the background.
-    blockCopy(scene.underLogo, 0, 0, regionWidth, regionHeight, scene.window, scene.logoX,
+    blockCopy(scene.underLogo, 0, 0, region.width, region.height, scene.window, scene.logoX,
               scene.logoY, RasterOp::copy);
 }
 
@@ -158,5 +160,5 @@ void advanceScene() {
 
 void playSoundCue() {
     if (scene.settings.soundEnabled && scene.tickCount % soundInterval == 0)
-        playSound(ownModule(), ID_CHIME, soundCueFlags);
+        playSound(ownModule(), ID_CHIME, SND_RESOURCE | SND_ASYNC | SND_NOWAIT);
 }

@@ -18,9 +18,13 @@ constexpr std::uint64_t fileTimeOf1970 = 11644473600ull * fileTimeUnitsPerSecond
 std::uint32_t secondsSince1970(std::uint64_t fileTime);
 std::int32_t drawRandom(RandomSource& random);  // 0 to 32767
 
-// r mod divisor for a non-negative draw; a zero divisor (a client exactly one pixel
-// narrower or lower than the image) places at 0.
+// Where a random draw puts an image: draw mod divisor for a non-negative draw; a zero
+// divisor (a client exactly one pixel narrower or lower than the image) places at 0.
 std::int32_t placement(std::int32_t draw, std::int32_t divisor);
+
+constexpr std::int32_t magnitude(std::int32_t value) {
+    return value < 0 ? -value : value;
+}
 
 struct PictureEntry {
     Bitmap image;
@@ -36,10 +40,11 @@ constexpr int pictureIds[pictureCount] = {
 
 constexpr std::uintptr_t frameTimerId = 1;
 constexpr std::uint32_t framePeriod = 5;      // milliseconds
-constexpr std::uint32_t revealInterval = 150;  // tickCount between changes of picture
+// Counted in tickCount, so a picture changes every 164 timer messages (150 and the 14
+// further steps of its reveal).
+constexpr std::uint32_t revealInterval = 150;
 constexpr std::int32_t revealSteps = 15;
-constexpr std::uint32_t soundInterval = 310;
-constexpr std::uint32_t soundCueFlags = 0x00042005;  // SND_RESOURCE | SND_ASYNC | SND_NOWAIT
+constexpr std::uint32_t soundInterval = 310;  // in tickCount
 
 struct SceneState {
     SceneSettings settings;
@@ -50,7 +55,7 @@ struct SceneState {
     Bitmap maskBitmap;
     PictureEntry pictureTable[pictureCount];
     Rect clientRect;
-    std::int32_t screenWidth, screenHeight;
+    std::int32_t screenWidth, screenHeight;  // one more than the client's width and height
     std::int32_t logoX, logoY;
     std::int32_t logoDx, logoDy;
     Surface logoImage, logoMask, composeSurface, scratchSurface, underLogo, pictureSource,
@@ -61,7 +66,7 @@ struct SceneState {
     std::int32_t revealStep;
     Bitmap revealBuffer;
     Bitmap revealSurfaceOriginal;  // what revealSurface held before its first buffer
-    std::uint32_t tickCount;
+    std::uint32_t tickCount;  // timer messages drawn, a whole reveal of 15 counting as one
     RandomSource random;
     Surface window;  // the window's drawing context while a message draws
 };
@@ -80,7 +85,10 @@ void setupScene();
 void advanceScene();
 void playSoundCue();
 
-// Bouncing logo.
+// Bouncing logo. Its region, the logo and one step of its movement each way it goes,
+// is the unit in which it is saved, moved and redrawn; the size never changes after the
+// set-up, since the velocities only ever change sign.
+Size logoRegionSize();
 void bounceLogo();
 void moveLogo();
 

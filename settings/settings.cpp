@@ -4,9 +4,6 @@
 
 namespace {
 
-constexpr std::uint32_t checked = 1;
-constexpr int escapeCommand = 2;  // IDCANCEL: Escape and the title bar's close box
-
 // The decimal text of a value, as "%u" writes it; the switches are only ever 0 or 1.
 void formatDecimal(std::uint32_t value, char (&text)[12]) {
     char digits[10];
@@ -31,7 +28,7 @@ bool writeSwitch(const char* key, std::uint32_t value) {
 }
 
 std::uint32_t checkedAsSwitch(WindowHandle dialog, int box) {
-    return dialogCheck(dialog, box) == checked ? 1 : 0;
+    return dialogCheck(dialog, box) == BST_CHECKED ? 1 : 0;
 }
 
 // Appends text to the NUL-terminated buffer, cutting what does not fit.
@@ -88,7 +85,7 @@ MessageResult settingsDialogProc(WindowHandle dialog, std::uint32_t message, WPa
     }
     if (message != WM_COMMAND)
         return 0;
-    switch (static_cast<int>(wParam & 0xFFFF)) {
+    switch (lowWord(wParam)) {
     case ID_OK: {
         const std::uint32_t logo = checkedAsSwitch(dialog, ID_LOGO_BOX);
         const std::uint32_t pictures = checkedAsSwitch(dialog, ID_PICTURES_BOX);
@@ -103,7 +100,7 @@ MessageResult settingsDialogProc(WindowHandle dialog, std::uint32_t message, WPa
         return 1;
     }
     case ID_CANCEL:
-    case escapeCommand:
+    case IDCANCEL:
         endDialog(dialog, 0);
         return 1;
     default:

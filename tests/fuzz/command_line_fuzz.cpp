@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     line = line.substr(0, line.find('\0'));  // the command line is a C string
 
     const char* tail = skipProgramName(line.c_str(), byteStep);
-    const SwitchReading reading = readSwitch(tail, win95);
+    const SwitchReading reading = readCommandSwitch(tail, win95);
     const Expected expected = model(line, win95);
     bool agree = reading.recognised == expected.recognised;
     if (agree && expected.recognised) {

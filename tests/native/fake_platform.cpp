@@ -101,16 +101,15 @@ const char* nextCharacter(const char* text) {
 
 const char* commandLine() { return fake.line.c_str(); }
 ModuleHandle ownModule() { return fakeModule; }
-void exitProcess(std::int32_t code) { throw ProcessExit{code}; }
 
 bool queryPlatformId(std::uint32_t* id) {
     *id = fake.platformId;  // written even when the query fails
     return fake.versionQuerySucceeds;
 }
 
-std::int32_t runGuarded(std::int32_t (*body)(void*), void* argument, void (*cleanup)()) {
+std::int32_t runGuarded(std::int32_t (*body)(const char*), const char* tail, void (*cleanup)()) {
     fake.guardCleanup = cleanup;
-    return body(argument);
+    return body(tail);
 }
 
 bool registerWindowClass(const WindowClassRecord* record) {

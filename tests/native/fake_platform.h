@@ -123,7 +123,6 @@ extern const Surface fakeWindowSurface;
 extern const ModuleHandle fakeModule;  // what ownModule answers
 constexpr MessageResult DEF = 0xDEF;   // what the platform default answers
 WindowHandle fakeHandle(std::uintptr_t value);
-struct ProcessExit { std::int32_t code; };
 
 // What the window is in when a message comes, as the rows name it.
 enum WindowState : std::uint32_t {

@@ -52,12 +52,7 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
             fake.windows[fakeHandle(window)] = {0, 0, 152, 112};
         fake.libraries["MPR.DLL"] = {"PwdChangePasswordA"};
         fake.commands = {1000};  // OK
-        std::int32_t exitCode = -99;
-        try {
-            hostStart();
-        } catch (const ProcessExit& exit) {
-            exitCode = exit.code;
-        }
+        const std::int32_t exitCode = hostMain(fakeModule, commandTail());
         const std::uint32_t ran = fake.effects & (DIALOG | FINDS | CREATES | CHANGES);
         const WindowHandle handle = ran & DIALOG ? fake.dialogOwner : ran & CHANGES ? fake.changedFor : fake.createdParent;
         if (exitCode != row.exitCode || ran != row.ran || handle != fakeHandle(row.handle))
