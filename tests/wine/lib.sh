@@ -140,3 +140,12 @@ relay_calls() {
   sed -nE -e "s/^$thread:Call [A-Za-z0-9]+\\.($1)\\((.*)\\) ret=.*/\\1(\\2)/p" \
     -e "s/^$thread:Ret  [A-Za-z0-9]+\\.($1)\\(\\) retval=([0-9a-f]+) .*/\\1 -> \\2/p" "$TEST_DIR/saver.log"
 }
+
+# sound_cue: waits for the first sound cue (tick 310, seconds in) and prints its call;
+# the test's REG includes SOUND_TRACE.
+SOUND_TRACE='[Software\\Wine\\Debug]
+"RelayInclude"="winmm.PlaySoundA"'
+sound_cue() {
+  poll 30 '[[ -n "$(relay_calls PlaySoundA)" ]]'
+  relay_calls PlaySoundA | head -n1 | sed -E 's/,0*[1-9a-f][0-9a-f]*,/,MODULE,/'  # a module, not 0
+}

@@ -48,7 +48,7 @@ target_link_libraries(wine_reference PRIVATE varno_core)
 set(TOOLS driver=$<TARGET_FILE:wine_driver> doubles=$<TARGET_FILE:wine_doubles>)
 # NAME:SCRIPT; two minutes each is room for every case to fail slowly.
 foreach(test exit_codes:saver full_screen:saver preview:saver input_method:saver
-             settings:scene settings_not_saved:scene
+             settings:settings settings_not_saved:settings
              broken_resources:scene
              monitors:monitors monitors_password:monitors)
     string(REPLACE ":" ";" test ${test})
