@@ -1,7 +1,7 @@
 # What the running saver costs a user under Wine, against an empty full-screen program
 # with the same clock and against that program doing the saver's per-tick copies:
 # bench/user_cost/user_cost.sh prints the figures. Here: its two helper programs and a
-# short run that proves the script still runs (it judges no figure). Included from
+# smoke run that proves the script still runs (it judges no figure). Included from
 # cmake/windows.cmake; x86_64 only (it needs wine64). It makes its own Wine prefix when
 # the build has none it can copy.
 if(NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
@@ -25,9 +25,10 @@ target_link_libraries(user_cost_first_frame PRIVATE user32 gdi32)
 
 add_custom_target(user_cost_programs DEPENDS varno user_cost_baseline user_cost_first_frame)
 
-# A short run with the programs of this build; the win32 file's size is read if built.
+# A smoke run with the programs of this build (every step once, a few seconds in all); the
+# win32 file's size is read if built.
 add_test(NAME bench.user_cost
-         COMMAND bash ${USER_COST_DIR}/user_cost.sh 3 --no-build --repeat 2 --explain
+         COMMAND bash ${USER_COST_DIR}/user_cost.sh --smoke --no-build
                  saver=$<TARGET_FILE:varno>
                  baseline=$<TARGET_FILE:user_cost_baseline>
                  first_frame=$<TARGET_FILE:user_cost_first_frame>

@@ -152,11 +152,10 @@ bool measure(Screen& screen, std::string commandLine, Outcome* outcome) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
 
-    // The window gone from the screen, and a moment for what its end set going.
+    // The window gone from the screen (the next start waits a moment more).
     const LONGLONG gone = now();
     while (screen.covered(&drawn) && milliseconds(now() - gone) < 5000)
         Sleep(20);
-    Sleep(settleMs);
     return true;
 }
 
@@ -183,6 +182,8 @@ int main(int argc, char** argv) {
     for (long round = 0; round < rounds; ++round) {
         for (int index = 3; index < argc; ++index) {
             Outcome outcome;
+            if (round > 0 || index > 3)
+                Sleep(settleMs);  // for what the last one's end set going
             if (!measure(screen, argv[index], &outcome)) {
                 std::fclose(out);
                 return 1;

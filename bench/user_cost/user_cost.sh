@@ -26,17 +26,19 @@
 # makes every figure worse; the load average is printed at the start and the end.
 #
 #   bench/user_cost/user_cost.sh [SECONDS] [--rounds N] [--repeat N] [--explain]
-#                                [--no-build] [name=value ...]
+#                                [--smoke] [--no-build] [name=value ...]
 #
 # SECONDS (default 20) is the length of each measured run; --rounds the number of times
 # the CPU runs alternate (default 1; on a busy machine 3 or more, whose medians are
 # printed); --repeat the number of first-frame starts of each program (default 5).
 # --explain adds runs of the baseline with the saver's per-tick work added one step at a
-# time, to see where the saver's CPU goes. Without --no-build it configures and builds
-# what it needs (cmake presets win64 and win32). name=value overrides the paths: saver,
-# baseline, first_frame, template (a Wine prefix to copy, used when tools/wine-env.sh
-# made it with its present settings), work (where runs leave their files, and the
-# benchmark's own prefix when the template is not usable).
+# time, to see where the saver's CPU goes. --smoke only proves that the script runs (CTest's
+# run): every step once, as briefly as it goes (a fifth of a second a run, no warm-up or
+# settling, one start each), with figures that mean nothing. Without --no-build it
+# configures and builds what it needs (cmake presets win64 and win32). name=value
+# overrides the paths: saver, baseline, first_frame, template (a Wine prefix to copy,
+# used when tools/wine-env.sh made it with its present settings), work (where runs leave
+# their files, and the benchmark's own prefix when the template is not usable).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 
@@ -45,6 +47,7 @@ REPEAT=5
 ROUNDS=1
 BUILD=1
 EXPLAIN=0
+WARM_UP=1  # seconds of settling before a measured run; rounds of starts that only warm up
 declare -A PATHS=(
   [saver]=$ROOT/build/win64/VARNO.scr
   [baseline]=$ROOT/build/win64/user_cost_baseline.exe
@@ -62,6 +65,7 @@ while (($#)); do
     --rounds) [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || usage; ROUNDS=$2; shift ;;
     --repeat) [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || usage; REPEAT=$2; shift ;;
     --explain) EXPLAIN=1 ;;
+    --smoke) DURATION=0.2 REPEAT=1 WARM_UP=0 ;;
     --no-build) BUILD=0 ;;
     [1-9]*) [[ $1 =~ ^[1-9][0-9]*$ ]] || usage; DURATION=$1 ;;
     *=*) [[ -n "${PATHS[${1%%=*}]+set}" ]] || usage; PATHS[${1%%=*}]=${1#*=} ;;
@@ -69,6 +73,7 @@ while (($#)); do
   esac
   shift
 done
+LIMIT=$((${DURATION%.*} + 120))  # seconds a measured program may run at most
 
 NAME=user_cost
 abort() {
@@ -130,11 +135,10 @@ else
   PREFIX_SOURCE=$OWN_PREFIX
 fi
 export WINEPREFIX=$RUN_DIR/prefix
+# The saver's ticks are counted in a traced run: only GetDC is traced, and only there.
+printf '\n%s\n' '[Software\\Wine\\Debug]' '"RelayInclude"="user32.GetDC"' >>"$WINEPREFIX/user.reg"
 xvfb_start "$SCREEN" || abort "no X display"
 wine_server_start || abort "no wineserver"
-# The saver's ticks are counted in a traced run: only GetDC is traced, and only there.
-wine_run 60 reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d user32.GetDC /f \
-  >/dev/null 2>&1 || abort "cannot set the relay trace's filter"
 
 windows_path() { printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"; }
 
@@ -186,11 +190,12 @@ share() {  # NANOSECONDS SECONDS: per cent of one core
   awk -v t="$1" -v s="$2" 'BEGIN { printf "%.2f", 100 * t / 1e9 / s }'
 }
 
-# close_program TIMEOUT-PID WHAT: a key ends both programs; their exit code is returned.
+# close_program TIMEOUT-PID WHAT: a key ends both programs (again every 0.2 s, in case
+# the first came before their window); their exit code is returned.
 close_program() {
   local waited rc=0
-  DISPLAY=$DISPLAY timeout -k 5 10 xdotool key a >/dev/null 2>&1 || true
   for ((waited = 0; waited < 150; waited++)); do
+    ((waited % 2)) || DISPLAY=$DISPLAY timeout -k 5 10 xdotool key a >/dev/null 2>&1 || true
     kill -0 "$1" 2>/dev/null || break
     sleep 0.1
   done
@@ -212,11 +217,11 @@ declare -A CPUS CPU
 cpu_run() {
   local key=$1 timer pid rc=0 elapsed name delta
   shift
-  timeout -k 5 $((DURATION + 120)) "$WINE64" "$@" >"$RUN_DIR/$key.log" 2>&1 &
+  timeout -k 5 "$LIMIT" "$WINE64" "$@" >"$RUN_DIR/$key.log" 2>&1 &
   timer=$!
   RUNNING=("$timer")
   pid=$(child_of "$timer") || abort "$key: the program did not start"
-  sleep 1
+  sleep "$WARM_UP"
   prefix_processes >"$RUN_DIR/$key.processes"
   declare -A A B
   snapshot "$pid" "$RUN_DIR/$key.processes" A
@@ -237,10 +242,11 @@ cpu_run() {
     esac
   done
   ns[total]=$((ns[program] + ns[server] + ns[wine] + ns[xserver]))
-  local line=$key
+  local line=$key value
   for name in program server wine xserver total; do
-    CPUS[$key.$name]+="$(share "${ns[$name]}" "$elapsed") "
-    line+=" $name $(share "${ns[$name]}" "$elapsed")"
+    value=$(share "${ns[$name]}" "$elapsed")
+    CPUS[$key.$name]+="$value "
+    line+=" $name $value"
   done
   echo "$line load $(cut -d' ' -f1 /proc/loadavg)" >>"$RUN_DIR/cpu.txt"
 }
@@ -253,13 +259,13 @@ cpu_summary() {
     for name in program server wine xserver total; do
       read -r -a values <<<"${CPUS[$key.$name]}"
       CPU[$key.$name]=$(median 2 "${values[@]}")
-      CPU[$key.$name.range]=$(range 2 "${values[@]}")
+      ((ROUNDS == 1)) || CPU[$key.$name.range]=$(range 2 "${values[@]}")
     done
   done
 }
 
 # first_frames ROUNDS: ROUNDS rounds of one start of the baseline and one of the saver,
-# all from one launcher; the first round only warms up. Appends each later start's
+# all from one launcher; the first WARM_UP rounds only warm up. Appends each later start's
 # frame_ms, window_ms and poll_ms to FRAME[KEY], WINDOW[KEY] and POLL[KEY].
 declare -A FRAME WINDOW POLL
 first_frames() {
@@ -270,7 +276,7 @@ first_frames() {
     >>"$RUN_DIR/first_frame.log" 2>&1 ||
     abort "no first frame seen; see $RUN_DIR/first_frame.log and $result"
   while read -r round index rest; do
-    ((round > 0)) || continue
+    ((round >= WARM_UP)) || continue
     key=$( ((index == 0)) && echo baseline || echo saver)
     declare -A F=()
     set -- $rest
@@ -283,12 +289,14 @@ first_frames() {
 median() {  # DECIMALS VALUES...
   local decimals=$1
   shift
+  (($# != 1)) || { LC_NUMERIC=C printf '%.*f' "$decimals" "$1"; return; }  # no processes for one
   printf '%s\n' "$@" | sort -g | awk -v d="$decimals" '{ v[NR] = $1 }
     END { printf "%.*f", d, NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 range() {  # DECIMALS VALUES...: "min-max"
   local decimals=$1
   shift
+  (($# != 1)) || { LC_NUMERIC=C printf '%.*f-%.*f' "$decimals" "$1" "$decimals" "$1"; return; }
   printf '%s\n' "$@" | sort -g |
     awk -v d="$decimals" 'NR == 1 { a = $1 } { b = $1 } END { printf "%.*f-%.*f", d, a, d, b }'
 }
@@ -314,7 +322,7 @@ baseline_run() {
 
 # ---- warm-up: each program once, through the launcher ---------------------------------
 note "display $DISPLAY ($SCREEN), prefix a copy of $PREFIX_SOURCE; warming up"
-first_frames 1
+((WARM_UP)) && first_frames 1
 
 # ---- CPU: ROUNDS alternations, with the steps between them under --explain --------------
 STEPS=()
@@ -334,11 +342,16 @@ cpu_summary "${CPU_KEYS[@]}"
 # ---- the saver's ticks, traced --------------------------------------------------------------
 note "ticks: $DURATION s of the saver, traced"
 TRACE=$RUN_DIR/relay.log
-WINEDEBUG=+timestamp,+pid,+relay timeout -k 5 $((DURATION + 120)) "$WINE64" "${SAVER[@]}" \
+WINEDEBUG=+timestamp,+pid,+relay timeout -k 5 "$LIMIT" "$WINE64" "${SAVER[@]}" \
   >/dev/null 2>"$TRACE" &
 timer=$!
 RUNNING=("$timer")
-sleep $((DURATION + 1))
+# DURATION seconds from its first tick, the second GetDC call (counting every process's).
+for ((waited = 0; waited < 300; waited++)); do
+  [[ "$(grep -ac ':Call user32.GetDC(' "$TRACE" 2>/dev/null)" -ge 2 ]] && break
+  sleep 0.1
+done
+sleep "$DURATION"
 rc=0
 close_program "$timer" "traced saver" || rc=$?
 ((rc == 0)) || abort "the traced saver ended with $rc"
@@ -356,7 +369,7 @@ read -r SAVER_TICKS SAVER_RATE < <(grep -a ':Call user32.GetDC(' "$TRACE" | awk 
 
 # ---- first frames -------------------------------------------------------------------------
 note "first frame: $REPEAT starts of each, after one more of each to warm up"
-first_frames $((REPEAT + 1))
+first_frames $((REPEAT + WARM_UP))
 
 # ---- report ---------------------------------------------------------------------------------
 calc() { awk "BEGIN { printf \"$1\", $2 }"; }
@@ -430,9 +443,10 @@ read from the window and written back, and five copies between memory surfaces, 
 them through the logo's mask and image), measured in the same run. The saver's CPU target
 is that figure: no more than what the copies cost on the bare platform. The saver does
 more on some ticks (the picture reveal, the sound cue), which the target leaves out.
-CPU: the time the threads of each Unix process ran, over $DURATION s after a second of
+CPU: the time the threads of each Unix process ran, over $DURATION s after $WARM_UP s of
 settling. Ticks: the baseline counts its WM_TIMER messages; the saver's are its GetDC
-calls, less the first erase's, in a separate traced run ($SAVER_TICKS in $((DURATION + 1)) s).
+calls, less the first erase's, in a separate traced run ($SAVER_TICKS ticks, for $DURATION s
+from the first).
 First frame: from just before CreateProcess to the first read-back of the screen (one
 every $(median 1 "${polls[@]}") ms) that shows the window covering it with something
 drawn: the saver's first picture, drawn on its first tick; the baseline's paint. All

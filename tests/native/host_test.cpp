@@ -16,31 +16,31 @@ using Calls = std::vector<std::uint32_t>;
 // handed to the change. The platform's code page is double-byte (0x81 to 0xFE lead).
 TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
     const std::uint32_t full = FINDS | CREATES;
-    const struct { const char* line; std::uint32_t state; std::int32_t exitCode; std::uint32_t ran; std::uintptr_t handle; } rows[] = {
-        {"\"C:\\Program Files\\VARNO.scr\" /s", NT, 0, full, 0},
-        {"\"C:\\VARNO.scr\"/p 12", NT, 0, CREATES, 12},          // no blank needed after the quote
-        {"\"C:\\VARNO.scr\"s", NT, 0, full, 0},                 // nor before a bare switch
-        {"\"C:\\VARNO.scr\"", NT, 1, DIALOG, 0},                 // the shell's Configure verb
-        {"\"C:\\Never Closed /s", NT, 1, DIALOG, 0},              // an open quote is all name
-        {"VARNO.scr \t\r\n\x01 /p 12", NT, 0, CREATES, 12},      // 0x01 to 0x20 are blanks
-        {"  /s", NT, 0, full, 0},                                  // a blank first: no name
-        {"VARNO\xA0.scr\xE9/c", NT, 1, DIALOG, 0},                // 0x80 to 0xFF are not blanks
-        {"\"C:\\\x81\x22name.scr\" /s", NT, 0, full, 0},        // a trail byte is no quote
-        {"VARNO\x81\x20.scr /c", NT, 1, DIALOG, 0x99},            // nor a blank
-        {"VARNO.scr", NT, 1, DIALOG, 0},               {"VARNO.scr - /", NT, 1, DIALOG, 0},
-        {"VARNO.scr /c", NT, 1, DIALOG, 0x99},         {"VARNO.scr -C:1234", NT, 1, DIALOG, 0x99},
-        {"VARNO.scr S", NT, 0, full, 0},               {"VARNO.scr //s", NT, 0, full, 0},
-        {"VARNO.scr / -Sx", NT, 0, full, 0},           {"VARNO.scr /p 1234", NT, 0, CREATES, 1234},
-        {"VARNO.scr /p1234", NT, 0, CREATES, 1234},    {"VARNO.scr /P   1234", NT, 0, CREATES, 1234},
-        {"VARNO.scr -l 1234", NT, 0, CREATES, 1234},   {"VARNO.scr /L12:7", NT, 0, CREATES, 12},
-        {"VARNO.scr /p 8589935826", NT, 0, CREATES, 1234},  // wraps twice past 2^32
-        {"VARNO.scr /p 4294967296", NT, -1, 0, 0},     {"VARNO.scr /p", NT, -1, 0, 0},
-        {"VARNO.scr /p 0", NT, -1, 0, 0},              {"VARNO.scr /p x", NT, -1, 0, 0},
-        {"VARNO.scr /p\t1234", NT, -1, 0, 0},          {"VARNO.scr /p 4321", NT, -1, 0, 0},  // no window
-        {"VARNO.scr /a 1234", WIN95, 0, CHANGES, 1234}, {"VARNO.scr /A", WIN95, 0, CHANGES, 0x99},
-        {"VARNO.scr /a 4321", WIN95, 0, CHANGES, 0x99}, {"VARNO.scr /a  1234", NT, -1, 0, 0},
-        {"VARNO.scr /x", NT, -1, 0, 0},                {"VARNO.scr /?", WIN95, -1, 0, 0},
-        {"VARNO.scr 1", NT, -1, 0, 0},                 {"VARNO.scr /\ts", NT, -1, 0, 0},
+    const struct { int sourceLine; const char* line; std::uint32_t state; std::int32_t exitCode; std::uint32_t ran; std::uintptr_t handle; } rows[] = {
+        {__LINE__, "\"C:\\Program Files\\VARNO.scr\" /s", NT, 0, full, 0},
+        {__LINE__, "\"C:\\VARNO.scr\"/p 12", NT, 0, CREATES, 12},          // no blank needed after the quote
+        {__LINE__, "\"C:\\VARNO.scr\"s", NT, 0, full, 0},                 // nor before a bare switch
+        {__LINE__, "\"C:\\VARNO.scr\"", NT, 1, DIALOG, 0},                 // the shell's Configure verb
+        {__LINE__, "\"C:\\Never Closed /s", NT, 1, DIALOG, 0},              // an open quote is all name
+        {__LINE__, "VARNO.scr \t\r\n\x01 /p 12", NT, 0, CREATES, 12},      // 0x01 to 0x20 are blanks
+        {__LINE__, "  /s", NT, 0, full, 0},                                  // a blank first: no name
+        {__LINE__, "VARNO\xA0.scr\xE9/c", NT, 1, DIALOG, 0},                // 0x80 to 0xFF are not blanks
+        {__LINE__, "\"C:\\\x81\x22name.scr\" /s", NT, 0, full, 0},        // a trail byte is no quote
+        {__LINE__, "VARNO\x81\x20.scr /c", NT, 1, DIALOG, 0x99},            // nor a blank
+        {__LINE__, "VARNO.scr", NT, 1, DIALOG, 0},               {__LINE__, "VARNO.scr - /", NT, 1, DIALOG, 0},
+        {__LINE__, "VARNO.scr /c", NT, 1, DIALOG, 0x99},         {__LINE__, "VARNO.scr -C:1234", NT, 1, DIALOG, 0x99},
+        {__LINE__, "VARNO.scr S", NT, 0, full, 0},               {__LINE__, "VARNO.scr //s", NT, 0, full, 0},
+        {__LINE__, "VARNO.scr / -Sx", NT, 0, full, 0},           {__LINE__, "VARNO.scr /p 1234", NT, 0, CREATES, 1234},
+        {__LINE__, "VARNO.scr /p1234", NT, 0, CREATES, 1234},    {__LINE__, "VARNO.scr /P   1234", NT, 0, CREATES, 1234},
+        {__LINE__, "VARNO.scr -l 1234", NT, 0, CREATES, 1234},   {__LINE__, "VARNO.scr /L12:7", NT, 0, CREATES, 12},
+        {__LINE__, "VARNO.scr /p 8589935826", NT, 0, CREATES, 1234},  // wraps twice past 2^32
+        {__LINE__, "VARNO.scr /p 4294967296", NT, -1, 0, 0},     {__LINE__, "VARNO.scr /p", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p 0", NT, -1, 0, 0},              {__LINE__, "VARNO.scr /p x", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p\t1234", NT, -1, 0, 0},          {__LINE__, "VARNO.scr /p 4321", NT, -1, 0, 0},  // no window
+        {__LINE__, "VARNO.scr /a 1234", WIN95, 0, CHANGES, 1234}, {__LINE__, "VARNO.scr /A", WIN95, 0, CHANGES, 0x99},
+        {__LINE__, "VARNO.scr /a 4321", WIN95, 0, CHANGES, 0x99}, {__LINE__, "VARNO.scr /a  1234", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /x", NT, -1, 0, 0},                {__LINE__, "VARNO.scr /?", WIN95, -1, 0, 0},
+        {__LINE__, "VARNO.scr 1", NT, -1, 0, 0},                 {__LINE__, "VARNO.scr /\ts", NT, -1, 0, 0},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const auto& row = rows[i];
@@ -56,7 +56,7 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         const std::uint32_t ran = fake.effects & (DIALOG | FINDS | CREATES | CHANGES);
         const WindowHandle handle = ran & DIALOG ? fake.dialogOwner : ran & CHANGES ? fake.changedFor : fake.createdParent;
         if (exitCode != row.exitCode || ran != row.ran || handle != fakeHandle(row.handle))
-            ADD_FAILURE() << "row " << i << ": expected " << row.exitCode << ", " << effectNames(row.ran) << ", "
+            ADD_FAILURE_AT(__FILE__, row.sourceLine) << "expected " << row.exitCode << ", " << effectNames(row.ran) << ", "
                           << row.handle << "; got " << exitCode << ", " << effectNames(ran) << ", "
                           << reinterpret_cast<std::uintptr_t>(handle);
     }
@@ -88,7 +88,7 @@ std::uint32_t observed(Point anchorBefore, std::intptr_t confirmedBefore) {
     return effects;
 }
 
-struct Row { std::uint32_t message; WParam wParam; std::uint32_t state, effects; MessageResult result; };
+struct Row { int line; std::uint32_t message; WParam wParam; std::uint32_t state, effects; MessageResult result; };
 
 // Whatever a row posts besides a close keeps the message and lParam; a relay names the
 // parent in wParam, a cover's hand-over keeps it.
@@ -106,7 +106,7 @@ void checkRows(const char* table, WindowProcedure handler, const Row (&rows)[N],
                                           m.wParam != (m.window == fake.parentOf ? WParam{0x300} : row.wParam)))
                 effects |= BAD_CALL;
         if (effects != row.effects || result != row.result)
-            ADD_FAILURE() << table << " row " << i << " {0x" << std::hex << row.message << ", 0x" << row.wParam
+            ADD_FAILURE_AT(__FILE__, row.line) << table << " {0x" << std::hex << row.message << ", 0x" << row.wParam
                           << ", state 0x" << row.state << "}: expected " << effectNames(row.effects) << " -> 0x"
                           << row.result << ", got " << effectNames(effects) << " -> 0x" << result;
     }
@@ -114,22 +114,22 @@ void checkRows(const char* table, WindowProcedure handler, const Row (&rows)[N],
 
 TEST(SaverWindow, HostWindowProcedureFollowsItsTable) {
     const Row rows[] = {
-        {WM_CREATE, 0, FULL, ANCHORS | HIDES | STARTS_TIMER | DEFAULT, DEF},
-        {WM_CREATE, 0, PREVIEW, ANCHORS | STARTS_TIMER | DEFAULT, DEF},
-        {WM_DESTROY, 0, FULL, QUITS | DEFAULT, DEF},
-        {WM_SETTEXT, 0, FULL, 0, 0},                    {WM_SETTEXT, 0, PREVIEW, 0, 0},
-        {WM_PAINT, 0, FULL, HIDES | DEFAULT, DEF},      {WM_PAINT, 0, PREVIEW, DEFAULT, DEF},
-        {WM_PAINT, 0, FULL | CONFIRMED, DEFAULT, DEF},
-        {WM_HELP, 0, PREVIEW, RELAYS, 1},               {WM_CONTEXTMENU, 0, PREVIEW, RELAYS, 1},
-        {WM_HELP, 0, PREVIEW | ORPHAN, 0, 1},           {WM_HELP, 0, FULL, DEFAULT, DEF},
-        {WM_CONTEXTMENU, 0, FULL, DEFAULT, DEF},
-        {WM_SYSCOMMAND, SC_NEXTWINDOW, FULL, 0, 0},     {WM_SYSCOMMAND, SC_PREVWINDOW, FULL, 0, 0},
-        {WM_SYSCOMMAND, SC_SCREENSAVE, FULL, 0, 0},     {WM_SYSCOMMAND, SC_CLOSE, FULL, DEFAULT, DEF},
-        {WM_SYSCOMMAND, SC_SCREENSAVE | 2, FULL, DEFAULT, DEF},  // compared unmasked
-        {WM_SYSCOMMAND, SC_SCREENSAVE, PREVIEW, DEFAULT, DEF},
-        {WM_TIMER, 1, FULL, YIELDS | DRAWS | DEFAULT, DEF}, {WM_TIMER, 1, PREVIEW, YIELDS | DRAWS | DEFAULT, DEF},
-        {WM_TIMER, 1, FULL | CONFIRMED, 0, 0},          {WM_ERASEBKGND, 0, FULL, 0, 1},  // the scene alone
-        {WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF}, {WM_CHAR, 'a', FULL, DEFAULT, DEF},
+        {__LINE__, WM_CREATE, 0, FULL, ANCHORS | HIDES | STARTS_TIMER | DEFAULT, DEF},
+        {__LINE__, WM_CREATE, 0, PREVIEW, ANCHORS | STARTS_TIMER | DEFAULT, DEF},
+        {__LINE__, WM_DESTROY, 0, FULL, QUITS | DEFAULT, DEF},
+        {__LINE__, WM_SETTEXT, 0, FULL, 0, 0},                    {__LINE__, WM_SETTEXT, 0, PREVIEW, 0, 0},
+        {__LINE__, WM_PAINT, 0, FULL, HIDES | DEFAULT, DEF},      {__LINE__, WM_PAINT, 0, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_PAINT, 0, FULL | CONFIRMED, DEFAULT, DEF},
+        {__LINE__, WM_HELP, 0, PREVIEW, RELAYS, 1},               {__LINE__, WM_CONTEXTMENU, 0, PREVIEW, RELAYS, 1},
+        {__LINE__, WM_HELP, 0, PREVIEW | ORPHAN, 0, 1},           {__LINE__, WM_HELP, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_CONTEXTMENU, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_SYSCOMMAND, SC_NEXTWINDOW, FULL, 0, 0},     {__LINE__, WM_SYSCOMMAND, SC_PREVWINDOW, FULL, 0, 0},
+        {__LINE__, WM_SYSCOMMAND, SC_SCREENSAVE, FULL, 0, 0},     {__LINE__, WM_SYSCOMMAND, SC_CLOSE, FULL, DEFAULT, DEF},
+        {__LINE__, WM_SYSCOMMAND, SC_SCREENSAVE | 2, FULL, DEFAULT, DEF},  // compared unmasked
+        {__LINE__, WM_SYSCOMMAND, SC_SCREENSAVE, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_TIMER, 1, FULL, YIELDS | DRAWS | DEFAULT, DEF}, {__LINE__, WM_TIMER, 1, PREVIEW, YIELDS | DRAWS | DEFAULT, DEF},
+        {__LINE__, WM_TIMER, 1, FULL | CONFIRMED, 0, 0},          {__LINE__, WM_ERASEBKGND, 0, FULL, 0, 1},  // the scene alone
+        {__LINE__, WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF}, {__LINE__, WM_CHAR, 'a', FULL, DEFAULT, DEF},
     };
     checkRows("hostWindowProcedure", hostWindowProcedure, rows);
 }
@@ -138,30 +138,30 @@ TEST(SaverWindow, HostDefaultHandlingFollowsItsTable) {
     const std::uint32_t closes = QUITS | DEFAULT;  // the platform default destroys the window
     const Row rows[] = {
         // The preview and an allowed close leave everything to the platform.
-        {WM_KEYDOWN, 0, PREVIEW | WIN95, DEFAULT, DEF}, {WM_RBUTTONDOWN, 0, PREVIEW, DEFAULT, DEF},
-        {WM_MOUSEMOVE, 0, PREVIEW, DEFAULT, DEF},       {WM_ACTIVATEAPP, 0, PREVIEW, DEFAULT, DEF},
-        {WM_SETCURSOR, 0, PREVIEW, DEFAULT, DEF},       {WM_SHOWWINDOW, 1, PREVIEW, DEFAULT, DEF},
-        {WM_CLOSE, 0, PREVIEW | WIN95 | VERIFIER, closes, DEF}, {WM_VERIFY, 0, PREVIEW | WIN95 | VERIFIER, DEFAULT, DEF},
-        {WM_KEYDOWN, 0, FULL | CONFIRMED, DEFAULT, DEF}, {WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CONFIRMED, closes, DEF},
+        {__LINE__, WM_KEYDOWN, 0, PREVIEW | WIN95, DEFAULT, DEF}, {__LINE__, WM_RBUTTONDOWN, 0, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_MOUSEMOVE, 0, PREVIEW, DEFAULT, DEF},       {__LINE__, WM_ACTIVATEAPP, 0, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_SETCURSOR, 0, PREVIEW, DEFAULT, DEF},       {__LINE__, WM_SHOWWINDOW, 1, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_CLOSE, 0, PREVIEW | WIN95 | VERIFIER, closes, DEF}, {__LINE__, WM_VERIFY, 0, PREVIEW | WIN95 | VERIFIER, DEFAULT, DEF},
+        {__LINE__, WM_KEYDOWN, 0, FULL | CONFIRMED, DEFAULT, DEF}, {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CONFIRMED, closes, DEF},
         // Closes and the verify request.
-        {WM_CLOSE, 0, FULL | NT, closes, DEF},          {WM_CLOSE, 0, FULL | WIN95, CONFIRMS | closes, DEF},
-        {WM_CLOSE, 0, FULL | WIN95 | VERIFIER, VERIFIES | CONFIRMS | closes, DEF},
-        {WM_CLOSE, 0, FULL | WIN95 | VERIFIER | REFUSES, VERIFIES | HIDES | ANCHORS, 0},
-        {WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CHECKING, ANCHORS, 0}, {WM_CLOSE, 0, FULL | WIN95 | CHECKING, ANCHORS, 0},
-        {WM_VERIFY, 0, FULL | WIN95, 0, 1},             {WM_VERIFY, 0, FULL | WIN95 | VERIFIER, VERIFIES, 3},
-        {WM_VERIFY, 0, FULL | WIN95 | VERIFIER | CHECKING, VERIFIES, 3}, {WM_VERIFY, 0, FULL | NT, DEFAULT, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL | NT, closes, DEF},          {__LINE__, WM_CLOSE, 0, FULL | WIN95, CONFIRMS | closes, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER, VERIFIES | CONFIRMS | closes, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER | REFUSES, VERIFIES | HIDES | ANCHORS, 0},
+        {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CHECKING, ANCHORS, 0}, {__LINE__, WM_CLOSE, 0, FULL | WIN95 | CHECKING, ANCHORS, 0},
+        {__LINE__, WM_VERIFY, 0, FULL | WIN95, 0, 1},             {__LINE__, WM_VERIFY, 0, FULL | WIN95 | VERIFIER, VERIFIES, 3},
+        {__LINE__, WM_VERIFY, 0, FULL | WIN95 | VERIFIER | CHECKING, VERIFIES, 3}, {__LINE__, WM_VERIFY, 0, FULL | NT, DEFAULT, DEF},
         // During a check nothing asks to close or hides the cursor.
-        {WM_KEYDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {WM_LBUTTONDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
-        {WM_MOUSEMOVE, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {WM_ACTIVATEAPP, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
-        {WM_SETCURSOR, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {WM_SHOWWINDOW, 1, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_KEYDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {__LINE__, WM_LBUTTONDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_MOUSEMOVE, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {__LINE__, WM_ACTIVATEAPP, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_SETCURSOR, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {__LINE__, WM_SHOWWINDOW, 1, FULL | WIN95 | CHECKING, DEFAULT, DEF},
         // Full screen, running.
-        {WM_SHOWWINDOW, 1, FULL, HIDES | DEFAULT, DEF}, {WM_SHOWWINDOW, 0, FULL, DEFAULT, DEF},
-        {WM_ACTIVATEAPP, 0, FULL, CLOSES | DEFAULT, DEF}, {WM_ACTIVATEAPP, 1, FULL, DEFAULT, DEF},
-        {WM_SETCURSOR, 0, FULL, HIDES, 1},              {WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF},
-        {WM_SYSKEYDOWN, 0, FULL, CLOSES | DEFAULT, DEF}, {WM_LBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
-        {WM_RBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF}, {WM_MBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
-        {WM_MOUSEMOVE, 0, FULL, CLOSES | ANCHORS | DEFAULT, DEF},
-        {WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},          {WM_PAINT, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_SHOWWINDOW, 1, FULL, HIDES | DEFAULT, DEF}, {__LINE__, WM_SHOWWINDOW, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_ACTIVATEAPP, 0, FULL, CLOSES | DEFAULT, DEF}, {__LINE__, WM_ACTIVATEAPP, 1, FULL, DEFAULT, DEF},
+        {__LINE__, WM_SETCURSOR, 0, FULL, HIDES, 1},              {__LINE__, WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_SYSKEYDOWN, 0, FULL, CLOSES | DEFAULT, DEF}, {__LINE__, WM_LBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_RBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF}, {__LINE__, WM_MBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_MOUSEMOVE, 0, FULL, CLOSES | ANCHORS | DEFAULT, DEF},
+        {__LINE__, WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},          {__LINE__, WM_PAINT, 0, FULL, DEFAULT, DEF},
     };
     checkRows("hostDefaultHandling", hostDefaultHandling, rows);
 }
@@ -170,14 +170,15 @@ TEST(SaverWindow, HostDefaultHandlingFollowsItsTable) {
 // its timer. WM_DESTROY hands the window back the input context that WM_CREATE took.
 TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) {
     const InputContext saved = fake.imeContext;
-    const struct { bool loaded, exported; InputContext previous; Calls create, destroy; std::vector<WParam> contexts; } rows[] = {
-        {true, true, saved, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {ASSOCIATES, QUITS, STOPS_TIMER, DEFAULT},
+    const struct { int line; bool loaded, exported; InputContext previous; Calls create, destroy; std::vector<WParam> contexts; } rows[] = {
+        {__LINE__, true, true, saved, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {ASSOCIATES, QUITS, STOPS_TIMER, DEFAULT},
          {0, reinterpret_cast<WParam>(saved)}},
-        {true, true, nullptr, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {0}},
-        {true, false, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
-        {false, true, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
+        {__LINE__, true, true, nullptr, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {0}},
+        {__LINE__, true, false, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
+        {__LINE__, false, true, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
     };
     for (const auto& row : rows) {
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         openWindow(FULL);
         fake.immLoaded = row.loaded;
         fake.libraries["IMM32.DLL"] = row.exported ? std::vector<std::string>{"ImmAssociateContext"} : std::vector<std::string>{};
@@ -230,16 +231,16 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
                       preview = "WindowsScreenSaverClass Preview 0 0x52000000 (0,0)-(152,112) 0x400000",
                       cover = "VARNOMonitorCover  0x88 0x90000000 ", owner = " owner 0x5a5a 0x400000";
     const std::vector<std::string> covers = {cover + "(-1024,-168)-(0,600)" + owner, cover + "(800,0)-(1440,480)" + owner};
-    const struct { std::uint32_t setup, effects; const std::string* form; bool covered; } rows[] = {
-        {FULL | NT, run, &full, true},
-        {FULL | NT | ALONE, run, &full, false},
-        {FULL | NT | STALE, run, &full, true},
-        {FULL | WIN95 | VERIFIER, run | LOADS | RUNNING_ON | VERIFIES | FREES | RUNNING_OFF, &full, true},
-        {FULL | WIN95 | VERIFIER | FOUND, FINDS | FOREGROUND, nullptr, false},
-        {FULL | WIN95 | VERIFIER | NO_CLASS, FINDS | LOADS | RUNNING_ON | REGISTERS | FREES | RUNNING_OFF, nullptr, false},
-        {FULL | NT | NO_WINDOW, FINDS | REGISTERS | CREATES, &full, false},
-        {PARENT | WIN95 | VERIFIER, REGISTERS | CREATES | LOOPS, &preview, false},
-        {PARENT | NT | NO_WINDOW, REGISTERS | CREATES, &preview, false},
+    const struct { int line; std::uint32_t setup, effects; const std::string* form; bool covered; } rows[] = {
+        {__LINE__, FULL | NT, run, &full, true},
+        {__LINE__, FULL | NT | ALONE, run, &full, false},
+        {__LINE__, FULL | NT | STALE, run, &full, true},
+        {__LINE__, FULL | WIN95 | VERIFIER, run | LOADS | RUNNING_ON | VERIFIES | FREES | RUNNING_OFF, &full, true},
+        {__LINE__, FULL | WIN95 | VERIFIER | FOUND, FINDS | FOREGROUND, nullptr, false},
+        {__LINE__, FULL | WIN95 | VERIFIER | NO_CLASS, FINDS | LOADS | RUNNING_ON | REGISTERS | FREES | RUNNING_OFF, nullptr, false},
+        {__LINE__, FULL | NT | NO_WINDOW, FINDS | REGISTERS | CREATES, &full, false},
+        {__LINE__, PARENT | WIN95 | VERIFIER, REGISTERS | CREATES | LOOPS, &preview, false},
+        {__LINE__, PARENT | NT | NO_WINDOW, REGISTERS | CREATES, &preview, false},
     };
     const WindowHandle running = fakeHandle(0x42), parent = fakeHandle(0x300);
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -261,7 +262,7 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
         fake.classRegisters = !(setup & NO_CLASS);
         fake.windowCreates = !(setup & NO_WINDOW);
         const std::int32_t exitCode = runSaverWindow(setup & PARENT ? parent : nullptr);
-        SCOPED_TRACE("row " + std::to_string(i));
+        const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
         EXPECT_EQ(effectNames(fake.effects & (run | LOADS | RUNNING_ON | VERIFIES | FREES | RUNNING_OFF | BAD_CALL)),
                   effectNames(rows[i].effects));
         EXPECT_EQ(fake.created, rows[i].form ? *rows[i].form : "");
@@ -295,16 +296,17 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
 // A dead parent ends the preview: through the window's destruction while the window is
 // there, with the quit message itself once the system has taken the window too.
 TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
-    const struct { std::uint32_t state; bool ownWindow; std::uint32_t effects; } rows[] = {
-        {PREVIEW, true, 0}, {PREVIEW | ORPHAN, true, DESTROYS | QUITS | DEFAULT},
-        {PREVIEW | ORPHAN, false, QUITS}, {PREVIEW, false, QUITS}};
+    const struct { int line; std::uint32_t state; bool ownWindow; std::uint32_t effects; } rows[] = {
+        {__LINE__, PREVIEW, true, 0}, {__LINE__, PREVIEW | ORPHAN, true, DESTROYS | QUITS | DEFAULT},
+        {__LINE__, PREVIEW | ORPHAN, false, QUITS}, {__LINE__, PREVIEW, false, QUITS}};
     for (const auto& row : rows) {
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         openWindow(row.state);
         host.saverWindow = fakeSaverWindow;
         if (!row.ownWindow)
             fake.windows.erase(fakeSaverWindow);
         checkPreviewParent();
-        EXPECT_EQ(effectNames(fake.effects), effectNames(row.effects)) << row.state << " " << row.ownWindow;
+        EXPECT_EQ(effectNames(fake.effects), effectNames(row.effects));
         EXPECT_EQ(fake.quitCode, row.effects & QUITS ? 0 : -99);
     }
 }
@@ -313,10 +315,11 @@ TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
 // give way to one for each other monitor there is now (none without monitor functions).
 TEST(SaverWindow, ADisplayChangeCoversTheNewScreen) {
     const std::vector<Monitor> two = {{{0, 0, 1024, 768}, true}, {{1024, 0, 1664, 480}, false}};
-    const struct { std::uint32_t state; std::vector<Monitor> monitors; std::uint32_t effects; std::size_t covers; } rows[] = {
-        {FULL, two, PLACES | DESTROYS | CREATES | DEFAULT, 1}, {FULL, {}, PLACES | DESTROYS | DEFAULT, 0},
-        {PREVIEW, two, DEFAULT, 0}};
+    const struct { int line; std::uint32_t state; std::vector<Monitor> monitors; std::uint32_t effects; std::size_t covers; } rows[] = {
+        {__LINE__, FULL, two, PLACES | DESTROYS | CREATES | DEFAULT, 1}, {__LINE__, FULL, {}, PLACES | DESTROYS | DEFAULT, 0},
+        {__LINE__, PREVIEW, two, DEFAULT, 0}};
     for (const auto& row : rows) {
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         openWindow(row.state);
         host.saverWindow = fakeSaverWindow;
         host.coverClassRegistered = 1;
@@ -337,12 +340,12 @@ TEST(SaverWindow, ADisplayChangeCoversTheNewScreen) {
 // Input over a cover goes to the saver window as it came; a click does not activate the cover.
 TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
     const Row rows[] = {
-        {0x0021 /* WM_MOUSEACTIVATE */, 0, FULL, 0, 3}, {WM_SETCURSOR, 0, FULL, HIDES, 1},
-        {WM_KEYDOWN, 'A', FULL, POSTS, 0},              {WM_SYSKEYDOWN, 0x12, FULL, POSTS, 0},
-        {WM_MOUSEMOVE, 0, FULL, POSTS, 0},              {WM_LBUTTONDOWN, 1, FULL, POSTS, 0},
-        {WM_RBUTTONDOWN, 2, FULL, POSTS, 0},            {WM_MBUTTONDOWN, 16, FULL, POSTS, 0},
-        {WM_PAINT, 0, FULL, DEFAULT, DEF},              {WM_CLOSE, 0, FULL, DEFAULT, DEF},
-        {WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},
+        {__LINE__, 0x0021 /* WM_MOUSEACTIVATE */, 0, FULL, 0, 3}, {__LINE__, WM_SETCURSOR, 0, FULL, HIDES, 1},
+        {__LINE__, WM_KEYDOWN, 'A', FULL, POSTS, 0},              {__LINE__, WM_SYSKEYDOWN, 0x12, FULL, POSTS, 0},
+        {__LINE__, WM_MOUSEMOVE, 0, FULL, POSTS, 0},              {__LINE__, WM_LBUTTONDOWN, 1, FULL, POSTS, 0},
+        {__LINE__, WM_RBUTTONDOWN, 2, FULL, POSTS, 0},            {__LINE__, WM_MBUTTONDOWN, 16, FULL, POSTS, 0},
+        {__LINE__, WM_PAINT, 0, FULL, DEFAULT, DEF},              {__LINE__, WM_CLOSE, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},
     };
     checkRows("coverWindowProcedure", coverWindowProcedure, rows, fakeHandle(0xC0));
 }
@@ -350,17 +353,18 @@ TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
 TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
     enum : std::uint32_t { KEY = 1 << 8, VALUE = 1 << 9, ZERO = 1 << 10, LIBRARY = 1 << 11, ENTRY = 1 << 12 };
     const std::uint32_t opened = OPENS_KEY | CLOSES_KEY;
-    const struct { std::uint32_t offer, effects; } rows[] = {
-        {NT | KEY | VALUE | LIBRARY | ENTRY, 0},
-        {WIN95 | VALUE | LIBRARY | ENTRY, OPENS_KEY},
-        {WIN95 | KEY | LIBRARY | ENTRY, opened},
-        {WIN95 | KEY | ZERO | LIBRARY | ENTRY, opened},
-        {WIN95 | KEY | VALUE | ENTRY, opened | LOADS},
-        {WIN95 | KEY | VALUE | LIBRARY, opened | LOADS | FREES},
-        {WIN95 | KEY | VALUE | LIBRARY | ENTRY, opened | LOADS | RUNNING_ON},
+    const struct { int line; std::uint32_t offer, effects; } rows[] = {
+        {__LINE__, NT | KEY | VALUE | LIBRARY | ENTRY, 0},
+        {__LINE__, WIN95 | VALUE | LIBRARY | ENTRY, OPENS_KEY},
+        {__LINE__, WIN95 | KEY | LIBRARY | ENTRY, opened},
+        {__LINE__, WIN95 | KEY | ZERO | LIBRARY | ENTRY, opened},
+        {__LINE__, WIN95 | KEY | VALUE | ENTRY, opened | LOADS},
+        {__LINE__, WIN95 | KEY | VALUE | LIBRARY, opened | LOADS | FREES},
+        {__LINE__, WIN95 | KEY | VALUE | LIBRARY | ENTRY, opened | LOADS | RUNNING_ON},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const std::uint32_t offer = rows[i].offer;
+        const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
         resetFake();
         host.isWin95Family = (offer & WIN95) != 0;
         fake.desktopKeyOpens = offer & KEY;
@@ -369,11 +373,11 @@ TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
         if (offer & LIBRARY)
             fake.libraries["PASSWORD.CPL"] = offer & ENTRY ? std::vector<std::string>{"VerifyScreenSavePwd"} : std::vector<std::string>{};
         loadVerifier();
-        EXPECT_EQ(effectNames(fake.effects), effectNames(rows[i].effects)) << "row " << i;
+        EXPECT_EQ(effectNames(fake.effects), effectNames(rows[i].effects));
         for (std::uint32_t unloads : {rows[i].effects & RUNNING_ON ? FREES | RUNNING_OFF : 0, 0u}) {
             fake.effects = 0;
             unloadVerifier();  // twice: the second finds nothing to free
-            EXPECT_EQ(effectNames(fake.effects), effectNames(unloads)) << "row " << i;
+            EXPECT_EQ(effectNames(fake.effects), effectNames(unloads));
         }
     }
 }
@@ -381,18 +385,19 @@ TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
 // Close requests in turn: the first check runs whenever it comes, a refused one keeps the
 // window and starts no new check until 200 ms after its end, across the wrap too.
 TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
-    const struct { bool verifier; std::uint32_t at; std::intptr_t verdict; std::uint32_t takes, effects; MessageResult result; } steps[] = {
-        {true, 0x50, 0, 100, VERIFIES | HIDES | ANCHORS, 0},  // 0x51 after "none yet"
-        {true, 0xB4 + 199, 0, 0, ANCHORS, 0},
-        {true, 0xB4 + 200, 0, 0xFFFFFFF0u - 0x17C, VERIFIES | HIDES | ANCHORS, 0},
-        {true, 0xFFFFFFF0u + 5, 0, 0, ANCHORS, 0},  // not yet wrapped
-        {true, 0xFFFFFFF0u + 199, 0, 0, ANCHORS, 0},
-        {true, 0xFFFFFFF0u + 200, 9, 5, VERIFIES | CONFIRMS | QUITS | DEFAULT, DEF},
-        {false, 0x50, 0, 0, CONFIRMS | QUITS | DEFAULT, DEF},
+    const struct { int line; bool verifier; std::uint32_t at; std::intptr_t verdict; std::uint32_t takes, effects; MessageResult result; } steps[] = {
+        {__LINE__, true, 0x50, 0, 100, VERIFIES | HIDES | ANCHORS, 0},  // 0x51 after "none yet"
+        {__LINE__, true, 0xB4 + 199, 0, 0, ANCHORS, 0},
+        {__LINE__, true, 0xB4 + 200, 0, 0xFFFFFFF0u - 0x17C, VERIFIES | HIDES | ANCHORS, 0},
+        {__LINE__, true, 0xFFFFFFF0u + 5, 0, 0, ANCHORS, 0},  // not yet wrapped
+        {__LINE__, true, 0xFFFFFFF0u + 199, 0, 0, ANCHORS, 0},
+        {__LINE__, true, 0xFFFFFFF0u + 200, 9, 5, VERIFIES | CONFIRMS | QUITS | DEFAULT, DEF},
+        {__LINE__, false, 0x50, 0, 0, CONFIRMS | QUITS | DEFAULT, DEF},
     };
     openWindow(FULL | WIN95 | VERIFIER);
     for (std::size_t i = 0; i < std::size(steps); ++i) {
         const auto& step = steps[i];
+        const ::testing::ScopedTrace trace(__FILE__, step.line, "step");
         if (!step.verifier)
             openWindow(FULL | WIN95);
         fake.milliseconds = step.at;
@@ -400,8 +405,8 @@ TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
         fake.cursor = {static_cast<std::int32_t>(i), 0};
         const Point anchor = host.mouseAnchor;
         fake.effects = 0;
-        EXPECT_EQ(hostWindowProcedure(fakeSaverWindow, WM_CLOSE, 0, 0), step.result) << "step " << i;
-        EXPECT_EQ(effectNames(observed(anchor, 0)), effectNames(step.effects)) << "step " << i;
+        EXPECT_EQ(hostWindowProcedure(fakeSaverWindow, WM_CLOSE, 0, 0), step.result);
+        EXPECT_EQ(effectNames(observed(anchor, 0)), effectNames(step.effects));
         EXPECT_EQ(host.closeConfirmed, step.effects & CONFIRMS ? (step.verifier ? step.verdict : 1) : 0);
         EXPECT_EQ(fake.verifiedFor, step.effects & VERIFIES ? fakeSaverWindow : nullptr);
         fake.verifiedFor = nullptr;

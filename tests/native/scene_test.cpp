@@ -23,14 +23,15 @@ TEST(Raster, CopiesCombineAndClipLikeTheDisplay) {
     Pixels& to = fake.bitmaps[fake.selected[target]];
     for (std::int32_t i = 0; i < 16; ++i)
         fake.bitmaps[fake.selected[source]].at(i % 4, i / 4) = 0x10000u * (i % 4 + 1) + 0x100u * (i / 4 + 1);
-    const struct { RasterOp op; std::int32_t x, y, width, height, sourceX, sourceY; Point probe; std::uint32_t value; long canaries; } rows[] = {
-        {RasterOp::copy, 3, 3, 1, 1, 1, 2, {3, 3}, 0x020300, 63}, {RasterOp::and_, 3, 3, 1, 1, 1, 2, {3, 3}, 0x020100, 63},
-        {RasterOp::or_, 3, 3, 1, 1, 1, 2, {3, 3}, 0x03F3F0, 63},
-        {RasterOp::copy, 6, -1, 4, 4, 0, 0, {6, 0}, 0x010200, 57},  // the target clips: 2 x 3 land
-        {RasterOp::copy, 1, 1, 4, 4, 2, -1, {1, 2}, 0x030100, 57},  // the source clips: 2 x 3 land
-        {RasterOp::copy, 8, 0, 4, 4, 0, 0, {7, 0}, canary, 63},     {RasterOp::copy, 0, 0, 4, 4, 4, 0, {0, 0}, canary, 63},
+    const struct { int line; RasterOp op; std::int32_t x, y, width, height, sourceX, sourceY; Point probe; std::uint32_t value; long canaries; } rows[] = {
+        {__LINE__, RasterOp::copy, 3, 3, 1, 1, 1, 2, {3, 3}, 0x020300, 63}, {__LINE__, RasterOp::and_, 3, 3, 1, 1, 1, 2, {3, 3}, 0x020100, 63},
+        {__LINE__, RasterOp::or_, 3, 3, 1, 1, 1, 2, {3, 3}, 0x03F3F0, 63},
+        {__LINE__, RasterOp::copy, 6, -1, 4, 4, 0, 0, {6, 0}, 0x010200, 57},  // the target clips: 2 x 3 land
+        {__LINE__, RasterOp::copy, 1, 1, 4, 4, 2, -1, {1, 2}, 0x030100, 57},  // the source clips: 2 x 3 land
+        {__LINE__, RasterOp::copy, 8, 0, 4, 4, 0, 0, {7, 0}, canary, 63},     {__LINE__, RasterOp::copy, 0, 0, 4, 4, 4, 0, {0, 0}, canary, 63},
     };
     for (const auto& row : rows) {
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         to = filled(8, 8, canary);
         to.at(3, 3) = 0x03F1F0;
         blockCopy(target, row.x, row.y, row.width, row.height, source, row.sourceX, row.sourceY, row.op);
@@ -116,17 +117,17 @@ bool inside(const Rect& r, std::int32_t x, std::int32_t y) {
 }
 
 TEST(Scene, TheFirstTickPlacesLogoAndPictureFromTheSeedAndShowsThePictureWhole) {
-    const struct { SceneRun run; std::int32_t logoX, logoY, dx, dy, row, left, top; } rows[] = {
-        {{640, 480, 1, true, true}, 41, 288, 7, 6, 10, 84, 156},
-        {{640, 480, 1, false, true}, 41, 288, 7, 6, 10, 84, 156},  // drawn, not shown
-        {{800, 600, 1, true, true}, 41, 300, 7, 6, 10, 296, 153},
-        {{152, 112, 1, true, true}, 41, 2, 7, 6, 10, 10, 33},  // negative divisors
-        {{229, 109, 1, true, true}, 0, 0, 7, 6, 10, 4, 2},     // the logo's divisors are 0
+    const struct { int line; SceneRun run; std::int32_t logoX, logoY, dx, dy, row, left, top; } rows[] = {
+        {__LINE__, {640, 480, 1, true, true}, 41, 288, 7, 6, 10, 84, 156},
+        {__LINE__, {640, 480, 1, false, true}, 41, 288, 7, 6, 10, 84, 156},  // drawn, not shown
+        {__LINE__, {800, 600, 1, true, true}, 41, 300, 7, 6, 10, 296, 153},
+        {__LINE__, {152, 112, 1, true, true}, 41, 2, 7, 6, 10, 10, 33},  // negative divisors
+        {__LINE__, {229, 109, 1, true, true}, 0, 0, 7, 6, 10, 4, 2},     // the logo's divisors are 0
     };
     for (const auto& row : rows) {
         start(row.run);
         ticks(1);
-        SCOPED_TRACE(std::to_string(row.run.width) + "x" + std::to_string(row.run.height));
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         EXPECT_EQ(std::make_tuple(scene.logoX, scene.logoY, scene.logoDx, scene.logoDy, bitmapSize(scene.underLogoBuffer).width,
                                   bitmapSize(scene.underLogoBuffer).height, scene.tickCount),
                   std::make_tuple(row.logoX, row.logoY, row.dx, row.dy, 230 + row.dx, 110 + row.dy, 1u));
@@ -140,44 +141,47 @@ TEST(Scene, TheFirstTickPlacesLogoAndPictureFromTheSeedAndShowsThePictureWhole) 
 
 // The seed is the system's file time (100 ns units since 1601) in whole seconds since 1970.
 TEST(Scene, TheSeedIsWholeSecondsSince1970ModuloTwoToThe32) {
-    const struct { std::uint64_t fileTime; std::uint32_t seconds; } rows[] = {
-        {116444736000000000ull, 0},           // 1970-01-01 00:00:00
-        {116444736009999999ull, 0},           // its last 100 ns
-        {125963012960000000ull, 951827696},   // 2000-02-29 12:34:56
-        {133537247990000000ull, 1709251199},  // 2024-02-29 23:59:59
-        {159394408970000000ull, 1},           // 2106-02-07 06:28:17, past 2^32 seconds
+    const struct { int line; std::uint64_t fileTime; std::uint32_t seconds; } rows[] = {
+        {__LINE__, 116444736000000000ull, 0},           // 1970-01-01 00:00:00
+        {__LINE__, 116444736009999999ull, 0},           // its last 100 ns
+        {__LINE__, 125963012960000000ull, 951827696},   // 2000-02-29 12:34:56
+        {__LINE__, 133537247990000000ull, 1709251199},  // 2024-02-29 23:59:59
+        {__LINE__, 159394408970000000ull, 1},           // 2106-02-07 06:28:17, past 2^32 seconds
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(secondsSince1970(row.fileTime), row.seconds) << row.fileTime;
+    for (const auto& row : rows) {
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
+        EXPECT_EQ(secondsSince1970(row.fileTime), row.seconds);
+    }
 }
 
 // A step that ends exactly on a limit keeps its way; one pixel beyond turns it back.
 TEST(Scene, TheLogoTurnsBackOnlyWhenItsNextStepWouldCrossALimit) {
     constexpr std::uint32_t KEEPS = 0, TURNS_X = 1, TURNS_Y = 2;
-    const struct { std::int32_t x, dx, y, dy; std::uint32_t turns; } rows[] = {
-        {413, 7, 200, 6, KEEPS}, {414, 7, 200, 6, TURNS_X},  // right limit 650 - 230 = 420
-        {17, -7, 200, 6, KEEPS}, {16, -7, 200, 6, TURNS_X},  // left 10
-        {200, 7, 384, 6, KEEPS}, {200, 7, 385, 6, TURNS_Y},  // bottom limit 500 - 110 = 390
-        {200, 7, 26, -6, KEEPS}, {200, 7, 25, -6, TURNS_Y},  // top 20
-        {414, 7, 25, -6, TURNS_X | TURNS_Y},
+    const struct { int line; std::int32_t x, dx, y, dy; std::uint32_t turns; } rows[] = {
+        {__LINE__, 413, 7, 200, 6, KEEPS}, {__LINE__, 414, 7, 200, 6, TURNS_X},  // right limit 650 - 230 = 420
+        {__LINE__, 17, -7, 200, 6, KEEPS}, {__LINE__, 16, -7, 200, 6, TURNS_X},  // left 10
+        {__LINE__, 200, 7, 384, 6, KEEPS}, {__LINE__, 200, 7, 385, 6, TURNS_Y},  // bottom limit 500 - 110 = 390
+        {__LINE__, 200, 7, 26, -6, KEEPS}, {__LINE__, 200, 7, 25, -6, TURNS_Y},  // top 20
+        {__LINE__, 414, 7, 25, -6, TURNS_X | TURNS_Y},
     };
     for (const auto& row : rows) {
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         resetFake();
         scene.clientRect = {10, 20, 650, 500};
         scene.logoWidth = 230;
         scene.logoHeight = 110;
         std::tie(scene.logoX, scene.logoDx, scene.logoY, scene.logoDy) = std::make_tuple(row.x, row.dx, row.y, row.dy);
         bounceLogo();
-        EXPECT_EQ((scene.logoDx == -row.dx ? TURNS_X : 0) | (scene.logoDy == -row.dy ? TURNS_Y : 0), row.turns)
-            << "from " << row.x << "," << row.y << " by " << row.dx << "," << row.dy;
+        EXPECT_EQ((scene.logoDx == -row.dx ? TURNS_X : 0) | (scene.logoDy == -row.dy ? TURNS_Y : 0), row.turns);
     }
 }
 
 TEST(Scene, TheRevealGrowsFromThePicturesCentreInFifteenSteps) {
-    const struct { std::int32_t width, height, step, revealWidth, revealHeight, offsetX, offsetY; } rows[] = {
-        {250, 148, 1, 16, 9, 117, 69},  {250, 148, 2, 33, 19, 108, 64},  {250, 148, 7, 116, 69, 67, 39},
-        {250, 148, 14, 233, 138, 8, 5}, {250, 148, 15, 250, 148, 0, 0}, {400, 358, 1, 26, 23, 187, 167}};
+    const struct { int line; std::int32_t width, height, step, revealWidth, revealHeight, offsetX, offsetY; } rows[] = {
+        {__LINE__, 250, 148, 1, 16, 9, 117, 69},  {__LINE__, 250, 148, 2, 33, 19, 108, 64},  {__LINE__, 250, 148, 7, 116, 69, 67, 39},
+        {__LINE__, 250, 148, 14, 233, 138, 8, 5}, {__LINE__, 250, 148, 15, 250, 148, 0, 0}, {__LINE__, 400, 358, 1, 26, 23, 187, 167}};
     for (const auto& row : rows) {
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         const RevealFrame f = revealFrame(row.width, row.height, row.step);
         EXPECT_EQ(std::make_tuple(f.width, f.height, f.offsetX, f.offsetY),
                   std::make_tuple(row.revealWidth, row.revealHeight, row.offsetX, row.offsetY)) << row.step;
@@ -246,10 +250,10 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
 // (here up to the first change of picture), and no surface or buffer of the old scene is left; an unchanged size changes
 // nothing, a zero size draws nothing. Pixels left from the old size are 0x654321.
 TEST(Scene, ANewSizeStartsTheSceneAgain) {
-    const struct { SceneRun run; int before; Size size; bool viaZero; } rows[] = {
-        {{640, 480, 1, true, true}, 320, {320, 240}, false},  // in the middle of a reveal
-        {{320, 240, 7, true, true}, 20, {800, 600}, true},
-        {{320, 240, 7, true, true}, 20, {320, 240}, false},
+    const struct { int line; SceneRun run; int before; Size size; bool viaZero; } rows[] = {
+        {__LINE__, {640, 480, 1, true, true}, 320, {320, 240}, false},  // in the middle of a reveal
+        {__LINE__, {320, 240, 7, true, true}, 20, {800, 600}, true},
+        {__LINE__, {320, 240, 7, true, true}, 20, {320, 240}, false},
     };
     auto resize = [](Size size) {
         fake.windows[fakeSaverWindow] = {0, 0, size.width, size.height};
@@ -276,7 +280,7 @@ TEST(Scene, ANewSizeStartsTheSceneAgain) {
         }
         resize(row.size);
         ticks(152);
-        SCOPED_TRACE(std::to_string(row.size.width) + "x" + std::to_string(row.size.height));
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         EXPECT_TRUE(fake.screenPixels.data == expected.data);
         EXPECT_EQ(held(), expectedHeld);
     }
@@ -285,12 +289,12 @@ TEST(Scene, ANewSizeStartsTheSceneAgain) {
 // Per tick (from 1), whether the window saw a change of picture (the old one blackened),
 // a reveal step, a sound cue. tickCount can be set after the first tick.
 TEST(Scene, PicturesChangeEvery164TicksAndTheCueSoundsEvery310Counts) {
-    const struct { bool pictures; const char* sound; int ticks; std::uint32_t count; std::vector<int> changes, cues; } rows[] = {
-        {true, "1", 700, 0, {151, 315, 479, 643}, {338, 676}},
-        {true, "2", 700, 0, {151, 315, 479, 643}, {338, 676}},
-        {true, "0", 700, 0, {151, 315, 479, 643}, {}},
-        {false, "1", 950, 0, {}, {310, 620, 930}},
-        {true, "1", 40, 4649, {3}, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},  // 4650 = 31 x 150 = 15 x 310
+    const struct { int line; bool pictures; const char* sound; int ticks; std::uint32_t count; std::vector<int> changes, cues; } rows[] = {
+        {__LINE__, true, "1", 700, 0, {151, 315, 479, 643}, {338, 676}},
+        {__LINE__, true, "2", 700, 0, {151, 315, 479, 643}, {338, 676}},
+        {__LINE__, true, "0", 700, 0, {151, 315, 479, 643}, {}},
+        {__LINE__, false, "1", 950, 0, {}, {310, 620, 930}},
+        {__LINE__, true, "1", 40, 4649, {3}, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},  // 4650 = 31 x 150 = 15 x 310
     };
     for (const auto& row : rows) {
         start({640, 480, 1, row.pictures, true}, false, row.sound);
@@ -311,7 +315,7 @@ TEST(Scene, PicturesChangeEvery164TicksAndTheCueSoundsEvery310Counts) {
             if (fake.effects & CUE)
                 cues.push_back(t);
         }
-        SCOPED_TRACE(std::string("pictures ") + (row.pictures ? "on" : "off") + ", sound " + row.sound);
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         EXPECT_EQ(changes, row.changes);
         std::vector<int> fifteenEach;
         for (int change : row.changes)
@@ -328,6 +332,11 @@ TEST(Scene, PicturesChangeEvery164TicksAndTheCueSoundsEvery310Counts) {
 // every tick; each change of picture replaces the reveal buffer; nothing is drawn with a
 // surface that holds nothing.
 class LongRun : public ::testing::TestWithParam<SceneRun> {};
+
+// A run prints as it is named: 640x480_seed1_pictures_logo.
+void PrintTo(const SceneRun& r, std::ostream* out) {
+    *out << r.width << "x" << r.height << "_seed" << r.seed << (r.pictures ? "_pictures" : "") << (r.logo ? "_logo" : "");
+}
 
 TEST_P(LongRun, KeepsTheFrameRightOnEveryTick) {
     const SceneRun run = GetParam();
@@ -360,10 +369,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SceneRun{237, 116, 11, false, true}, SceneRun{100, 50, 2, true, true},
                       SceneRun{229, 109, 7, true, true}, SceneRun{240, 700, 9, true, true},
                       SceneRun{1, 1, 4, true, true}, SceneRun{0, 0, 4, true, true}),
-    [](const ::testing::TestParamInfo<SceneRun>& info) {
-        const SceneRun& r = info.param;
-        return std::to_string(r.width) + "x" + std::to_string(r.height) + "_seed" + std::to_string(r.seed) +
-               (r.pictures ? "_pictures" : "") + (r.logo ? "_logo" : "");
-    });
+    ::testing::PrintToStringParamName());
 
 }  // namespace

@@ -15,26 +15,27 @@ enum : WParam { OK = 1000, CANCEL = 1001, ESCAPE = 2, LOGO_BOX = 1003, PICS_BOX 
 // in the high word is not looked at.
 TEST(Settings, TheDialogShowsStoresOrLeavesTheSwitches) {
     const struct {
+        int line;
         std::map<std::string, std::string> stored;
         std::vector<WParam> commands;
         std::map<int, std::uint32_t> shown;
         std::int32_t exitCode;
         std::vector<std::string> written;
     } rows[] = {
-        {{}, {OK}, {{1003, 1}, {1004, 1}, {1005, 0}}, 1, {"Sound=0", "Logo=1", "Pics=1"}},
-        {{{"sound", "2"}, {"logo", "0"}}, {OK}, {{1003, 0}, {1004, 1}, {1005, 1}}, 1, {"Sound=1", "Logo=0", "Pics=1"}},
-        {{{"pics", "0"}}, {LOGO_BOX, SOUND_BOX, 0x12345, OK}, {{1003, 1}, {1004, 0}, {1005, 0}}, 1,
+        {__LINE__, {}, {OK}, {{1003, 1}, {1004, 1}, {1005, 0}}, 1, {"Sound=0", "Logo=1", "Pics=1"}},
+        {__LINE__, {{"sound", "2"}, {"logo", "0"}}, {OK}, {{1003, 0}, {1004, 1}, {1005, 1}}, 1, {"Sound=1", "Logo=0", "Pics=1"}},
+        {__LINE__, {{"pics", "0"}}, {LOGO_BOX, SOUND_BOX, 0x12345, OK}, {{1003, 1}, {1004, 0}, {1005, 0}}, 1,
          {"Sound=1", "Logo=0", "Pics=0"}},
-        {{}, {PICS_BOX, 1 << 16 | OK}, {{1003, 1}, {1004, 1}, {1005, 0}}, 1, {"Sound=0", "Logo=1", "Pics=0"}},
-        {{}, {LOGO_BOX, CANCEL}, {{1003, 1}, {1004, 1}, {1005, 0}}, 0, {}},
-        {{}, {SOUND_BOX, ESCAPE}, {{1003, 1}, {1004, 1}, {1005, 0}}, 0, {}},
-        {{}, {5 << 16 | CANCEL}, {{1003, 1}, {1004, 1}, {1005, 0}}, 0, {}},
+        {__LINE__, {}, {PICS_BOX, 1 << 16 | OK}, {{1003, 1}, {1004, 1}, {1005, 0}}, 1, {"Sound=0", "Logo=1", "Pics=0"}},
+        {__LINE__, {}, {LOGO_BOX, CANCEL}, {{1003, 1}, {1004, 1}, {1005, 0}}, 0, {}},
+        {__LINE__, {}, {SOUND_BOX, ESCAPE}, {{1003, 1}, {1004, 1}, {1005, 0}}, 0, {}},
+        {__LINE__, {}, {5 << 16 | CANCEL}, {{1003, 1}, {1004, 1}, {1005, 0}}, 0, {}},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         resetFake();
         fake.profile = rows[i].stored;
         fake.commands = rows[i].commands;
-        SCOPED_TRACE("row " + std::to_string(i));
+        const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
         EXPECT_EQ(hostMain(fakeModule, "/c"), rows[i].exitCode);
         EXPECT_EQ(fake.dialog, "0x400000 2003");
         EXPECT_EQ(fake.initAnswer, 1);  // the focus goes to OK
@@ -49,22 +50,23 @@ TEST(Settings, TheDialogShowsStoresOrLeavesTheSwitches) {
 TEST(Settings, AFailedSaveIsReportedAndTheDialogStaysOpen) {
     const std::string warning = "0xd1a|VARNO|0x30|The settings could not be saved to\nC:\\WINDOWS\\VARNO.INI\n\n";
     const struct {
+        int line;
         int writesBeforeFailure;
         std::uint32_t error;
         std::vector<WParam> commands;
         std::int32_t exitCode;
         std::vector<std::string> written, boxes;
     } rows[] = {
-        {0, 5, {OK, CANCEL}, 0, {}, {warning + "Access is denied."}},
-        {2, 5, {SOUND_BOX, OK, ESCAPE}, 0, {"Sound=1", "Logo=1"}, {warning + "Access is denied."}},
-        {0, 1234, {OK, OK}, 1, {"Sound=0", "Logo=1", "Pics=1"}, {warning + "System error 1234."}},
+        {__LINE__, 0, 5, {OK, CANCEL}, 0, {}, {warning + "Access is denied."}},
+        {__LINE__, 2, 5, {SOUND_BOX, OK, ESCAPE}, 0, {"Sound=1", "Logo=1"}, {warning + "Access is denied."}},
+        {__LINE__, 0, 1234, {OK, OK}, 1, {"Sound=0", "Logo=1", "Pics=1"}, {warning + "System error 1234."}},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         resetFake();
         fake.writesBeforeFailure = rows[i].writesBeforeFailure;
         fake.lastError = rows[i].error;
         fake.commands = rows[i].commands;
-        SCOPED_TRACE("row " + std::to_string(i));
+        const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
         EXPECT_EQ(hostMain(fakeModule, "/c"), rows[i].exitCode);
         EXPECT_EQ(fake.written, rows[i].written);
         EXPECT_EQ(fake.messageBoxes, rows[i].boxes);

@@ -1,69 +1,8 @@
-# What the full-screen saver draws: as the settings dialog and file say, with resources
-# that fail to load, and through GDI pixel for pixel as the reference raster draws it.
+# What the full-screen saver draws: with resources that fail to load, and through GDI
+# pixel for pixel as the reference raster draws it.
 . "$(dirname "$0")/lib.sh" "$@"
 
-REG='[Software\\Wine\\Debug]
-"RelayInclude"="winmm.PlaySoundA"'
-OK=1000 CANCEL=1001 LOGO=1003 PICS=1004 SOUND=1005
-
-# sound_cue: waits for the first sound cue (tick 310, seconds in) and prints its call.
-sound_cue() {
-  poll 30 '[[ -n "$(relay_calls PlaySoundA)" ]]'
-  relay_calls PlaySoundA | head -n1 | sed -E 's/,0*[1-9a-f][0-9a-f]*,/,MODULE,/'  # a module, not 0
-}
-
-# dialog: "/c", and DIALOG once it is shown.
-dialog() {
-  saver_start /c
-  DIALOG=$(field window "$(drv find '#32770' 'Hi There !' 20)")
-}
-
-# The boxes show the file; Cancel leaves it alone; OK writes every switch, and the
-# next run shows neither logo nor pictures and plays the sound.
-test_settings() {
-  test_begin
-  local file=$WINEPREFIX/drive_c/windows/VARNO.INI
-  write_settings 0 1 0
-  cp "$file" "$TEST_DIR/stored.ini"
-  dialog
-  expect "check boxes (logo pics sound) from the file" "1 0 0" "$(drv checks "$DIALOG" $LOGO $PICS $SOUND)"
-  drv click "$DIALOG" $LOGO $PICS $SOUND $CANCEL >/dev/null
-  expect "exit code after Cancel" 0 "$(saver_exit 20)"
-  cmp -s "$file" "$TEST_DIR/stored.ini" || fail "Cancel changed the file: $(tr '\r\n' '  ' <"$file")"
-  dialog
-  drv click "$DIALOG" $LOGO $SOUND $OK >/dev/null
-  expect "exit code after OK" 1 "$(saver_exit 20)"
-  expect "file after OK" "[VARNO] Sound=1 Logo=0 Pics=0 " "$(tr -d '\r' <"$file" | tr '\n' ' ')"
-  WINEDEBUG=+relay full_screen || return
-  expect "sound cue" "PlaySoundA(00000089,MODULE,00042005)" "$(sound_cue)"
-  expect "screen without logo and pictures" "800x600 0 0" "$(screen)"
-  xdo key a
-  expect "exit code after a key" 0 "$(saver_exit 20)"
-}
-
-# OK with a settings file that cannot be written (a folder of its name): a warning owned
-# by the dialog names the file and the system's reason, the dialog stays and the file
-# does not change; once the folder is gone, OK saves and ends with 1.
-test_settings_not_saved() {
-  test_begin
-  local file=$WINEPREFIX/drive_c/windows/VARNO.INI box
-  mkdir "$file"
-  dialog
-  drv click "$DIALOG" $SOUND >/dev/null
-  drv click "$DIALOG" $OK >/dev/null &  # returns once the warning has closed
-  box=$(drv find '#32770' VARNO 20)
-  expect "warning's owner" "$DIALOG" "$(field owner "$box")"
-  expect "warning" "The settings could not be saved to|C:\\windows\\VARNO.INI||Access denied." \
-    "$(drv text "$(field window "$box")" 65535)"
-  [[ -z "${GALLERY:-}" ]] || xwd -root -silent | /usr/bin/convert xwd:- "$GALLERY/settings-not-saved.png"
-  drv click "$(field window "$box")" 1 >/dev/null
-  expect "dialog after the warning" running "$(saver_exit 1)"
-  [[ -d "$file" ]] || fail "the folder in the file's place changed"
-  rmdir "$file"
-  drv click "$DIALOG" $OK >/dev/null
-  expect "exit code after OK" 1 "$(saver_exit 20)"
-  expect "file after OK" "[VARNO] Sound=1 Logo=1 Pics=1 " "$(tr -d '\r' <"$file" | tr '\n' ' ')"
-}
+REG=$SOUND_TRACE
 
 # A copy without the sound's resource type and with the logo's bitmaps unloadable
 # still draws its pictures and passes its sound cue; a key ends it with 0.
