@@ -1,3 +1,4 @@
+// Reading the command line: the program name skipped, the switch and the number after it.
 #include "host/command_line.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// The process's entry into the core: the platform flag, the fault guard and the run modes.
 #include "host/command_line.h"
 #include "host/host.h"
 #include "platform/messages.h"

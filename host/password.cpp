@@ -1,3 +1,4 @@
+// The password check on close and the password change, Windows 95 family only.
 #include "host/host.h"
 #include "platform/messages.h"
 

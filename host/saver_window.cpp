@@ -1,3 +1,4 @@
+// The saver window in its two forms, the monitor covers, and the host's two message handlers.
 #include "host/host.h"
 #include "platform/messages.h"
 #include "scene/scene.h"

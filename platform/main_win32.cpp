@@ -1,3 +1,4 @@
+// WinMain, the composition root: the shell's entry hands the core its module and command tail.
 #include <windows.h>
 
 #include "platform/platform.h"

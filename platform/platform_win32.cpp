@@ -91,6 +91,8 @@ bool queryPlatformId(std::uint32_t* platformId) {
     return true;
 }
 
+// The program registers two classes, the saver window's and the covers'; a third has no
+// thunk to call its procedure and fails as RegisterClassA itself would, with false.
 bool registerWindowClass(const WindowClassRecord* record) {
     if (registeredClasses == static_cast<int>(sizeof classThunks / sizeof classThunks[0]))
         return false;

@@ -1,3 +1,4 @@
+// The bouncing logo: the bounce test and the move that redraws the logo's region.
 #include "scene/scene.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// The pictures: the first one shown whole, then each next one revealed from its centre out.
 #include "scene/scene.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// The scene's pseudo-random numbers and the seed taken from the system clock.
 #include "scene/scene.h"
 
 void seedRandom(RandomSource& random, std::uint32_t seed) {

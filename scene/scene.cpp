@@ -1,3 +1,4 @@
+// The scene's lifecycle and clock: creation, the first tick's set-up, each later tick, a new size.
 #include "scene/scene.h"
 
 #include "platform/messages.h"

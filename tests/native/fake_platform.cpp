@@ -1,3 +1,4 @@
+// The recording platform behind the seam for the native tests, with its software raster.
 #include "tests/native/fake_platform.h"
 
 #include <algorithm>

@@ -1,9 +1,10 @@
+// Stand-ins for the catalog's images in the native tests: their real sizes, pixels a test can recognise.
 #include "tests/native/scene_images.h"
 
 #include <vector>
 
-const int pictureIdsByRow[24] = {105, 106, 107, 108, 109, 110, 111, 112, 114, 115, 116, 117,
-                                 118, 119, 120, 121, 122, 123, 124, 125, 126, 127, 128, 150};
+#include "scene/scene.h"
+
 const Size catalogPictureSizes[24] = {
     {250, 148}, {250, 140}, {250, 210}, {300, 199}, {250, 152}, {250, 188}, {250, 160}, {250, 168},
     {250, 140}, {250, 168}, {250, 148}, {332, 282}, {250, 139}, {250, 151}, {250, 165}, {250, 172},
@@ -23,17 +24,17 @@ std::uint32_t picturePixel(int row, std::int32_t x, std::int32_t y) {
 }
 
 std::uint32_t logoPixel(std::int32_t x, std::int32_t y) {
-    return logoMarker | static_cast<std::uint32_t>(x * 110 + y);
+    return logoMarker | static_cast<std::uint32_t>(x * logoH + y);
 }
 
 namespace {
 
 std::vector<std::uint8_t> ellipse() {
-    std::vector<std::uint8_t> inside(230 * 110);
-    for (int j = 0; j < 110; ++j)
-        for (int i = 0; i < 230; ++i) {
+    std::vector<std::uint8_t> inside(logoW * logoH);
+    for (int j = 0; j < logoH; ++j)
+        for (int i = 0; i < logoW; ++i) {
             const double dx = (i + 0.5 - 115.0) / 113.0, dy = (j + 0.5 - 55.0) / 53.0;
-            inside[j * 230 + i] = dx * dx + dy * dy <= 1.0;
+            inside[j * logoW + i] = dx * dx + dy * dy <= 1.0;
         }
     return inside;
 }
@@ -43,20 +44,20 @@ const std::vector<std::uint8_t> logoShape = ellipse();
 }  // namespace
 
 bool insideLogoShape(std::int32_t x, std::int32_t y) {
-    return x >= 0 && y >= 0 && x < 230 && y < 110 && logoShape[y * 230 + x] != 0;
+    return x >= 0 && y >= 0 && x < logoW && y < logoH && logoShape[y * logoW + x] != 0;
 }
 
 void provideCatalogImages() {
     static const std::map<int, Pixels> images = [] {
-        std::map<int, Pixels> made = {{logoId, filled(230, 110, 0)}, {maskId, filled(230, 110, white)}};
-        for (std::int32_t y = 0; y < 110; ++y)
-            for (std::int32_t x = 0; x < 230; ++x)
+        std::map<int, Pixels> made = {{ID_LOGO, filled(logoW, logoH, 0)}, {ID_LOGO_MASK, filled(logoW, logoH, white)}};
+        for (std::int32_t y = 0; y < logoH; ++y)
+            for (std::int32_t x = 0; x < logoW; ++x)
                 if (insideLogoShape(x, y)) {
-                    made[logoId].at(x, y) = logoPixel(x, y);
-                    made[maskId].at(x, y) = 0;
+                    made[ID_LOGO].at(x, y) = logoPixel(x, y);
+                    made[ID_LOGO_MASK].at(x, y) = 0;
                 }
         for (int row = 0; row < 24; ++row) {
-            Pixels& picture = made[pictureIdsByRow[row]];
+            Pixels& picture = made[pictureIds[row]];
             picture = filled(catalogPictureSizes[row].width, catalogPictureSizes[row].height, 0);
             for (std::int32_t y = 0; y < picture.height; ++y)
                 for (std::int32_t x = 0; x < picture.width; ++x)
@@ -68,8 +69,8 @@ void provideCatalogImages() {
 }
 
 std::map<int, Pixels> catalogImageSizes() {
-    std::map<int, Pixels> sizes = {{logoId, {230, 110, {}}}, {maskId, {230, 110, {}}}};
+    std::map<int, Pixels> sizes = {{ID_LOGO, {logoW, logoH, {}}}, {ID_LOGO_MASK, {logoW, logoH, {}}}};
     for (int row = 0; row < 24; ++row)
-        sizes[pictureIdsByRow[row]] = {catalogPictureSizes[row].width, catalogPictureSizes[row].height, {}};
+        sizes[pictureIds[row]] = {catalogPictureSizes[row].width, catalogPictureSizes[row].height, {}};
     return sizes;
 }

@@ -89,7 +89,7 @@ bool inside(const Rect& r, std::int32_t x, std::int32_t y) {
                         picture.left + part.offsetX + part.width, picture.top + part.offsetY + part.height};
     const std::int32_t dx = scene.logoDx, dy = scene.logoDy;
     const Point logo = {std::max(scene.logoX, scene.logoX - dx), std::max(scene.logoY, scene.logoY - dy)};
-    const Rect region = {scene.logoX, scene.logoY, scene.logoX + 230 + std::abs(dx), scene.logoY + 110 + std::abs(dy)};
+    const Rect region = {scene.logoX, scene.logoY, scene.logoX + logoW + std::abs(dx), scene.logoY + logoH + std::abs(dy)};
     const Rect before = {region.left - dx, region.top - dy, region.right - dx, region.bottom - dy};
     for (std::int32_t y = 0; y < window.height; ++y)
         for (std::int32_t x = 0; x < window.width; ++x) {
@@ -130,7 +130,7 @@ TEST(Scene, TheFirstTickPlacesLogoAndPictureFromTheSeedAndShowsThePictureWhole) 
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         EXPECT_EQ(std::make_tuple(scene.logoX, scene.logoY, scene.logoDx, scene.logoDy, bitmapSize(scene.underLogoBuffer).width,
                                   bitmapSize(scene.underLogoBuffer).height, scene.tickCount),
-                  std::make_tuple(row.logoX, row.logoY, row.dx, row.dy, 230 + row.dx, 110 + row.dy, 1u));
+                  std::make_tuple(row.logoX, row.logoY, row.dx, row.dy, logoW + row.dx, logoH + row.dy, 1u));
         const Size size = catalogPictureSizes[row.row];
         EXPECT_EQ(std::make_tuple(scene.pictureIndex, scene.pictureRect.left, scene.pictureRect.top,
                                   scene.pictureRect.right, scene.pictureRect.bottom),
@@ -168,8 +168,8 @@ TEST(Scene, TheLogoTurnsBackOnlyWhenItsNextStepWouldCrossALimit) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         resetFake();
         scene.clientRect = {10, 20, 650, 500};
-        scene.logoWidth = 230;
-        scene.logoHeight = 110;
+        scene.logoWidth = logoW;
+        scene.logoHeight = logoH;
         std::tie(scene.logoX, scene.logoDx, scene.logoY, scene.logoDy) = std::make_tuple(row.x, row.dx, row.y, row.dy);
         bounceLogo();
         EXPECT_EQ((scene.logoDx == -row.dx ? TURNS_X : 0) | (scene.logoDy == -row.dy ? TURNS_Y : 0), row.turns);
@@ -235,8 +235,8 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
         {reveal, 0, 0, 300, 199, picture, 0, 0, RasterOp::copy},
         {under, 24, 80, 21, 14, picture, 140, 93, RasterOp::copy},
         {compose, 0, 0, 237, 116, under, 0, 0, RasterOp::copy},
-        {compose, 0, 0, 230, 110, scene.logoMask, 0, 0, RasterOp::and_},
-        {compose, 0, 0, 230, 110, scene.logoImage, 0, 0, RasterOp::or_},
+        {compose, 0, 0, logoW, logoH, scene.logoMask, 0, 0, RasterOp::and_},
+        {compose, 0, 0, logoW, logoH, scene.logoImage, 0, 0, RasterOp::or_},
         {reveal, 140, 93, 21, 14, compose, 24, 80, RasterOp::copy},
         {window, 212, 302, 20, 13, reveal, 140, 93, RasterOp::copy},
     };
@@ -350,10 +350,10 @@ TEST_P(LongRun, KeepsTheFrameRightOnEveryTick) {
         if (n % (run.width * run.height > 100000 ? 7 : 1) == 0 || scene.revealStep || scene.logoDx != dx || scene.logoDy != dy) {
             ASSERT_TRUE(frameIsRight(run.logo)) << "tick " << n;
         }
-        ASSERT_TRUE(run.width < 230 + 2 * std::abs(dx) || (scene.logoX >= 0 && scene.logoX <= run.width - 230)) << n;
-        ASSERT_TRUE(run.width >= 230 || scene.logoDx == -dx) << n;
-        ASSERT_TRUE(run.height < 110 + 2 * std::abs(dy) || (scene.logoY >= 0 && scene.logoY <= run.height - 110)) << n;
-        ASSERT_TRUE(run.height >= 110 || scene.logoDy == -dy) << n;
+        ASSERT_TRUE(run.width < logoW + 2 * std::abs(dx) || (scene.logoX >= 0 && scene.logoX <= run.width - logoW)) << n;
+        ASSERT_TRUE(run.width >= logoW || scene.logoDx == -dx) << n;
+        ASSERT_TRUE(run.height < logoH + 2 * std::abs(dy) || (scene.logoY >= 0 && scene.logoY <= run.height - logoH)) << n;
+        ASSERT_TRUE(run.height >= logoH || scene.logoDy == -dy) << n;
         bitmaps = n == 166 ? fake.bitmaps.size() : bitmaps;
     }
     EXPECT_EQ(fake.bitmaps.size(), bitmaps);
