@@ -27,17 +27,16 @@ from assetgen.icon import VGA16, icon_pixels
 from assetgen.palette import quantise
 from assetgen.preview import compose_logo, preview_contact_sheet, preview_icon
 
-# The painter of each picture, by resource number (which is also its seed).
-PAINTERS = {
-    105: land.pic_summer_hills, 106: sea.pic_sea_sunset, 107: mountains.pic_alpine,
-    108: sky.pic_starry_night, 109: sky.pic_aurora, 110: mountains.pic_dunes,
-    111: sky.pic_cloud_sea, 112: land.pic_poppies, 114: mountains.pic_mountain_lake,
-    115: sea.pic_beach, 116: land.pic_autumn_wood, 117: patterns.pic_mandala,
-    118: land.pic_lavender, 119: mountains.pic_misty_pines, 120: mountains.pic_canyon,
-    121: sea.pic_moonlit_sea, 122: patterns.pic_agate, 123: land.pic_sunflowers,
-    124: land.pic_rainbow, 125: sky.pic_planet, 126: sea.pic_lighthouse,
-    127: sky.pic_balloons, 128: sea.pic_reef, 150: land.pic_fields,
-}
+# The painter of each picture, row by row of catalog.PICTURES (whose resource number is
+# also the picture's seed).
+PAINTERS = [
+    land.pic_summer_hills, sea.pic_sea_sunset, mountains.pic_alpine, sky.pic_starry_night,
+    sky.pic_aurora, mountains.pic_dunes, sky.pic_cloud_sea, land.pic_poppies,
+    mountains.pic_mountain_lake, sea.pic_beach, land.pic_autumn_wood, patterns.pic_mandala,
+    land.pic_lavender, mountains.pic_misty_pines, mountains.pic_canyon, sea.pic_moonlit_sea,
+    patterns.pic_agate, land.pic_sunflowers, land.pic_rainbow, sky.pic_planet,
+    sea.pic_lighthouse, sky.pic_balloons, sea.pic_reef, land.pic_fields,
+]
 
 
 def main(out_dir):
@@ -53,8 +52,8 @@ def main(out_dir):
     report(catalog.LOGO_MASK.file, bmp_bytes(mask))
 
     pictures = []
-    for picture in catalog.PICTURES:
-        img = quantise(PAINTERS[picture.ident](picture.width, picture.height, picture.ident))
+    for picture, painter in zip(catalog.PICTURES, PAINTERS, strict=True):
+        img = quantise(painter(picture.width, picture.height, picture.ident))
         pictures.append((picture.ident, img))
         report(picture.file, bmp_bytes(img))
 
