@@ -2,8 +2,9 @@
 //
 // Everything that decides (host, scene, settings) is written against these
 // functions and never includes <windows.h>. The executable links
-// platform_win32.cpp, where each function is one or two Win32 calls; the
-// native unit tests link a recording implementation with a software raster.
+// platform_win32.cpp, where each function carries out one operation with the Win32
+// calls it takes; the native unit tests link a recording implementation with a
+// software raster.
 // The names are plain C names, so a test program can wrap any of them at link time.
 #pragma once
 
