@@ -10,19 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/messages.h"
 #include "platform/platform.h"
 
-// Message numbers as the platform has them, written out rather than taken from the product.
-enum : std::uint32_t {
-    WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_SIZE = 0x0005, WM_DISPLAYCHANGE = 0x007E, WM_SETTEXT = 0x000C, WM_PAINT = 0x000F,
-    WM_CLOSE = 0x0010, WM_ERASEBKGND = 0x0014, WM_SHOWWINDOW = 0x0018, WM_ACTIVATEAPP = 0x001C,
-    WM_SETCURSOR = 0x0020, WM_HELP = 0x0053, WM_CONTEXTMENU = 0x007B, WM_KEYDOWN = 0x0100,
-    WM_CHAR = 0x0102, WM_SYSKEYDOWN = 0x0104, WM_INITDIALOG = 0x0110, WM_COMMAND = 0x0111,
-    WM_SYSCOMMAND = 0x0112, WM_TIMER = 0x0113, WM_MOUSEMOVE = 0x0200, WM_LBUTTONDOWN = 0x0201,
-    WM_LBUTTONUP = 0x0202, WM_RBUTTONDOWN = 0x0204, WM_MBUTTONDOWN = 0x0207,
-    WM_VERIFY = 0x8000,  // WM_APP, the saver's request to its own window to run the verifier
-    SC_NEXTWINDOW = 0xF040, SC_PREVWINDOW = 0xF050, SC_CLOSE = 0xF060, SC_SCREENSAVE = 0xF140,
-};
+// The product's message numbers, and a few that it never handles.
+enum : std::uint32_t { WM_CHAR = 0x0102, WM_LBUTTONUP = 0x0202, WM_VERIFY = verifyRequestMessage };
+constexpr WParam SC_CLOSE = 0xF060;
 
 // What the seam calls did, one bit each: fake.effects collects them, fake.calls keeps their
 // order. CLOSES is WM_CLOSE (0, 0) posted to the saver, RELAYS a post to its parent, BAD_CALL
