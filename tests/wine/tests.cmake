@@ -64,7 +64,8 @@ add_test(NAME wine.prefix32 COMMAND bash -c ". tools/wine-env.sh && wine_prefix_
          ${CMAKE_BINARY_DIR}/wineprefix32 WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(wine.prefix32 PROPERTIES TIMEOUT 300 LABELS wine FIXTURES_SETUP wine_prefix32)
 foreach(test setup95 setup_nt setup64)
-    wine_test(${test} setup.sh 180 ${TOOLS} setup=${CMAKE_SOURCE_DIR}/build/release/VARNO-1.0-setup.exe
+    wine_test(${test} setup.sh 300 ${TOOLS} setup=${CMAKE_SOURCE_DIR}/build/release/VARNO-1.0-setup.exe
               saver32=${CMAKE_SOURCE_DIR}/build/win32/VARNO.scr template32=${CMAKE_BINARY_DIR}/wineprefix32)
-    set_tests_properties(wine.${test} PROPERTIES FIXTURES_REQUIRED "wine_prefix;wine_prefix32;setup_release")
+    set_tests_properties(wine.${test} PROPERTIES RUN_SERIAL ON
+                         FIXTURES_REQUIRED "wine_prefix;wine_prefix32;setup_release")
 endforeach()
