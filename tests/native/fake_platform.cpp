@@ -290,10 +290,8 @@ std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t 
 bool writeProfileString(const char* section, const char* key, const char* value, const char* file) {
     if (isTheStore(section, file)) {
         fake.storeExists = !fake.storeFails && (fake.storeExists || fake.folders.size() == 2);
-        if (fake.storeExists) {
-            fake.storeProfile[lower(key)] = value;
-            fake.written.push_back("store:" + std::string(key) + "=" + value);
-        }
+        if (fake.storeExists)
+            fake.storeProfile[lower(key)] = value, fake.written.push_back("store:" + std::string(key) + "=" + value);
         return fake.storeExists;
     }
     if (fake.writesBeforeFailure == 0) {  // the obstacle goes once it has been met
@@ -312,8 +310,7 @@ bool writeProfileString(const char* section, const char* key, const char* value,
 std::uint32_t lastErrorCode() { return fake.lastError; }
 bool systemVirtualisesWrites() { return fake.virtualised; }
 bool localAppDataFolder(char* path, std::uint32_t capacity) {
-    std::snprintf(path, capacity, "%s", fake.localAppData.c_str());
-    return !fake.localAppData.empty();
+    return std::snprintf(path, capacity, "%s", fake.localAppData.c_str()) > 0;
 }
 bool fileExists(const char* path) { return fake.storeExists && path == storePath(); }
 void createFolder(const char* path) { fake.folders.push_back(path); }
