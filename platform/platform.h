@@ -135,6 +135,12 @@ bool writeProfileString(const char* section, const char* key, const char* value,
                         const char* file);                // false when nothing was written
 std::uint32_t lastErrorCode();
 void windowsFolder(char* path, std::uint32_t capacity);   // where a bare profile name lives
+// Vista and later redirect this build's writes to the Windows folder into the user's
+// VirtualStore by themselves: true for the 32-bit build, which has no manifest.
+bool systemVirtualisesWrites();
+bool localAppDataFolder(char* path, std::uint32_t capacity);  // false where there is none
+bool fileExists(const char* path);                         // a file, not a folder
+void createFolder(const char* path);                      // nothing if it exists
 void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity);  // "" if none
 void messageBox(WindowHandle owner, const char* text, const char* title, std::uint32_t flags);
 std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner,

@@ -306,6 +306,24 @@ void windowsFolder(char* path, std::uint32_t capacity) {
         path[0] = '\0';
 }
 
+bool systemVirtualisesWrites() {
+    return sizeof(void*) == 4;
+}
+
+bool localAppDataFolder(char* path, std::uint32_t capacity) {
+    const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", path, capacity);
+    return length > 0 && length < capacity;
+}
+
+bool fileExists(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void createFolder(const char* path) {
+    CreateDirectoryA(path, nullptr);
+}
+
 void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity) {
     DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                   nullptr, code, 0, text, capacity, nullptr);

@@ -17,14 +17,14 @@ void formatDecimal(std::uint32_t value, char (&text)[12]) {
     text[count] = '\0';
 }
 
-std::uint32_t readSwitch(const char* key, std::int32_t fallback) {
-    return readProfileInt(settingsSection, key, fallback, settingsFile);
+std::uint32_t readSwitch(const char* file, const char* key, std::int32_t fallback) {
+    return readProfileInt(settingsSection, key, fallback, file);
 }
 
-bool writeSwitch(const char* key, std::uint32_t value) {
+bool writeSwitch(const char* file, const char* key, std::uint32_t value) {
     char text[12];
     formatDecimal(value, text);
-    return writeProfileString(settingsSection, key, text, settingsFile);
+    return writeProfileString(settingsSection, key, text, file);
 }
 
 std::uint32_t checkedAsSwitch(WindowHandle dialog, int box) {
@@ -39,6 +39,36 @@ void append(char* buffer, std::uint32_t capacity, const char* text) {
     while (*text != '\0' && length + 1 < capacity)
         buffer[length++] = *text++;
     buffer[length] = '\0';
+}
+
+// The user's copy in %LOCALAPPDATA%\VirtualStore\Windows, where Vista and later put the
+// 32-bit build's settings; the 64-bit build keeps them there itself, so that both see one
+// user's same settings. Empty where the system does it or there is no such folder.
+struct StoreCopy {
+    char folder[260] = "";
+    char path[300] = "";
+};
+
+StoreCopy storeCopy() {
+    StoreCopy store;
+    if (systemVirtualisesWrites() || !localAppDataFolder(store.folder, sizeof store.folder))
+        return store;
+    append(store.folder, sizeof store.folder, "\\VirtualStore");
+    append(store.path, sizeof store.path, store.folder);
+    append(store.path, sizeof store.path, "\\Windows\\");
+    append(store.path, sizeof store.path, settingsFile);
+    return store;
+}
+
+// The file read first: the user's copy once it exists, as the system does it.
+const char* readFile(const StoreCopy& store) {
+    return store.path[0] != '\0' && fileExists(store.path) ? store.path : settingsFile;
+}
+
+bool writeSwitches(const char* file, std::uint32_t sound, std::uint32_t logo, std::uint32_t pictures) {
+    // The first write that fails stops the rest.
+    return writeSwitch(file, "Sound", sound) && writeSwitch(file, "Logo", logo) &&
+           writeSwitch(file, "Pics", pictures);
 }
 
 // Tells the user that the choices were not stored, where and why.
@@ -67,10 +97,12 @@ void reportNotSaved(WindowHandle dialog, std::uint32_t error) {
 }  // namespace
 
 SceneSettings readSceneSettings() {
+    const StoreCopy store = storeCopy();
+    const char* file = readFile(store);
     SceneSettings settings;
-    settings.soundEnabled = readSwitch("Sound", 0);
-    settings.logoEnabled = readSwitch("Logo", 1);
-    settings.picturesEnabled = readSwitch("Pics", 1);
+    settings.soundEnabled = readSwitch(file, "Sound", 0);
+    settings.logoEnabled = readSwitch(file, "Logo", 1);
+    settings.picturesEnabled = readSwitch(file, "Pics", 1);
     return settings;
 }
 
@@ -90,11 +122,23 @@ MessageResult settingsDialogProc(WindowHandle dialog, std::uint32_t message, WPa
         const std::uint32_t logo = checkedAsSwitch(dialog, ID_LOGO_BOX);
         const std::uint32_t pictures = checkedAsSwitch(dialog, ID_PICTURES_BOX);
         const std::uint32_t sound = checkedAsSwitch(dialog, ID_SOUND_BOX);
-        // The first write that fails stops the rest; the dialog stays open to try again.
-        if (!writeSwitch("Sound", sound) || !writeSwitch("Logo", logo) ||
-            !writeSwitch("Pics", pictures)) {
-            reportNotSaved(dialog, lastErrorCode());
-            return 1;
+        // The Windows folder's file, unless the user's copy is read first or takes what
+        // the Windows folder refuses; when both fail the dialog stays open to try again.
+        StoreCopy store = storeCopy();
+        const char* file = readFile(store);
+        if (!writeSwitches(file, sound, logo, pictures)) {
+            const std::uint32_t error = lastErrorCode();
+            bool saved = false;
+            if (file == settingsFile && store.path[0] != '\0') {
+                createFolder(store.folder);
+                append(store.folder, sizeof store.folder, "\\Windows");
+                createFolder(store.folder);
+                saved = writeSwitches(store.path, sound, logo, pictures);
+            }
+            if (!saved) {
+                reportNotSaved(dialog, error);
+                return 1;
+            }
         }
         endDialog(dialog, 1);
         return 1;

@@ -91,10 +91,10 @@ def check_icon(name, head, image):
 
 RT_BITMAP, RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 2, 3, 5, 6, 14, 16
 ALLOWED = {dll: set(names.split()) for dll, names in {
-    "KERNEL32.DLL": """ExitProcess FormatMessageA FreeLibrary GetCommandLineA GetLastError
-        GetModuleHandleA GetPrivateProfileIntA GetProcAddress GetSystemTimeAsFileTime GetTickCount
-        GetVersionExA GetWindowsDirectoryA LoadLibraryA Sleep UnhandledExceptionFilter
-        WritePrivateProfileStringA""",
+    "KERNEL32.DLL": """CreateDirectoryA ExitProcess FormatMessageA FreeLibrary GetCommandLineA
+        GetEnvironmentVariableA GetFileAttributesA GetLastError GetModuleHandleA GetPrivateProfileIntA
+        GetProcAddress GetSystemTimeAsFileTime GetTickCount GetVersionExA
+        GetWindowsDirectoryA LoadLibraryA Sleep UnhandledExceptionFilter WritePrivateProfileStringA""",
     "USER32.DLL": """CharNextA CreateWindowExA DefWindowProcA DestroyWindow DialogBoxParamA DispatchMessageA EndDialog
         FillRect FindWindowA GetClientRect GetCursorPos GetDC GetForegroundWindow GetMessageA GetParent
         GetSystemMetrics IsWindow KillTimer LoadBitmapA LoadIconA MessageBoxA PeekMessageA PostMessageA PostQuitMessage

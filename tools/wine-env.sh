@@ -48,13 +48,18 @@ wine_prefix_stamp() {
   { "$WINE64" --version; wine_settings_reg; } | md5sum | cut -d' ' -f1
 }
 
-# wine_prefix_ensure DIR: makes DIR a booted prefix with the settings above, unless it
-# already is one made by this Wine with these settings.
+# wine_prefix_ensure DIR [win32]: makes DIR a booted prefix with the settings above, unless
+# it already is one made by this Wine with these settings. With win32, a 32-bit prefix
+# booted by 32-bit Wine (about a minute under qemu), where a program sees no WoW64.
 wine_prefix_ensure() {
-  local dir stamp lock rc=0
+  local dir stamp lock rc=0 wine=$WINE64 arch=${2:-win64}
   dir=$(realpath -m "${1:?wine_prefix_ensure: no directory}")
   [[ "$dir" != / ]] || return 1
-  stamp=$(wine_prefix_stamp)
+  stamp=$(wine_prefix_stamp)$arch
+  if [[ $arch == win32 ]]; then
+    wine32_loader "$dir.loader"
+    wine=$WINE32_LOADER
+  fi
   mkdir -p "$(dirname "$dir")"
   exec {lock}>"$dir.lock"
   timeout -k 5 300 flock "$lock" || { exec {lock}>&-; return 1; }
@@ -62,10 +67,10 @@ wine_prefix_ensure() {
     echo "wine-env: making the Wine prefix $dir" >&2
     rm -rf "$dir" "$dir.new"
     (
-      export WINEPREFIX="$dir.new"
-      timeout -k 5 120 "$WINE64" wineboot -i &&
+      export WINEPREFIX="$dir.new" WINEARCH=$arch
+      timeout -k 5 240 "$wine" wineboot -i &&
         wine_settings_reg >"$WINEPREFIX/drive_c/settings.reg" &&
-        timeout -k 5 60 "$WINE64" regedit /S 'C:\settings.reg' &&
+        timeout -k 5 60 "$wine" regedit /S 'C:\settings.reg' &&
         timeout -k 5 60 "$WINESERVER" -w &&
         grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg"
     ) >/dev/null 2>&1 || rc=$?
@@ -168,6 +173,24 @@ wine_run() {
 # lands above 2 GB, where Wine keeps it and then probes that half in 64 KB steps (about
 # 50 s a start instead of 3).
 WINE32=(env WINELOADERNOEXEC=1 QEMU_RESERVED_VA=0x7fff0000 qemu-i386 /usr/lib/wine/wine)
+
+# wine32_loader DIR: a private copy of Wine's loader folder in DIR whose `wine` runs the
+# 32-bit loader under qemu-i386, so that a 32-bit program can start another one (an NSIS
+# uninstaller's copy of itself in %TEMP%, wineboot's helpers). Wine starts a child with
+# the loader of its own argv[0]'s name from the folder of the running loader; ntdll.so and
+# Wine's data are found from that folder too. Sets WINE32_LOADER.
+wine32_loader() {
+  local dir=$1/lib/wine
+  WINE32_LOADER=$dir/wine
+  [[ -x $WINE32_LOADER ]] && return 0
+  mkdir -p "$dir" &&
+    ln -sfn /usr/lib/i386-linux-gnu "$1/lib/" &&
+    ln -sfn /usr/share "$1/share" &&
+    ln -sf /usr/lib/wine/wine64 /usr/lib/wine/wineserver* "$dir/" &&
+    cp /usr/lib/wine/wine "$dir/wine-i386" &&
+    printf '#!/bin/sh\nexec env %s -0 "$0" "$0-i386" "$@"\n' "${WINE32[*]:1:3}" >"$dir/wine" &&
+    chmod +x "$dir/wine"
+}
 
 # wine32_run SECONDS PROGRAM [ARGUMENTS...]: wine_run for an i686 program.
 wine32_run() {

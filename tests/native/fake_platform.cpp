@@ -53,6 +53,11 @@ bool isTheSettingsFile(const char* section, const char* file) {
     return lower(section) == "varno" && lower(file) == "varno.ini";
 }
 
+std::string storePath() { return fake.localAppData + "\\VirtualStore\\Windows\\VARNO.INI"; }
+bool isTheStore(const char* section, const char* file) {
+    return lower(section) == "varno" && !fake.localAppData.empty() && file == storePath();
+}
+
 MessageResult deliver(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
     const WindowProcedure procedure = window == fakeSaverWindow ? fake.saverClass.procedure : nullptr;
     return procedure ? procedure(window, message, wParam, lParam) : 0;
@@ -286,8 +291,9 @@ std::uint64_t systemFileTime() { return fileTimeOf1970 + fake.seconds * fileTime
 
 // The number at the start of the value text, the fallback when file, section or key is missing.
 std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback, const char* file) {
-    auto v = fake.profile.find(lower(key));
-    if (!isTheSettingsFile(section, file) || v == fake.profile.end())
+    const auto& profile = isTheStore(section, file) ? fake.storeProfile : fake.profile;
+    auto v = profile.find(lower(key));
+    if (!(isTheSettingsFile(section, file) || isTheStore(section, file)) || v == profile.end())
         return static_cast<std::uint32_t>(fallback);
     std::uint32_t value = 0;
     for (const char* c = v->second.c_str(); *c >= '0' && *c <= '9'; ++c)
@@ -296,6 +302,12 @@ std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t 
 }
 
 bool writeProfileString(const char* section, const char* key, const char* value, const char* file) {
+    if (isTheStore(section, file)) {
+        fake.storeExists = !fake.storeFails && (fake.storeExists || fake.folders.size() == 2);
+        if (fake.storeExists)
+            fake.storeProfile[lower(key)] = value, fake.written.push_back("store:" + std::string(key) + "=" + value);
+        return fake.storeExists;
+    }
     if (fake.writesBeforeFailure == 0) {  // the obstacle goes once it has been met
         fake.writesBeforeFailure = -1;
         return false;
@@ -310,6 +322,12 @@ bool writeProfileString(const char* section, const char* key, const char* value,
 }
 
 std::uint32_t lastErrorCode() { return fake.lastError; }
+bool systemVirtualisesWrites() { return fake.virtualised; }
+bool localAppDataFolder(char* path, std::uint32_t capacity) {
+    return std::snprintf(path, capacity, "%s", fake.localAppData.c_str()) > 0;
+}
+bool fileExists(const char* path) { return fake.storeExists && path == storePath(); }
+void createFolder(const char* path) { fake.folders.push_back(path); }
 void windowsFolder(char* path, std::uint32_t capacity) { std::snprintf(path, capacity, "C:\\WINDOWS"); }
 
 void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity) {

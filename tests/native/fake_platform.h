@@ -87,6 +87,10 @@ struct FakePlatform {
     bool desktopKeyOpens = true, passwordValuePresent = false;
     std::uint32_t passwordValue = 0, milliseconds = 1000, seconds = 1;
     std::map<std::string, std::string> profile;  // section VARNO of VARNO.INI, lower-case keys
+    bool virtualised = true, storeExists = false, storeFails = false;  // 32-bit; else the user's copy
+    std::string localAppData;                   // "" when unset
+    std::map<std::string, std::string> storeProfile;  // of VirtualStore\Windows\VARNO.INI
+    std::vector<std::string> folders;           // as created
     std::vector<std::string> written;           // "Key=value" in order
     int writesBeforeFailure = -1;               // -1: every write succeeds
     std::uint32_t lastError = 5;                // what the system says after the failure

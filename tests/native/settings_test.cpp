@@ -73,6 +73,36 @@ TEST(Settings, AFailedSaveIsReportedAndTheDialogStaysOpen) {
     }
 }
 
+// The 64-bit build reads the user's VirtualStore copy (logo off there) once it exists and
+// writes it, once its folders are made, when the Windows folder refuses; the warning stays
+// for when both fail. The 32-bit build, whose writes the system redirects, never looks there.
+TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
+    const struct {
+        bool virtualised, storeExists, storeFails;
+        int writesBeforeFailure;
+        std::uint32_t logoShown;
+        std::vector<std::string> written;
+        std::size_t boxes;
+    } rows[] = {
+        {false, false, false, 0, 1, {"store:Sound=0", "store:Logo=1", "store:Pics=1"}, 0},
+        {false, true, false, -1, 0, {"store:Sound=0", "store:Logo=0", "store:Pics=1"}, 0},
+        {false, false, true, 0, 1, {}, 1},
+        {true, true, false, 1, 1, {"Sound=0"}, 1},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        resetFake();
+        fake.virtualised = rows[i].virtualised, fake.localAppData = "C:\\Users\\u\\AppData\\Local";
+        fake.storeProfile = {{"logo", "0"}}, fake.commands = {OK, CANCEL};
+        fake.storeExists = rows[i].storeExists, fake.storeFails = rows[i].storeFails;
+        fake.writesBeforeFailure = rows[i].writesBeforeFailure;
+        SCOPED_TRACE("row " + std::to_string(i));
+        hostMain(fakeModule, "/c");
+        EXPECT_EQ(fake.shown[1003], rows[i].logoShown);
+        EXPECT_EQ(fake.written, rows[i].written);
+        EXPECT_EQ(fake.messageBoxes.size(), rows[i].boxes);
+    }
+}
+
 // Clicks and other messages are left to the platform; a check state other than 1 is off.
 TEST(Settings, OnlyOkAndCancelAreAnsweredAndOnlyACheckStateOfOneIsOn) {
     resetFake();

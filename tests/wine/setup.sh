@@ -1,0 +1,125 @@
+# The setup and its uninstaller, silent, on the 95 and NT families (a 32-bit prefix) and on
+# 64-bit Windows; the private 32-bit loader lets the uninstaller start its copy in %TEMP%.
+. "$(dirname "$0")/lib.sh" "$@"
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VARNO'
+DESKTOP='HKCU\Control Panel\Desktop'
+
+# begin VERSION FOLDER [TEMPLATE]: a prefix in Windows VERSION mode, FOLDER the system's;
+# without Wine's driver host, which emulated takes half a session's start and can crash.
+begin() {
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedevice.exe=d"
+  REG="[Software\\\\Wine]
+\"Version\"=\"$1\""
+  template=${3:-$template} test_begin
+  wine32_loader "$TEST_DIR/loader"
+  [[ -z "${3:-}" ]] || LOADER=("$WINE32_LOADER")
+  SYSTEM=$WINEPREFIX/drive_c/windows/$2
+}
+
+setup() { timeout -k 5 60 "$WINE32_LOADER" "$setup" "$@" >>"$TEST_DIR/setup.log" 2>&1; }
+
+uninstall() {  # the quiet one: then neither the file, nor its Add/Remove entry, nor itself
+  timeout -k 5 60 "$WINE32_LOADER" 'C:\Program Files\VARNO\uninstall.exe' /S >>"$TEST_DIR/setup.log" 2>&1
+  poll 40 '[[ ! -e "$WINEPREFIX/drive_c/Program Files/VARNO/uninstall.exe" ]]' || fail "the uninstaller is still there"
+  poll 20 '! pgrep -f "$TEST_DIR/loader.*Un.exe" >/dev/null' || fail "the uninstaller's copy still runs"
+  [[ ! -e "$SYSTEM/VARNO.scr" ]] || fail "VARNO.scr is still in $SYSTEM"
+  expect "Add/Remove entry after the uninstaller" none "$(value "$UNINSTALL_KEY" DisplayName)"
+}
+
+value() {  # KEY NAME: the data as the 32-bit side sees it, or "none"
+  timeout -k 5 30 "$WINE32_LOADER" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    sed -n "s/^    $2    REG_[A-Z]*    //p" | grep . || echo none
+}
+
+# started: the installed saver's own start-up refuses an unknown switch (its windows: below).
+started() {
+  APP=$SYSTEM run 60 /x
+  expect "the installed saver's exit code for '/x'" 255 $?
+}
+
+installed() {  # BUILD: the file and its Add/Remove entry
+  cmp -s "$1" "$SYSTEM/VARNO.scr" || fail "$SYSTEM/VARNO.scr is not $1"
+  expect "Add/Remove entry" "VARNO screen saver|\"C:\\Program Files\\VARNO\\uninstall.exe\" /S" \
+    "$(value "$UNINSTALL_KEY" DisplayName)|$(value "$UNINSTALL_KEY" QuietUninstallString)"
+}
+
+# The 95 family: [boot] gets the short path, every other byte of SYSTEM.INI stays, also through
+# the uninstaller; a file without [boot] gets one.
+test_setup95() {
+  begin win95 system "$template32"
+  local ini=$WINEPREFIX/drive_c/windows/SYSTEM.INI  # the setup's spelling; Wine's is system.ini
+  rm "$WINEPREFIX/drive_c/windows/system.ini"
+  printf '[boot]\r\nshell=Explorer.exe\r\n\r\n  mouse.drv = mouse.drv  \r\n\r\n[386Enh]\r\ndevice=*vpd\r\n' >"$ini"
+  cp "$ini" "$TEST_DIR/system.ini"
+  setup /S
+  expect "exit code of the setup" 0 $?
+  installed "$saver32"
+  expect "SYSTEM.INI" "[boot]|shell=Explorer.exe||  mouse.drv = mouse.drv  ||SCRNSAVE.EXE=C:\\windows\\system\\VARNO.scr|[386Enh]|device=*vpd|" \
+    "$(tr -d '\r' <"$ini" | tr '\n' '|')"
+  started
+  uninstall
+  cmp "$ini" "$TEST_DIR/system.ini" || fail "SYSTEM.INI after the uninstaller differs from before the setup"
+  printf '[386Enh]\r\ndevice=*vpd' >"$ini"
+  setup /S
+  expect "SYSTEM.INI without [boot]" "[386Enh]|device=*vpd|[boot]|SCRNSAVE.EXE=C:\\windows\\system\\VARNO.scr|" \
+    "$(tr -d '\r' <"$ini" | tr '\n' '|')"
+}
+
+# The NT family: the user's desktop values; another saver chosen before uninstalling stays.
+test_setup_nt() {
+  begin winxp system32 "$template32"
+  setup /S
+  expect "exit code of the setup" 0 $?
+  installed "$saver32"
+  expect "saver and active" 'C:\windows\system32\VARNO.scr 1' "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
+  started
+  timeout -k 5 30 "$WINE32_LOADER" reg add "$DESKTOP" /v SCRNSAVE.EXE /d 'C:\windows\system32\other.scr' /f >/dev/null 2>&1
+  uninstall
+  expect "another saver's choice after the uninstaller" 'C:\windows\system32\other.scr' "$(value "$DESKTOP" SCRNSAVE.EXE)"
+}
+
+# 64-bit Windows: the 64-bit build in the real System32, none in SysWOW64; the setup leaves a
+# running saver's file, stops while another setup runs, replaces the file keeping the settings.
+test_setup64() {
+  begin win10 system32
+  ln -s /usr/lib/i386-linux-gnu/wine/i386-windows/* "$WINEPREFIX/drive_c/windows/syswow64/"
+  setup /S
+  expect "exit code of the setup" 0 $?
+  installed "$saver"
+  [[ -z "$(ls "$WINEPREFIX/drive_c/windows/syswow64" | grep -i varno)" ]] || fail "VARNO in SysWOW64"
+  expect "saver and active" 'C:\windows\system32\VARNO.scr 1' "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
+  for form in "/c:Hi There !" "/s:Screen Saver"; do
+    APP=$SYSTEM saver_start "${form%%:*}"
+    poll 30 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "${form#*:}" ]]' && sleep 0.5 && xdo key Escape
+    expect "installed saver: exit code of '${form%%:*}' after Escape" 0 "$(saver_exit 20)"
+  done
+
+  echo older >>"$SYSTEM/VARNO.scr"
+  cp "$SYSTEM/VARNO.scr" "$TEST_DIR/older.scr"
+  write_settings 1 0 1
+  APP=$SYSTEM saver_start /s
+  poll 30 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "Screen Saver" ]]'
+  setup /S
+  expect "exit code of the setup while the saver runs" 2 $?
+  cmp -s "$SYSTEM/VARNO.scr" "$TEST_DIR/older.scr" || fail "the busy file changed"
+  xdo key a
+  expect "saver's exit code" 0 "$(saver_exit 20)"
+
+  setup &
+  poll 30 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "VARNO 1.0 Setup" ]]' || fail "no setup window"
+  [[ -z "${GALLERY:-}" ]] || xwd -root -silent | /usr/bin/convert xwd:- "$GALLERY/setup.png"
+  setup /S
+  expect "exit code of a second setup" 2 $?
+  xdo key Escape
+  poll 20 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" != "VARNO 1.0 Setup" ]]'
+  setup /S
+  expect "exit code of the setup over the installation" 0 $?
+  installed "$saver"
+  expect "settings after the setup" "[VARNO] Sound=1 Logo=0 Pics=1 " \
+    "$(tr -d '\r' <"$WINEPREFIX/drive_c/windows/VARNO.INI" | tr '\n' ' ')"
+  uninstall
+  expect "saver and active after the uninstaller" 'none 0' "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
+  [[ -s "$WINEPREFIX/drive_c/windows/VARNO.INI" ]] || fail "the silent uninstaller removed the settings"
+}
+
+wine_main
