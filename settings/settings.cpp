@@ -1,8 +1,13 @@
+// The settings: the three switches read from and written to VARNO.INI, and the dialog.
 #include "settings/settings.h"
 
 #include "platform/messages.h"
 
 namespace {
+
+constexpr const char* soundKey = "Sound";
+constexpr const char* logoKey = "Logo";
+constexpr const char* picturesKey = "Pics";
 
 // The decimal text of a value, as "%u" writes it; the switches are only ever 0 or 1.
 void formatDecimal(std::uint32_t value, char (&text)[12]) {
@@ -17,11 +22,11 @@ void formatDecimal(std::uint32_t value, char (&text)[12]) {
     text[count] = '\0';
 }
 
-std::uint32_t readSwitch(const char* file, const char* key, std::int32_t fallback) {
+std::uint32_t readSetting(const char* file, const char* key, std::int32_t fallback) {
     return readProfileInt(settingsSection, key, fallback, file);
 }
 
-bool writeSwitch(const char* file, const char* key, std::uint32_t value) {
+bool writeSetting(const char* file, const char* key, std::uint32_t value) {
     char text[12];
     formatDecimal(value, text);
     return writeProfileString(settingsSection, key, text, file);
@@ -67,8 +72,8 @@ const char* readFile(const StoreCopy& store) {
 
 bool writeSwitches(const char* file, std::uint32_t sound, std::uint32_t logo, std::uint32_t pictures) {
     // The first write that fails stops the rest.
-    return writeSwitch(file, "Sound", sound) && writeSwitch(file, "Logo", logo) &&
-           writeSwitch(file, "Pics", pictures);
+    return writeSetting(file, soundKey, sound) && writeSetting(file, logoKey, logo) &&
+           writeSetting(file, picturesKey, pictures);
 }
 
 // Tells the user that the choices were not stored, where and why.
@@ -100,9 +105,9 @@ SceneSettings readSceneSettings() {
     const StoreCopy store = storeCopy();
     const char* file = readFile(store);
     SceneSettings settings;
-    settings.soundEnabled = readSwitch(file, "Sound", 0);
-    settings.logoEnabled = readSwitch(file, "Logo", 1);
-    settings.picturesEnabled = readSwitch(file, "Pics", 1);
+    settings.soundEnabled = readSetting(file, soundKey, 0);
+    settings.logoEnabled = readSetting(file, logoKey, 1);
+    settings.picturesEnabled = readSetting(file, picturesKey, 1);
     return settings;
 }
 

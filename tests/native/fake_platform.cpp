@@ -348,7 +348,7 @@ std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owne
     fake.shown = fake.checks;
     for (std::size_t i = 0; i < fake.commands.size() && fake.dialogResult == -2; ++i) {
         const WParam command = fake.commands[i];
-        if (command >= 1003 && command <= 1005)
+        if (command >= ID_LOGO_BOX && command <= ID_SOUND_BOX)
             fake.checks[static_cast<int>(command)] ^= 1;
         procedure(fakeHandle(0xD1A), WM_COMMAND, command, 0);
     }

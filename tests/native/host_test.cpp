@@ -51,7 +51,7 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         for (std::uintptr_t window : {0x99, 1234, 12})
             fake.windows[fakeHandle(window)] = {0, 0, 152, 112};
         fake.libraries["MPR.DLL"] = {"PwdChangePasswordA"};
-        fake.commands = {1000};  // OK
+        fake.commands = {ID_OK};
         const std::int32_t exitCode = hostMain(fakeModule, commandTail());
         const std::uint32_t ran = fake.effects & (DIALOG | FINDS | CREATES | CHANGES);
         const WindowHandle handle = ran & DIALOG ? fake.dialogOwner : ran & CHANGES ? fake.changedFor : fake.createdParent;

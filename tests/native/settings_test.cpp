@@ -7,7 +7,7 @@
 
 namespace {
 
-enum : WParam { OK = 1000, CANCEL = 1001, ESCAPE = 2, LOGO_BOX = 1003, PICS_BOX = 1004, SOUND_BOX = 1005 };
+enum : WParam { OK = ID_OK, CANCEL = ID_CANCEL, ESCAPE = 2, LOGO_BOX = ID_LOGO_BOX, PICS_BOX = ID_PICTURES_BOX, SOUND_BOX = ID_SOUND_BOX };
 
 // The dialog opens from template 2003 with each stored non-zero switch checked (missing:
 // sound off, logo and pictures on); clicks only toggle boxes; OK stores all three as 0 or 1
@@ -22,14 +22,14 @@ TEST(Settings, TheDialogShowsStoresOrLeavesTheSwitches) {
         std::int32_t exitCode;
         std::vector<std::string> written;
     } rows[] = {
-        {__LINE__, {}, {OK}, {{1003, 1}, {1004, 1}, {1005, 0}}, 1, {"Sound=0", "Logo=1", "Pics=1"}},
-        {__LINE__, {{"sound", "2"}, {"logo", "0"}}, {OK}, {{1003, 0}, {1004, 1}, {1005, 1}}, 1, {"Sound=1", "Logo=0", "Pics=1"}},
-        {__LINE__, {{"pics", "0"}}, {LOGO_BOX, SOUND_BOX, 0x12345, OK}, {{1003, 1}, {1004, 0}, {1005, 0}}, 1,
+        {__LINE__, {}, {OK}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 1, {"Sound=0", "Logo=1", "Pics=1"}},
+        {__LINE__, {{"sound", "2"}, {"logo", "0"}}, {OK}, {{LOGO_BOX, 0}, {PICS_BOX, 1}, {SOUND_BOX, 1}}, 1, {"Sound=1", "Logo=0", "Pics=1"}},
+        {__LINE__, {{"pics", "0"}}, {LOGO_BOX, SOUND_BOX, 0x12345, OK}, {{LOGO_BOX, 1}, {PICS_BOX, 0}, {SOUND_BOX, 0}}, 1,
          {"Sound=1", "Logo=0", "Pics=0"}},
-        {__LINE__, {}, {PICS_BOX, 1 << 16 | OK}, {{1003, 1}, {1004, 1}, {1005, 0}}, 1, {"Sound=0", "Logo=1", "Pics=0"}},
-        {__LINE__, {}, {LOGO_BOX, CANCEL}, {{1003, 1}, {1004, 1}, {1005, 0}}, 0, {}},
-        {__LINE__, {}, {SOUND_BOX, ESCAPE}, {{1003, 1}, {1004, 1}, {1005, 0}}, 0, {}},
-        {__LINE__, {}, {5 << 16 | CANCEL}, {{1003, 1}, {1004, 1}, {1005, 0}}, 0, {}},
+        {__LINE__, {}, {PICS_BOX, 1 << 16 | OK}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 1, {"Sound=0", "Logo=1", "Pics=0"}},
+        {__LINE__, {}, {LOGO_BOX, CANCEL}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}},
+        {__LINE__, {}, {SOUND_BOX, ESCAPE}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}},
+        {__LINE__, {}, {5 << 16 | CANCEL}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         resetFake();
@@ -106,7 +106,7 @@ TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
 // Clicks and other messages are left to the platform; a check state other than 1 is off.
 TEST(Settings, OnlyOkAndCancelAreAnsweredAndOnlyACheckStateOfOneIsOn) {
     resetFake();
-    fake.checks = {{1003, 2}, {1004, 1}, {1005, 1}};
+    fake.checks = {{LOGO_BOX, 2}, {PICS_BOX, 1}, {SOUND_BOX, 1}};
     const WindowHandle dialog = fakeHandle(0xD1A);
     EXPECT_EQ(settingsDialogProc(dialog, WM_PAINT, 0, 0), 0);
     EXPECT_EQ(settingsDialogProc(dialog, WM_COMMAND, LOGO_BOX, 0), 0);

@@ -3,7 +3,8 @@
 . "$(dirname "$0")/lib.sh" "$@"
 
 REG=$SOUND_TRACE
-OK=1000 CANCEL=1001 LOGO=1003 PICS=1004 SOUND=1005
+# The dialog's controls, as the resource header numbers them: OK, CANCEL, LOGO_BOX, ...
+eval "$(sed -n 's/^#define ID_\([A-Z_]*\) \([0-9]*\).*/\1=\2/p' "$source/assets/resource_ids.h")"
 
 # dialog: "/c", and DIALOG once it is shown.
 dialog() {
@@ -19,12 +20,12 @@ test_settings() {
   write_settings 0 1 0
   cp "$file" "$TEST_DIR/stored.ini"
   dialog
-  expect "check boxes (logo pics sound) from the file" "1 0 0" "$(drv checks "$DIALOG" $LOGO $PICS $SOUND)"
-  drv click "$DIALOG" $LOGO $PICS $SOUND $CANCEL >/dev/null
+  expect "check boxes (logo pics sound) from the file" "1 0 0" "$(drv checks "$DIALOG" $LOGO_BOX $PICTURES_BOX $SOUND_BOX)"
+  drv click "$DIALOG" $LOGO_BOX $PICTURES_BOX $SOUND_BOX $CANCEL >/dev/null
   expect "exit code after Cancel" 0 "$(saver_exit 20)"
   cmp -s "$file" "$TEST_DIR/stored.ini" || fail "Cancel changed the file: $(tr '\r\n' '  ' <"$file")"
   dialog
-  drv click "$DIALOG" $LOGO $SOUND $OK >/dev/null
+  drv click "$DIALOG" $LOGO_BOX $SOUND_BOX $OK >/dev/null
   expect "exit code after OK" 1 "$(saver_exit 20)"
   expect "file after OK" "[VARNO] Sound=1 Logo=0 Pics=0 " "$(tr -d '\r' <"$file" | tr '\n' ' ')"
   WINEDEBUG=+relay full_screen || return
@@ -43,7 +44,7 @@ test_settings_not_saved() {
   local store=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/VirtualStore/Windows/VARNO.INI
   mkdir -p "$file" "$store"  # the 64-bit build's second choice, the user's copy, fails too
   dialog
-  drv click "$DIALOG" $SOUND >/dev/null
+  drv click "$DIALOG" $SOUND_BOX >/dev/null
   drv click "$DIALOG" $OK >/dev/null &  # returns once the warning has closed
   box=$(drv find '#32770' VARNO 20)
   expect "warning's owner" "$DIALOG" "$(field owner "$box")"
