@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Makes the release from the two builds: build/release/VARNO-1.0.zip and VARNO-1.0-setup.exe.
 
-The zip holds VARNO.scr (i686, the release), VARNO64.scr (x86_64), INSTALL.txt and
+The zip holds VARNO.scr (i686, the release), VARNO64.scr (x86_64), INSTALL.txt, LICENSE and
 SHA256SUMS, with fixed timestamps so the same builds give the same zip. The setup
 (installer/VARNO.nsi, made with makensis) carries both builds; SHA256SUMS lists it too.
 """
@@ -38,7 +38,8 @@ def main():
             archive.writestr(info, data)
         for name, path in files:
             add(name, open(path, "rb").read())
-        add("INSTALL.txt", open(os.path.join(ROOT, "docs/INSTALL.txt"), "rb").read().replace(b"\n", b"\r\n"))
+        for name, path in [("INSTALL.txt", "docs/INSTALL.txt"), ("LICENSE", "LICENSE")]:
+            add(name, open(os.path.join(ROOT, path), "rb").read().replace(b"\n", b"\r\n"))
         add("SHA256SUMS", sums)
     print(out)
     print(setup)
