@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds VARNO (both Windows builds and the release zip) and runs the saver under Wine.
+# Builds VARNO (both Windows builds, the release zip and the setup) and runs the saver under Wine.
 #   tools/run.sh              full screen (/s) on your display; any key or mouse move ends it
 #   tools/run.sh preview      the live preview in a window of its own (/p HANDLE)
 #   tools/run.sh settings     the settings dialog (/c)
@@ -15,7 +15,7 @@ for preset in win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j2 >/dev/null
 done
-python3 tools/make_release.py | head -n1 | sed 's/^/release zip: /'
+python3 tools/make_release.py | head -n2 | sed 's/^/release: /'
 
 . tools/wine-env.sh
 export WINEPREFIX=$root/build/run/wineprefix
