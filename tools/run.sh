@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds VARNO (both Windows builds and the release zip) and runs the saver under Wine.
+# Builds VARNO (both Windows builds, the release zip and the setup) and runs the saver under Wine.
 #   tools/run.sh              full screen (/s) on your display; any key or mouse move ends it
 #   tools/run.sh preview      the live preview in a window of its own (/p HANDLE); close it to end
 #   tools/run.sh settings     the settings dialog (/c)
@@ -19,7 +19,7 @@ for preset in win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j2 >/dev/null
 done
-python3 tools/make_release.py | sed -n '1s/^/release zip: /p'  # read to the end: after head, Python could die on a closed pipe
+python3 tools/make_release.py | sed -n '1,2s/^/release: /p'  # read to the end: after head, Python could die on a closed pipe
 
 . tools/wine-env.sh
 export WINEPREFIX=$root/build/run/wineprefix

@@ -55,7 +55,7 @@ wine_prefix_ensure() {
   local dir stamp lock rc=0 wine=$WINE64 arch=${2:-win64}
   dir=$(realpath -m "${1:?wine_prefix_ensure: no directory}")
   [[ "$dir" != / ]] || return 1
-  stamp=$(wine_prefix_stamp)$arch
+  stamp=$(wine_prefix_stamp)${2:-}
   if [[ $arch == win32 ]]; then
     wine32_loader "$dir.loader"
     wine=$WINE32_LOADER
