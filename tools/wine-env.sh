@@ -114,13 +114,20 @@ wine_forget_server() {
   rm -f "$prefix/wineserver"
 }
 
-# xvfb_start [WxHxD]: a private X server on a free display, white until something draws.
-# Sets DISPLAY and XVFB_PID. The server ends by itself after an hour at the latest.
+# xvfb_start [WxHxD | LAYOUT.conf]: a private X server on a free display, white until
+# something draws: Xvfb with one screen, or Xorg with the dummy driver as the layout file
+# says (monitors side by side, modes to switch between: Xvfb can do neither; its log in
+# XORG_LOG). Sets DISPLAY and XVFB_PID. The server ends by itself after an hour at the latest.
 xvfb_start() {
   local screen=${1:-800x600x24} file waited=0
   file=$(mktemp)
-  timeout -k 5 3600 Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -wr \
-    3>"$file" >/dev/null 2>&1 &
+  if [[ "$screen" == *.conf ]]; then
+    timeout -k 5 3600 Xorg -displayfd 3 -config "$screen" -noreset -nolisten tcp \
+      -logfile "${XORG_LOG:-/dev/null}" 3>"$file" >/dev/null 2>&1 &
+  else
+    timeout -k 5 3600 Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -wr \
+      3>"$file" >/dev/null 2>&1 &
+  fi
   XVFB_PID=$!
   until grep -q '^[0-9]' "$file"; do
     if ((waited++ > 300)) || ! kill -0 "$XVFB_PID" 2>/dev/null; then

@@ -261,7 +261,7 @@ TEST(Scene, ANewSizeStartsTheSceneAgain) {
             fake.screenPixels = filled(size.width, size.height, 0x00654321);
         toScene(WM_SIZE);
     };
-    auto held = [] {
+    auto held = [] {  // surfaces, and bitmaps but the 1 x 1 that a new surface holds
         return std::make_pair(fake.selected.size(), std::count_if(fake.bitmaps.begin(), fake.bitmaps.end(),
                                                                   [](auto& b) { return b.second.data.size() > 1; }));
     };

@@ -78,16 +78,17 @@ TEST(Settings, AFailedSaveIsReportedAndTheDialogStaysOpen) {
 // for when both fail. The 32-bit build, whose writes the system redirects, never looks there.
 TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
     const struct {
+        int line;
         bool virtualised, storeExists, storeFails;
         int writesBeforeFailure;
         std::uint32_t logoShown;
         std::vector<std::string> written;
         std::size_t boxes;
     } rows[] = {
-        {false, false, false, 0, 1, {"store:Sound=0", "store:Logo=1", "store:Pics=1"}, 0},
-        {false, true, false, -1, 0, {"store:Sound=0", "store:Logo=0", "store:Pics=1"}, 0},
-        {false, false, true, 0, 1, {}, 1},
-        {true, true, false, 1, 1, {"Sound=0"}, 1},
+        {__LINE__, false, false, false, 0, 1, {"store:Sound=0", "store:Logo=1", "store:Pics=1"}, 0},
+        {__LINE__, false, true, false, -1, 0, {"store:Sound=0", "store:Logo=0", "store:Pics=1"}, 0},
+        {__LINE__, false, false, true, 0, 1, {}, 1},
+        {__LINE__, true, true, false, 1, 1, {"Sound=0"}, 1},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         resetFake();
@@ -95,9 +96,9 @@ TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
         fake.storeProfile = {{"logo", "0"}}, fake.commands = {OK, CANCEL};
         fake.storeExists = rows[i].storeExists, fake.storeFails = rows[i].storeFails;
         fake.writesBeforeFailure = rows[i].writesBeforeFailure;
-        SCOPED_TRACE("row " + std::to_string(i));
+        const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
         hostMain(fakeModule, "/c");
-        EXPECT_EQ(fake.shown[1003], rows[i].logoShown);
+        EXPECT_EQ(fake.shown[LOGO_BOX], rows[i].logoShown);
         EXPECT_EQ(fake.written, rows[i].written);
         EXPECT_EQ(fake.messageBoxes.size(), rows[i].boxes);
     }

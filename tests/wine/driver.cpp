@@ -109,17 +109,12 @@ int mode(int argc, char** argv) {
 
 // window CLASS TITLE: a shown top-level window of that class and title until ended.
 int window(int argc, char** argv) {
-    if (argc != 3)
-        return 2;
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.lpszClassName = argv[1];
-    if (!RegisterClassA(&windowClass) ||
+    const WNDCLASSA windowClass = {0, DefWindowProcA, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, argv[1]};
+    if (argc != 3 || !RegisterClassA(&windowClass) ||
         !CreateWindowExA(0, argv[1], argv[2], WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr))
         return 1;
     std::puts("shown"), std::fflush(stdout);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+    for (MSG message; GetMessageA(&message, nullptr, 0, 0) > 0;)
         DispatchMessageA(&message);
     return 0;
 }

@@ -42,28 +42,13 @@ test_begin() {
   export WINEPREFIX=$TEST_DIR/prefix
   printf '\n%s\n' "${REG:-}" >>"$WINEPREFIX/user.reg"
   cp "$saver" "$APP/VARNO.scr"
-  if [[ "${1:-}" == *.conf ]]; then xorg_start "$1"; else xvfb_start "${1:-800x600x24}"; fi &&
-    wine_server_start || { echo "no display or wineserver"; exit 1; }
+  [[ "${1:-}" != *.conf ]] || set -- "$source/tests/wine/$1"  # an Xorg layout of this folder
+  XORG_LOG=$TEST_DIR/xorg.log xvfb_start "${1:-800x600x24}" && wine_server_start ||
+    { echo "no display or wineserver"; exit 1; }
   [[ -z "${doubles:-}" ]] || { cp "$doubles" "$APP/PASSWORD.CPL" && cp "$doubles" "$APP/MPR.DLL"; }
   [[ -n "${driver:-}" ]] || return 0
   cp "$driver" "$APP/driver.exe"
   drv find none none 0 >/dev/null  # the session's own programs start with the first client
-}
-
-# xorg_start CONF: an X server with the dummy driver as tests/wine/CONF lays it out: two
-# monitors side by side (Xvfb cannot place screens apart), or modes to switch between.
-# Ended as Xvfb is.
-xorg_start() {
-  local file=$TEST_DIR/display waited=0
-  : >"$file"
-  timeout -k 5 3600 Xorg -displayfd 3 -config "$source/tests/wine/$1" -noreset \
-    -nolisten tcp -logfile "$TEST_DIR/xorg.log" 3>"$file" >/dev/null 2>&1 &
-  XVFB_PID=$!
-  until grep -q '^[0-9]' "$file"; do
-    ((waited++ < 300)) && kill -0 "$XVFB_PID" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  export DISPLAY=:$(head -n1 "$file")
 }
 
 # Ending the wineserver ends every program of the test's prefix.
