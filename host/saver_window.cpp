@@ -243,17 +243,12 @@ MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WP
     case WM_SETCURSOR:
         hideCursor();
         return 1;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        requestClose(window);
-        break;
     case WM_MOUSEMOVE:
         testMovement(window);
         break;
     default:
+        if (isUserInput(message))  // a key or a button
+            requestClose(window);
         break;
     }
     return defaultProcedure(window, message, wParam, lParam);
