@@ -150,7 +150,6 @@ WindowHandle createWindow(std::uint32_t exStyle, const char* className, const ch
 
 void destroyWindow(WindowHandle window) {
     note(DESTROYS);
-    fake.destroyed.push_back(window);
     if (fake.windows.erase(window))
         deliver(window, WM_DESTROY, 0, 0);
 }

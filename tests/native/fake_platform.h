@@ -67,7 +67,6 @@ struct FakePlatform {
     std::vector<Monitor> monitors;        // as the system lists them
     std::string created;                  // the saver window's form, as createWindow got it
     std::string placed;                   // the last placement asked for
-    std::vector<WindowHandle> destroyed;
     std::uint32_t watchPeriod = 0;        // the thread's timer
     void (*watch)() = nullptr;
     WindowHandle createdParent = nullptr;

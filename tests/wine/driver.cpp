@@ -97,13 +97,10 @@ int cursor(int argc, char** argv) {
 
 // mode W H: switches the display to W x H; prints what the system answered (0: done).
 int mode(int argc, char** argv) {
-    if (argc != 3)
-        return 2;
     DEVMODEA wanted = {};
-    wanted.dmSize = sizeof wanted;
-    wanted.dmPelsWidth = std::atoi(argv[1]), wanted.dmPelsHeight = std::atoi(argv[2]);
-    wanted.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    const LONG answer = ChangeDisplaySettingsA(&wanted, 0);
+    wanted.dmSize = sizeof wanted, wanted.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    wanted.dmPelsWidth = std::atoi(argv[argc - 2]), wanted.dmPelsHeight = std::atoi(argv[argc - 1]);
+    const LONG answer = argc == 3 ? ChangeDisplaySettingsA(&wanted, 0) : DISP_CHANGE_BADPARAM;
     return std::printf("mode=%ld\n", answer), answer != DISP_CHANGE_SUCCESSFUL;
 }
 

@@ -37,10 +37,11 @@ test_full_screen() {
 
 # "/p HANDLE" in another program's window: a child of its client's size that input
 # does not end and that hands its context menu to the parent; destroying the parent
-# ends it with 0.
+# ends it with 0, and so does the end of the parent's process, which takes the preview's
+# window with it and sends it nothing.
 test_preview() {
   test_begin
-  local parent preview
+  local parent preview crashing
   drv_line parent parent 320 240 "$TEST_DIR/stop"
   saver_start /p "$parent"
   preview=$(drv find "$CLASS" Preview 20 "$parent")
@@ -51,18 +52,11 @@ test_preview() {
   expect "context menu relayed to the parent" "relayed 0x007b $parent" "$(grep relayed "$TEST_DIR/parent.out")"
   touch "$TEST_DIR/stop"
   expect "exit code after the parent was destroyed" 0 "$(saver_exit 20)"
-}
-
-# A host ended outright takes the preview's window with it and sends it nothing; the
-# preview still ends, with 0.
-test_preview_orphaned() {
-  test_begin
-  local parent
-  drv_line parent parent 320 240 "$TEST_DIR/stop"
-  saver_start /p "$parent"
-  drv find "$CLASS" Preview 20 "$parent" >/dev/null || fail "no preview in the parent"
-  echo end >"$TEST_DIR/stop"
-  expect "exit code after the host's process ended" 0 "$(saver_exit 5)"
+  drv_line crashing parent 320 240 "$TEST_DIR/end"
+  saver_start /p "$crashing"
+  drv find "$CLASS" Preview 20 "$crashing" >/dev/null || fail "no preview in the second parent"
+  echo end >"$TEST_DIR/end"
+  expect "exit code after the parent's process ended" 0 "$(saver_exit 5)"
 }
 
 # A host that resizes the preview to 240 x 180 (read back in the host's own process): the

@@ -48,7 +48,7 @@ target_link_libraries(wine_reference PRIVATE varno_core)
 set(TOOLS driver=$<TARGET_FILE:wine_driver> doubles=$<TARGET_FILE:wine_doubles>
     preview_host=$<TARGET_FILE:preview_host>)
 # NAME:SCRIPT; two minutes each is room for every case to fail slowly.
-foreach(test exit_codes:saver full_screen:saver preview:saver preview_orphaned:saver preview_resized:saver
+foreach(test exit_codes:saver full_screen:saver preview:saver preview_resized:saver
              input_method:saver fault_guard:saver
              settings:settings settings_not_saved:settings
              broken_resources:scene
