@@ -50,9 +50,11 @@ wine_prefix_stamp() {
 
 # wine_prefix_ensure DIR [win32]: makes DIR a booted prefix with the settings above, unless
 # it already is one made by this Wine with these settings. With win32, a 32-bit prefix
-# booted by 32-bit Wine (about a minute under qemu), where a program sees no WoW64.
+# booted by 32-bit Wine (about 25 s under qemu), where a program sees no WoW64. Under
+# qemu on a busy machine about one boot in five hangs in a helper that crashed, so a boot
+# that fails is killed and made again from nothing, three times at most.
 wine_prefix_ensure() {
-  local dir stamp lock rc=0 wine=$WINE64 arch=${2:-win64}
+  local dir stamp lock try rc=0 wine=$WINE64 arch=${2:-win64}
   dir=$(realpath -m "${1:?wine_prefix_ensure: no directory}")
   [[ "$dir" != / ]] || return 1
   stamp=$(wine_prefix_stamp)${2:-}
@@ -62,18 +64,25 @@ wine_prefix_ensure() {
   fi
   mkdir -p "$(dirname "$dir")"
   exec {lock}>"$dir.lock"
-  timeout -k 5 300 flock "$lock" || { exec {lock}>&-; return 1; }
+  timeout -k 5 400 flock "$lock" || { exec {lock}>&-; return 1; }
   if [[ "$(cat "$dir/.varno-stamp" 2>/dev/null)" != "$stamp" ]]; then
     echo "wine-env: making the Wine prefix $dir" >&2
-    rm -rf "$dir" "$dir.new"
-    (
-      export WINEPREFIX="$dir.new" WINEARCH=$arch
-      timeout -k 5 240 "$wine" wineboot -i &&
-        wine_settings_reg >"$WINEPREFIX/drive_c/settings.reg" &&
-        timeout -k 5 60 "$wine" regedit /S 'C:\settings.reg' &&
-        timeout -k 5 60 "$WINESERVER" -w &&
-        grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg"
-    ) >/dev/null 2>&1 || rc=$?
+    rm -rf "$dir"
+    for try in 1 2 3; do
+      rm -rf "$dir.new"
+      rc=0
+      (
+        export WINEPREFIX="$dir.new" WINEARCH=$arch
+        timeout -k 5 90 "$wine" wineboot -i &&
+          wine_settings_reg >"$WINEPREFIX/drive_c/settings.reg" &&
+          timeout -k 5 30 "$wine" regedit /S 'C:\settings.reg' &&
+          timeout -k 5 30 "$WINESERVER" -w &&
+          grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg"
+      ) >/dev/null 2>&1 || rc=$?
+      ((rc == 0)) && break
+      echo "wine-env: making the prefix failed ($rc, try $try of 3)" >&2
+      WINEPREFIX="$dir.new" timeout -k 5 20 "$WINESERVER" -k 2>/dev/null
+    done
     if ((rc == 0)); then
       wine_forget_server "$dir.new"
       rm -f "$dir.new/drive_c/settings.reg"
@@ -81,8 +90,6 @@ wine_prefix_ensure() {
       echo "$stamp" >"$dir.new/.varno-stamp"
       mv "$dir.new" "$dir"
     else
-      echo "wine-env: making the prefix failed ($rc)" >&2
-      WINEPREFIX="$dir.new" timeout -k 5 20 "$WINESERVER" -k 2>/dev/null
       rm -rf "$dir.new"
     fi
   fi

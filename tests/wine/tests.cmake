@@ -62,7 +62,7 @@ wine_test(scene_pixels scene.sh 120 ${TOOLS} reference=$<TARGET_FILE:wine_refere
 add_test(NAME setup.release COMMAND python3 tools/make_release.py WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 add_test(NAME wine.prefix32 COMMAND bash -c ". tools/wine-env.sh && wine_prefix_ensure $0 win32"
          ${CMAKE_BINARY_DIR}/wineprefix32 WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
-set_tests_properties(setup.release wine.prefix32 PROPERTIES TIMEOUT 300 LABELS wine FIXTURES_SETUP setup)
+set_tests_properties(setup.release wine.prefix32 PROPERTIES TIMEOUT 600 LABELS wine FIXTURES_SETUP setup)
 foreach(test setup95 setup_nt setup64)
     wine_test(${test} setup.sh 300 ${TOOLS} setup=${CMAKE_SOURCE_DIR}/build/release/VARNO-1.0-setup.exe
               saver32=${CMAKE_SOURCE_DIR}/build/win32/VARNO.scr template32=${CMAKE_BINARY_DIR}/wineprefix32)
