@@ -32,6 +32,6 @@ add_test(NAME bench.user_cost
                  saver=$<TARGET_FILE:varno>
                  baseline=$<TARGET_FILE:user_cost_baseline>
                  first_frame=$<TARGET_FILE:user_cost_first_frame>
-                 template=${CMAKE_BINARY_DIR}/wineprefix
+                 template=${WINE_PREFIX}
                  work=${CMAKE_BINARY_DIR}/bench)
 set_tests_properties(bench.user_cost PROPERTIES LABELS "bench" TIMEOUT 400)

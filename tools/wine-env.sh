@@ -2,9 +2,9 @@
 # Source it from bash:
 #
 #   . tools/wine-env.sh
-#   wine_prefix_ensure build/win64/wineprefix     # the tests' prefix, made once (about 20 s)
-#   wine_prefix_clone build/win64/wineprefix build/win64/try-prefix   # a copy to play in
-#   export WINEPREFIX=$PWD/build/win64/try-prefix
+#   wine_prefix_ensure build/wine/prefix          # the tests' prefix, made once (about 20 s)
+#   wine_prefix_clone build/wine/prefix build/wine/try-prefix     # a copy to play in
+#   export WINEPREFIX=$PWD/build/wine/try-prefix
 #   xvfb_start                                    # or keep your own DISPLAY
 #   wine_server_start
 #   wine_run 600 build/win64/VARNO.scr /s; echo "exit code $?"

@@ -52,7 +52,7 @@ declare -A PATHS=(
   [saver]=$ROOT/build/win64/VARNO.scr
   [baseline]=$ROOT/build/win64/user_cost_baseline.exe
   [first_frame]=$ROOT/build/win64/user_cost_first_frame.exe
-  [template]=$ROOT/build/win64/wineprefix
+  [template]=$ROOT/build/wine/prefix
   [work]=$ROOT/build/win64/bench
 )
 SAVER32=$ROOT/build/win32/VARNO.scr

@@ -3,18 +3,21 @@
 # a function of a script here, run in its own copy of one shared prefix with its own
 # wineserver and Xvfb (lib.sh), under a time limit; label "wine".
 set(WINE_TEST_DIR ${CMAKE_SOURCE_DIR}/tests/wine)
+# The booted prefixes the tests copy: one of each per checkout, made by whichever build's
+# tests run first.
+set(WINE_PREFIX ${CMAKE_SOURCE_DIR}/build/wine/prefix)
 
 # wine_test(NAME SCRIPT TIMEOUT [name=value...]): test_NAME of SCRIPT.
 function(wine_test name script timeout)
     add_test(NAME wine.${name} COMMAND bash ${WINE_TEST_DIR}/${script} name=${name}
-             source=${CMAKE_SOURCE_DIR} template=${CMAKE_BINARY_DIR}/wineprefix
+             source=${CMAKE_SOURCE_DIR} template=${WINE_PREFIX}
              work=${CMAKE_BINARY_DIR}/wine-tests saver=$<TARGET_FILE:varno> ${ARGN})
     set_tests_properties(wine.${name} PROPERTIES TIMEOUT ${timeout} LABELS wine
                          FIXTURES_REQUIRED wine_prefix)
 endfunction()
 
 add_test(NAME wine.prefix COMMAND bash -c ". tools/wine-env.sh && wine_prefix_ensure $0"
-         ${CMAKE_BINARY_DIR}/wineprefix WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+         ${WINE_PREFIX} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(wine.prefix PROPERTIES TIMEOUT 300 LABELS wine FIXTURES_SETUP wine_prefix)
 
 # One DLL for both doubles of the system's password libraries, exporting the i686
@@ -61,10 +64,10 @@ wine_test(scene_pixels scene.sh 120 ${TOOLS} reference=$<TARGET_FILE:wine_refere
 # The setup from the release step, on the 95 and NT families (a 32-bit prefix) and on 64-bit Windows.
 add_test(NAME setup.release COMMAND python3 tools/make_release.py WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 add_test(NAME wine.prefix32 COMMAND bash -c ". tools/wine-env.sh && wine_prefix_ensure $0 win32"
-         ${CMAKE_BINARY_DIR}/wineprefix32 WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+         ${WINE_PREFIX}32 WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(setup.release wine.prefix32 PROPERTIES TIMEOUT 600 LABELS wine FIXTURES_SETUP setup)
 foreach(test setup95 setup_nt setup64)
     wine_test(${test} setup.sh 300 ${TOOLS} setup=${CMAKE_SOURCE_DIR}/build/release/VARNO-1.0-setup.exe
-              saver32=${CMAKE_SOURCE_DIR}/build/win32/VARNO.scr template32=${CMAKE_BINARY_DIR}/wineprefix32)
-    set_tests_properties(wine.${test} PROPERTIES RUN_SERIAL ON FIXTURES_REQUIRED "wine_prefix;setup")
+              saver32=${CMAKE_SOURCE_DIR}/build/win32/VARNO.scr template32=${WINE_PREFIX}32)
+    set_tests_properties(wine.${test} PROPERTIES FIXTURES_REQUIRED "wine_prefix;setup")
 endforeach()
