@@ -15,8 +15,10 @@
 
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
-# No Mono or Gecko installer dialogs, and no debugger that would wait for a user.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# No Mono or Gecko installer dialogs, no debugger that would wait for a user, and no driver
+# host: the saver opens no device, and starting one took a fifth of the suite's processor
+# time (and half a session's start under qemu, where it can crash).
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winedevice.exe=d"
 export WINEDEBUG="${WINEDEBUG:--all}"
 
 # The prefix settings without which runs hang or crawl: an unmanaged X11 driver (keys

@@ -4,10 +4,8 @@
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VARNO'
 DESKTOP='HKCU\Control Panel\Desktop'
 
-# begin VERSION FOLDER [TEMPLATE]: a prefix in Windows VERSION mode, FOLDER the system's;
-# without Wine's driver host, which emulated takes half a session's start and can crash.
+# begin VERSION FOLDER [TEMPLATE]: a prefix in Windows VERSION mode, FOLDER the system's.
 begin() {
-  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedevice.exe=d"
   REG="[Software\\\\Wine]
 \"Version\"=\"$1\""
   template=${3:-$template} test_begin
