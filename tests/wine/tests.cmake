@@ -66,6 +66,7 @@ add_test(NAME setup.release COMMAND python3 tools/make_release.py WORKING_DIRECT
 add_test(NAME wine.prefix32 COMMAND bash -c ". tools/wine-env.sh && wine_prefix_ensure $0 win32"
          ${WINE_PREFIX}32 WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(setup.release wine.prefix32 PROPERTIES TIMEOUT 600 LABELS wine FIXTURES_SETUP setup)
+set_tests_properties(wine.prefix32 PROPERTIES COST 100)  # first: the longest chain starts here
 foreach(test setup95 setup_nt setup64)
     wine_test(${test} setup.sh 300 ${TOOLS} setup=${CMAKE_SOURCE_DIR}/build/release/VARNO-1.0-setup.exe
               saver32=${CMAKE_SOURCE_DIR}/build/win32/VARNO.scr template32=${WINE_PREFIX}32)
