@@ -197,6 +197,12 @@ FunctionEnd
 Function .onInit
   Call OnlyOne
   Call FindFolder
+  ; On 64-bit Windows the 64-bit saver is installed: its uninstaller goes to the 64-bit
+  ; Program Files and its Add/Remove entry to the 64-bit registry, where it belongs.
+  ${If} ${RunningX64}
+    SetRegView 64
+    ${IfThen} $INSTDIR == "$PROGRAMFILES\VARNO" ${|} StrCpy $INSTDIR "$PROGRAMFILES64\VARNO" ${|}
+  ${EndIf}
   StrCpy $UseIt ${BST_CHECKED}
   ; Over an installation whose saver is not the current one, the choice stays as it is.
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
@@ -281,6 +287,7 @@ FunctionEnd
 Function un.onInit
   Call un.OnlyOne
   Call un.FindFolder
+  ${IfThen} ${RunningX64} ${|} SetRegView 64 ${|}
 FunctionEnd
 
 Section Uninstall

@@ -50,17 +50,28 @@ wine_prefix_stamp() {
   { "$WINE64" --version; wine_settings_reg; } | md5sum | cut -d' ' -f1
 }
 
-# wine_prefix_ensure DIR [win32]: makes DIR a booted prefix with the settings above, unless
-# it already is one made by this Wine with these settings. With win32, a 32-bit prefix
-# booted by 32-bit Wine (about 25 s under qemu), where a program sees no WoW64. Under
-# qemu on a busy machine about one boot in five hangs in a helper that crashed, so a boot
-# that fails is killed and made again from nothing, three times at most.
+# wine_prefix_ensure DIR [win32|wow64]: makes DIR a booted prefix with the settings above,
+# unless it already is one made by this Wine with these settings.
+#   (none)  a 64-bit prefix, for 64-bit programs only
+#   wow64   a 64-bit prefix with its 32-bit half, as 64-bit Windows has it: SysWOW64 and the
+#           32-bit registry view (where a 32-bit program's Program Files is "Program Files
+#           (x86)"). wineboot makes that half only when 32-bit Wine is installed; without
+#           it, a 32-bit program in the prefix finds no system DLLs and "Program Files".
+#   win32   a 32-bit prefix booted by 32-bit Wine (about 25 s under qemu), where a program
+#           sees no WoW64.
+# Under qemu on a busy machine about one boot in five hangs in a helper that crashed, so a
+# boot that fails is killed and made again from nothing, three times at most.
 wine_prefix_ensure() {
-  local dir stamp lock try rc=0 wine=$WINE64 arch=${2:-win64}
+  local dir stamp lock try rc=0 wine=$WINE64 kind=${2:-} arch=win64
   dir=$(realpath -m "${1:?wine_prefix_ensure: no directory}")
   [[ "$dir" != / ]] || return 1
-  stamp=$(wine_prefix_stamp)${2:-}
-  if [[ $arch == win32 ]]; then
+  if [[ $kind == win32 || $kind == wow64 ]] && [[ ! -e /usr/lib/wine/wine ]]; then
+    echo "wine-env: a $kind prefix needs 32-bit Wine: run tools/bootstrap.sh --wine32" >&2
+    return 1
+  fi
+  stamp=$(wine_prefix_stamp)$kind
+  if [[ $kind == win32 ]]; then
+    arch=win32
     wine32_loader "$dir.loader"
     wine=$WINE32_LOADER
   fi
@@ -81,6 +92,11 @@ wine_prefix_ensure() {
           timeout -k 5 30 "$WINESERVER" -w &&
           grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg"
       ) >/dev/null 2>&1 || rc=$?
+      if ((rc == 0)) && [[ $kind == wow64 ]] && ! wine_prefix_has_wow64 "$dir.new"; then
+        echo "wine-env: the prefix has no 32-bit half (no SysWOW64 kernel32.dll, or no" \
+          "\"Program Files (x86)\" in the 32-bit registry view)" >&2
+        rc=3
+      fi
       ((rc == 0)) && break
       echo "wine-env: making the prefix failed ($rc, try $try of 3)" >&2
       WINEPREFIX="$dir.new" timeout -k 5 20 "$WINESERVER" -k 2>/dev/null
@@ -97,6 +113,13 @@ wine_prefix_ensure() {
   fi
   exec {lock}>&-
   return "$rc"
+}
+
+# wine_prefix_has_wow64 DIR: DIR's 32-bit half is there, as a 32-bit program sees it.
+wine_prefix_has_wow64() {
+  [[ -f "$1/drive_c/windows/syswow64/kernel32.dll" ]] &&
+    sed -n '/^\[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\]/,/^\[/p' "$1/system.reg" |
+    grep -qxF '"ProgramFilesDir"="C:\\Program Files (x86)"'
 }
 
 # wine_prefix_clone FROM TO: a private prefix with its own wineserver, made in well under

@@ -20,7 +20,6 @@ focused() {
 test_release32() {
   LOADER=("${WINE32[@]}")
   test_begin
-  ln -s /usr/lib/i386-linux-gnu/wine/i386-windows/* "$WINEPREFIX/drive_c/windows/syswow64/"
   run 30 /x
   expect "exit code of '/x'" 255 $?
   saver_start /c

@@ -10,22 +10,36 @@ begin() {
 \"Version\"=\"$1\""
   template=${3:-$template} test_begin
   wine32_loader "$TEST_DIR/loader"
+  REG_TOOL=("$WINE32_LOADER" reg)
+  [[ -n "${3:-}" ]] || REG_TOOL=("$WINE64" reg)  # 64-bit Windows: its own view
   [[ -z "${3:-}" ]] || LOADER=("$WINE32_LOADER")
   SYSTEM=$WINEPREFIX/drive_c/windows/$2
 }
 
 setup() { timeout -k 5 60 "$WINE32_LOADER" "$setup" "$@" >>"$TEST_DIR/setup.log" 2>&1; }
 
-uninstall() {  # the quiet one: then neither the file, nor its Add/Remove entry, nor itself
-  timeout -k 5 60 "$WINE32_LOADER" 'C:\Program Files\VARNO\uninstall.exe' /S >>"$TEST_DIR/setup.log" 2>&1
-  poll 40 '[[ ! -e "$WINEPREFIX/drive_c/Program Files/VARNO/uninstall.exe" ]]' || fail "the uninstaller is still there"
+# uninstall: the quiet command of the Add/Remove entry, as Add/Remove Programs runs it; then
+# neither the file, nor the entry, nor the uninstaller, nor its copy in %TEMP%.
+uninstall() {
+  local command program folder
+  command=$(value "$UNINSTALL_KEY" QuietUninstallString)
+  if [[ ! $command =~ ^\"([^\"]+)\"\ (.*)$ ]]; then
+    fail "the Add/Remove entry has no quiet command: '$command'"
+    return 1
+  fi
+  program=${BASH_REMATCH[1]}
+  timeout -k 5 60 "$WINE32_LOADER" "$program" ${BASH_REMATCH[2]} >>"$TEST_DIR/setup.log" 2>&1
+  folder=$(WINEPREFIX=$WINEPREFIX timeout -k 5 30 "$WINE64" winepath -u "$program" 2>/dev/null)
+  poll 40 '[[ ! -e "$folder" ]]' || fail "the uninstaller is still there: $program"
   poll 20 '! pgrep -f "$TEST_DIR/loader.*Un.exe" >/dev/null' || fail "the uninstaller's copy still runs"
   [[ ! -e "$SYSTEM/VARNO.scr" ]] || fail "VARNO.scr is still in $SYSTEM"
   expect "Add/Remove entry after the uninstaller" none "$(value "$UNINSTALL_KEY" DisplayName)"
 }
 
-value() {  # KEY NAME: the data as the 32-bit side sees it, or "none"
-  timeout -k 5 30 "$WINE32_LOADER" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+# value KEY NAME: the data as Add/Remove Programs and the display settings see it (on
+# 64-bit Windows the 64-bit view), or "none".
+value() {
+  timeout -k 5 30 "${REG_TOOL[@]}" query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
     sed -n "s/^    $2    REG_[A-Z]*    //p" | grep . || echo none
 }
 
@@ -80,7 +94,6 @@ test_setup_nt() {
 # running saver's file, stops while another setup runs, replaces the file keeping the settings.
 test_setup64() {
   begin win10 system32
-  ln -s /usr/lib/i386-linux-gnu/wine/i386-windows/* "$WINEPREFIX/drive_c/windows/syswow64/"
   setup /S
   expect "exit code of the setup" 0 $?
   installed "$saver"

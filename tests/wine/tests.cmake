@@ -16,7 +16,7 @@ function(wine_test name script timeout)
                          FIXTURES_REQUIRED wine_prefix)
 endfunction()
 
-add_test(NAME wine.prefix COMMAND bash -c ". tools/wine-env.sh && wine_prefix_ensure $0"
+add_test(NAME wine.prefix COMMAND bash -c ". tools/wine-env.sh && wine_prefix_ensure $0 wow64"
          ${WINE_PREFIX} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(wine.prefix PROPERTIES TIMEOUT 300 LABELS wine FIXTURES_SETUP wine_prefix)
 
