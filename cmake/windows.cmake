@@ -58,3 +58,18 @@ add_test(NAME release_imports
                  $<TARGET_FILE:varno>)
 set_tests_properties(release_imports PROPERTIES LABELS release)
 include(${CMAKE_SOURCE_DIR}/bench/user_cost.cmake)
+
+# The setup's own NSIS plug-in (installer/), for the 32-bit ANSI setup only: like the
+# saver, no C runtime, so that it loads on a clean Windows 95.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    add_library(setup_plugin MODULE installer/setup_plugin_win32.cpp installer/system_ini.cpp)
+    set_target_properties(setup_plugin PROPERTIES PREFIX "" OUTPUT_NAME varno
+                          LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/setup-plugins)
+    target_include_directories(setup_plugin PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_definitions(setup_plugin PRIVATE ${WINDOWS_DEFINITIONS})
+    target_compile_options(setup_plugin PRIVATE ${WARNINGS} ${PRODUCT_FLAGS}
+                           -fno-tree-loop-distribute-patterns)
+    target_link_libraries(setup_plugin PRIVATE kernel32 user32 gcc)
+    target_link_options(setup_plugin PRIVATE -nostdlib -static -s -Wl,--no-insert-timestamp
+                        -Wl,-e,_varnoPluginEntry@12,--require-defined,_varnoPluginEntry@12)
+endif()

@@ -2,7 +2,15 @@
 ; it the current one, and registers an uninstaller in Add/Remove Programs. One 32-bit
 ; ANSI installer for every Windows the release names (a Unicode one does not start on
 ; Windows 95, 98 and Me). tools/make_release.py builds it:
-;   makensis -DVERSION=1.0 -DSCR32=... -DSCR64=... -DICON=... -DSIZE32=KB -DSIZE64=KB -DOUTFILE=...
+;   makensis -DVERSION=1.0 -DSCR32=... -DSCR64=... -DICON=... -DSIZE32=KB -DSIZE64=KB
+;            -DPLUGINS=... -DOUTFILE=...
+; Every step it needs runs on a clean Windows 95: the plug-ins it carries (its own varno.dll,
+; from setup_plugin_win32.cpp, and NSIS's nsDialogs and UserInfo) need no C runtime DLL.
+;
+; Exit codes (docs/INSTALL.txt): 0 done; 1 closed before installing; 2 cancelled or busy
+; (VARNO.scr in use, another setup running); 3 no administrator rights; 4 VARNO.scr could
+; not be written or removed; 5 the uninstaller or its Add/Remove entry could not be
+; written; 6 installed or removed, but the choice of screen saver could not be changed.
 Unicode false
 Target x86-ansi
 SetCompressor /SOLID lzma
@@ -17,17 +25,23 @@ OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES\VARNO"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
+VIProductVersion "${VERSION}.0.0"
+VIAddVersionKey ProductName "VARNO"
+VIAddVersionKey ProductVersion "${VERSION}"
+VIAddVersionKey FileVersion "${VERSION}"
+VIAddVersionKey FileDescription "VARNO ${VERSION} Setup"
+VIAddVersionKey CompanyName "the VARNO developers"
+VIAddVersionKey LegalCopyright "Copyright (c) the VARNO developers. MIT licence."
 
+!addplugindir /x86-ansi "${PLUGINS}"
 !include MUI2.nsh
 !include nsDialogs.nsh
 !include LogicLib.nsh
 !include WinVer.nsh
-!include x64.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\VARNO"
 !define DESKTOP_KEY "Control Panel\Desktop"
-!define SPI_SETSCREENSAVEACTIVE 17
-!define SPIF_SENDCHANGE 2
+!define IN_USE "is in use: the screen saver or its preview is running."
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -38,58 +52,61 @@ Page custom ChoicePage ChoicePageLeave
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+Var Machine     ; what Windows runs on: x86, x64 or arm64
 Var Folder      ; where the display settings look for savers
 Var Saver       ; $Folder\VARNO.scr
-Var ShortSaver  ; the same in 8.3 form
+Var ShortSaver  ; the same in 8.3 form, "" while it does not exist
 Var UseIt       ; the check box: make VARNO the current saver
 Var Box
 
-; The folder of savers on this system: SYSTEM in the Windows folder on the 95 family,
-; the system folder on the NT family, the real System32 on 64-bit Windows.
+; Ends the setup with exit code CODE after saying TEXT (no box when silent).
+!macro STOP code text
+  MessageBox MB_OK|MB_ICONSTOP "${text}" /SD IDOK
+  SetErrorLevel ${code}
+  Quit
+!macroend
+
 !macro FUNCTIONS un
+; Which build goes where, for the setup and the uninstaller alike:
+;   95 family                the i686 build in WINDOWS\SYSTEM
+;   NT family on x86         the i686 build in the system folder
+;   64-bit Windows on x64    the x86_64 build in the real System32
+;   64-bit Windows on ARM64  the i686 build in the real System32 (not every ARM64 Windows
+;                            runs x64 code; all run x86 code)
+; On 64-bit Windows the uninstaller goes to the 64-bit Program Files and its Add/Remove
+; entry to the 64-bit registry, beside the saver they belong to. The plug-in reaches the
+; real System32 by turning the 32-bit process's redirection off around its own calls.
 Function ${un}FindFolder
+  varno::Machine
+  Pop $Machine
   ${If} ${IsNT}
     StrCpy $Folder $SYSDIR
   ${Else}
     StrCpy $Folder "$WINDIR\SYSTEM"
   ${EndIf}
   StrCpy $Saver "$Folder\VARNO.scr"
+  ${IfThen} $Machine != x86 ${|} SetRegView 64 ${|}
 FunctionEnd
 
-; File-system redirection is off only around our own file operations: a 32-bit
-; process that loads a system DLL meanwhile would get the 64-bit one.
-Function ${un}RealSystemFolder
-  ${If} ${RunningX64}
-    ${DisableX64FSRedirection}
-  ${EndIf}
-FunctionEnd
-
-Function ${un}RedirectedSystemFolder
-  ${If} ${RunningX64}
-    ${EnableX64FSRedirection}
-  ${EndIf}
-FunctionEnd
-
-; A second setup or uninstaller at once says so and stops.
+; A second setup or uninstaller at once says so and stops; so does a user who is not an
+; administrator on the NT family.
 Function ${un}OnlyOne
-  System::Call 'kernel32::CreateMutexA(p 0, i 0, t "VARNO setup") p .r0 ?e'
-  Pop $1
-  ${If} $1 = 183  ; ERROR_ALREADY_EXISTS
-    MessageBox MB_OK|MB_ICONEXCLAMATION "The VARNO setup is already running." /SD IDOK
-    Abort
+  varno::Start
+  Pop $0
+  ${If} $0 == busy
+    !insertmacro STOP 2 "The VARNO setup is already running."
   ${EndIf}
   ${If} ${IsNT}
     UserInfo::GetAccountType
     Pop $0
     ${If} $0 != "Admin"
-      MessageBox MB_OK|MB_ICONSTOP "Installing or removing VARNO needs administrator rights.$\r$\n$\r$\nNothing was changed. Ask an administrator to run it, or run it as an administrator." /SD IDOK
-      Abort
+      !insertmacro STOP 3 "Installing or removing VARNO needs administrator rights.$\r$\n$\r$\nNothing was changed. Ask an administrator to run it, or run it as an administrator."
     ${EndIf}
   ${EndIf}
 FunctionEnd
 
-; The current saver is VARNO: the value names $Saver, long or short, in any case.
-; Returns 1 or 0 in $0.
+; The current saver is VARNO: the value names $Saver, long or short, in any case. An
+; empty or missing value is "(None)", never VARNO. Returns 1 or 0 in $0.
 Function ${un}IsCurrentSaver
   ${If} ${IsNT}
     ReadRegStr $1 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
@@ -97,98 +114,69 @@ Function ${un}IsCurrentSaver
     ReadINIStr $1 "$WINDIR\SYSTEM.INI" "boot" "SCRNSAVE.EXE"
   ${EndIf}
   StrCpy $0 0
-  ${If} $1 == $Saver
-  ${OrIf} $1 == $ShortSaver
-    StrCpy $0 1
-  ${EndIf}
-FunctionEnd
-
-; Rewrites SYSTEM.INI line by line: the first SCRNSAVE.EXE= line of [boot] becomes
-; "SCRNSAVE.EXE=$R9", or goes when $R9 is empty; a missing line or [boot] section is
-; added. Every other line is copied byte for byte (the system's INI writer drops blank
-; lines and blanks). Sets the error flag when the file cannot be replaced.
-Function ${un}WriteBootSaver
-  FlushINI "$WINDIR\SYSTEM.INI"
-  StrCpy $R2 0  ; 0 before [boot], 1 in it, 2 done
-  StrCpy $R7 "$\n"
-  ClearErrors
-  FileOpen $R1 "$WINDIR\SYSTEM.NEW" w
-  IfErrors done
-  FileOpen $R0 "$WINDIR\SYSTEM.INI" r
-  IfErrors end
-  ${Do}
-    ClearErrors
-    FileRead $R0 $R3
-    ${IfThen} ${Errors} ${|} ${ExitDo} ${|}
-    StrCpy $R4 $R3
-    ${Do}  ; leading blanks
-      StrCpy $R5 $R4 1
-      ${If} $R5 != " "
-      ${AndIf} $R5 != "$\t"
-        ${ExitDo}
-      ${EndIf}
-      StrCpy $R4 $R4 "" 1
-    ${Loop}
-    ${If} $R5 == "["
-      ${If} $R2 = 1
-        Call ${un}WriteSaverLine
-      ${EndIf}
-      StrCpy $R5 $R4 6
-      ${If} $R5 == "[boot]"
-      ${AndIf} $R2 = 0
-        StrCpy $R2 1
-      ${EndIf}
-    ${ElseIf} $R2 = 1
-      StrCpy $R5 $R4 12
-      StrCpy $R6 $R4 "" 12
-      ${Do}
-        StrCpy $R8 $R6 1
-        ${IfThen} $R8 != " " ${|} ${ExitDo} ${|}
-        StrCpy $R6 $R6 "" 1
-      ${Loop}
-      ${If} $R5 == "SCRNSAVE.EXE"
-      ${AndIf} $R8 == "="
-        Call ${un}WriteSaverLine
-        ${Continue}
-      ${EndIf}
+  ${If} $1 != ""
+    ${If} $1 == $Saver
+    ${OrIf} $1 == $ShortSaver
+      StrCpy $0 1
     ${EndIf}
-    FileWrite $R1 $R3
-    StrCpy $R7 $R3 1 -1
-  ${Loop}
-  FileClose $R0
-  end:
-  ${If} $R2 = 0
-  ${AndIf} $R9 != ""
-    ${IfThen} $R7 != "$\n" ${|} FileWrite $R1 "$\r$\n" ${|}
-    FileWrite $R1 "[boot]$\r$\n"
-    StrCpy $R7 "$\n"
-    StrCpy $R2 1
   ${EndIf}
-  ${If} $R2 = 1
-    ${IfThen} $R7 != "$\n" ${|} FileWrite $R1 "$\r$\n" ${|}
-    Call ${un}WriteSaverLine
-  ${EndIf}
-  FileClose $R1
-  ClearErrors
-  Delete "$WINDIR\SYSTEM.OLD"
-  Rename "$WINDIR\SYSTEM.INI" "$WINDIR\SYSTEM.OLD"
-  ClearErrors
-  Rename "$WINDIR\SYSTEM.NEW" "$WINDIR\SYSTEM.INI"
-  ${If} ${Errors}
-    Rename "$WINDIR\SYSTEM.OLD" "$WINDIR\SYSTEM.INI"
-    SetErrors
-  ${Else}
-    Delete "$WINDIR\SYSTEM.OLD"
-  ${EndIf}
-  done:
 FunctionEnd
 
-Function ${un}WriteSaverLine
-  ${If} $R9 != ""
-    FileWrite $R1 "SCRNSAVE.EXE=$R9$\r$\n"
-    StrCpy $R7 "$\n"
+; Makes $R9 the current saver ("" for none) for the user of the desktop, as the display
+; settings do. The HKCU of a setup that runs as another user (an administrator's name
+; typed in to elevate) is not that user's: then nothing changes and the user is told.
+; Returns "ok", "other user" or a message in $0.
+Function ${un}ChooseSaver
+  varno::SameUser
+  Pop $0
+  ${If} $0 != 1
+    StrCpy $0 "other user"
+    Return
   ${EndIf}
-  StrCpy $R2 2
+  ${If} ${IsNT}
+    ClearErrors
+    ${If} $R9 == ""
+      DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+      ${If} ${Errors}
+        ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+        ClearErrors
+        ${IfThen} $0 != "" ${|} SetErrors ${|}
+      ${EndIf}
+      WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "0"
+    ${Else}
+      WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" $R9
+      WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
+    ${EndIf}
+    StrCpy $0 "The screen saver could not be changed in the registry."
+    ${IfThen} ${Errors} ${|} Return ${|}
+  ${Else}
+    varno::WriteBoot "$WINDIR\SYSTEM.INI" $R9
+    Pop $0
+    ${If} $0 != ok
+      Pop $1
+      ${Select} $0
+      ${Case} readonly
+        StrCpy $0 "$WINDIR\SYSTEM.INI is read-only. It was left as it is."
+      ${Case} unreadable
+        StrCpy $0 "$WINDIR\SYSTEM.INI cannot be read (error $1): another program may have it open. It was left as it is."
+      ${CaseElse}
+        StrCpy $0 "$WINDIR\SYSTEM.INI could not be written (error $1). It was left as it is."
+      ${EndSelect}
+      Return
+    ${EndIf}
+  ${EndIf}
+  ${If} $R9 == ""
+    varno::SetActive 0
+  ${Else}
+    varno::SetActive 1
+  ${EndIf}
+  Pop $0
+  ${If} $0 != ok
+    Pop $1
+    StrCpy $0 "Windows did not take the new screen saver setting (error $1)."
+    Return
+  ${EndIf}
+  StrCpy $0 ok
 FunctionEnd
 !macroend
 !insertmacro FUNCTIONS ""
@@ -197,19 +185,16 @@ FunctionEnd
 Function .onInit
   Call OnlyOne
   Call FindFolder
-  ; On 64-bit Windows the 64-bit saver is installed: its uninstaller goes to the 64-bit
-  ; Program Files and its Add/Remove entry to the 64-bit registry, where it belongs.
-  ${If} ${RunningX64}
-    SetRegView 64
-    ${IfThen} $INSTDIR == "$PROGRAMFILES\VARNO" ${|} StrCpy $INSTDIR "$PROGRAMFILES64\VARNO" ${|}
+  ${If} $Machine != x86
+  ${AndIf} $INSTDIR == "$PROGRAMFILES\VARNO"
+    StrCpy $INSTDIR "$PROGRAMFILES64\VARNO"
   ${EndIf}
   StrCpy $UseIt ${BST_CHECKED}
   ; Over an installation whose saver is not the current one, the choice stays as it is.
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
   ${If} $0 != ""
-    Call RealSystemFolder
-    GetFullPathName /SHORT $ShortSaver $Saver
-    Call RedirectedSystemFolder
+    varno::ShortPath $Saver
+    Pop $ShortSaver
     Call IsCurrentSaver
     ${IfThen} $0 = 0 ${|} StrCpy $UseIt ${BST_UNCHECKED} ${|}
   ${EndIf}
@@ -232,24 +217,41 @@ Function ChoicePageLeave
 FunctionEnd
 
 Section
-  ; The file first: while the old one is busy nothing else has changed.
-  Call RealSystemFolder
-  SetOverwrite try
+  ; The file first: until it is in place nothing else changes.
+  ClearErrors
+  ${If} $Machine == x64
+    File "/oname=$PLUGINSDIR\VARNO.scr" "${SCR64}"
+  ${Else}
+    File "/oname=$PLUGINSDIR\VARNO.scr" "${SCR32}"
+  ${EndIf}
+  ${If} ${Errors}
+    !insertmacro STOP 4 "VARNO.scr could not be unpacked to $PLUGINSDIR: the disk may be full.$\r$\n$\r$\nNothing was changed."
+  ${EndIf}
   ${Do}
-    ClearErrors
-    ${If} ${RunningX64}
-      File "/oname=$Saver" "${SCR64}"
-    ${Else}
-      File "/oname=$Saver" "${SCR32}"
-    ${EndIf}
-    ${IfNotThen} ${Errors} ${|} ${ExitDo} ${|}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$Saver is in use: the screen saver or its preview is running.$\r$\n$\r$\nEnd it and click Retry, or click Cancel to keep the installation as it is." /SD IDCANCEL IDRETRY +2
-    Call CancelInstall
+    varno::Place "$PLUGINSDIR\VARNO.scr" $Saver
+    Pop $0
+    ${IfThen} $0 == ok ${|} ${ExitDo} ${|}
+    Pop $1
+    ${Select} $0
+    ${Case} busy
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$Saver ${IN_USE}$\r$\n$\r$\nEnd it and click Retry, or click Cancel to keep the installation as it is." /SD IDCANCEL IDRETRY retry
+      SetErrorLevel 2
+      Quit
+    ${Case} denied
+      !insertmacro STOP 4 "Windows did not allow writing $Saver (access denied).$\r$\n$\r$\nNothing was changed."
+    ${Case} full
+      !insertmacro STOP 4 "The disk of $Folder is full: VARNO.scr does not fit.$\r$\n$\r$\nNothing was changed."
+    ${CaseElse}
+      !insertmacro STOP 4 "$Saver could not be written (error $1).$\r$\n$\r$\nNothing was changed."
+    ${EndSelect}
+    retry:
   ${Loop}
-  GetFullPathName /SHORT $ShortSaver $Saver
-  Call RedirectedSystemFolder
+  varno::ShortPath $Saver
+  Pop $ShortSaver
+  ${IfThen} $ShortSaver == "" ${|} StrCpy $ShortSaver $Saver ${|}
 
   SetOutPath $INSTDIR
+  ClearErrors
   WriteUninstaller "$INSTDIR\uninstall.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "VARNO screen saver"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -260,62 +262,59 @@ Section
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-  ${If} ${RunningX64}
+  ${If} $Machine == x64
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" ${SIZE64}
   ${Else}
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" ${SIZE32}
   ${EndIf}
+  ${If} ${Errors}
+    !insertmacro STOP 5 "VARNO.scr is in $Folder, but its uninstaller or its Add/Remove Programs entry could not be written to $INSTDIR and the registry."
+  ${EndIf}
 
   ${If} $UseIt == ${BST_CHECKED}
-    ${If} ${IsNT}
-      WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" $Saver
-      WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
-    ${Else}
-      StrCpy $R9 $ShortSaver
-      Call WriteBootSaver
+    StrCpy $R9 $ShortSaver
+    Call ChooseSaver
+    ${If} $0 == "other user"
+      MessageBox MB_OK|MB_ICONINFORMATION "VARNO is installed. To use it, choose VARNO on the Screen Saver tab of your display settings." /SD IDOK
+    ${ElseIf} $0 != ok
+      !insertmacro STOP 6 "VARNO is installed, but it could not be made the current screen saver: $0$\r$\n$\r$\nChoose VARNO on the Screen Saver tab of your display settings."
     ${EndIf}
-    System::Call 'user32::SystemParametersInfoA(i ${SPI_SETSCREENSAVEACTIVE}, i 1, p 0, i ${SPIF_SENDCHANGE})'
   ${EndIf}
 SectionEnd
-
-Function CancelInstall
-  Call RedirectedSystemFolder
-  SetErrorLevel 2
-  Quit
-FunctionEnd
 
 Function un.onInit
   Call un.OnlyOne
   Call un.FindFolder
-  ${IfThen} ${RunningX64} ${|} SetRegView 64 ${|}
 FunctionEnd
 
 Section Uninstall
-  Call un.RealSystemFolder
-  GetFullPathName /SHORT $ShortSaver $Saver
-  SetOverwrite try
+  varno::ShortPath $Saver
+  Pop $ShortSaver
   ${Do}
-    ClearErrors
-    Delete $Saver
-    ${IfNotThen} ${Errors} ${|} ${ExitDo} ${|}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$Saver is in use: the screen saver or its preview is running.$\r$\n$\r$\nEnd it and click Retry, or click Cancel to keep VARNO installed." /SD IDCANCEL IDRETRY +4
-    Call un.RedirectedSystemFolder
-    SetErrorLevel 2
-    Quit
+    varno::Remove $Saver
+    Pop $0
+    ${IfThen} $0 == ok ${|} ${ExitDo} ${|}
+    Pop $1
+    ${If} $0 == busy
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$Saver ${IN_USE}$\r$\n$\r$\nEnd it and click Retry, or click Cancel to keep VARNO installed." /SD IDCANCEL IDRETRY retry
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+    !insertmacro STOP 4 "$Saver could not be removed (error $1).$\r$\n$\r$\nVARNO stays installed."
+    retry:
   ${Loop}
-  Call un.RedirectedSystemFolder
 
   ; What the display settings do for "(None)", only when the choice is VARNO.
   Call un.IsCurrentSaver
   ${If} $0 = 1
-    ${If} ${IsNT}
-      DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-      WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "0"
-    ${Else}
-      StrCpy $R9 ""
-      Call un.WriteBootSaver
+    StrCpy $R9 ""
+    Call un.ChooseSaver
+    ${If} $0 == "other user"
+      MessageBox MB_OK|MB_ICONINFORMATION "VARNO is removed. Choose another screen saver on the Screen Saver tab of your display settings." /SD IDOK
+    ${ElseIf} $0 != ok
+      MessageBox MB_OK|MB_ICONSTOP "VARNO is removed, but it is still named as the screen saver: $0$\r$\n$\r$\nChoose another screen saver on the Screen Saver tab of your display settings." /SD IDOK
+      SetErrorLevel 6
     ${EndIf}
-    System::Call 'user32::SystemParametersInfoA(i ${SPI_SETSCREENSAVEACTIVE}, i 0, p 0, i ${SPIF_SENDCHANGE})'
   ${EndIf}
 
   MessageBox MB_YESNO|MB_DEFBUTTON2|MB_ICONQUESTION "Remove VARNO's saved settings too?" /SD IDNO IDNO +3

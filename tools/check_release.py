@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Checks a built VARNO.scr:  check_release.py FILE  (resources)  or  check_release.py --imports FILE
+"""Checks a built VARNO.scr:  check_release.py FILE  (resources)  or  check_release.py --imports FILE;
+or the setup:  check_release.py --setup SETUP.EXE
 
 Resources: exactly the catalogued ones (tools/asset_catalog.py), once each and in German; each bitmap
 an 8-bit DIB of its size as the resource compiler stores the files of assets/, the logo and its mask
@@ -7,9 +8,15 @@ obeying the mask rule, the sound and the icon in their exact layouts; the name s
 the settings dialog template.
 Imports: only functions of the system DLLs that the saver's own code calls, all exported by Windows
 95 and NT 4. An allow-list proves more than a deny-list: any new import has to be looked at here.
+Setup: every DLL inside it (its plug-ins, which it unpacks and loads) imports only functions that a
+clean Windows 95 has, from its system DLLs: one that needs MSVCRT.DLL would not load there.
 """
+import glob
+import os
 import struct
+import subprocess
 import sys
+import tempfile
 
 import asset_catalog as catalog
 from check_formats import read_dib, read_imports, read_resources
@@ -105,6 +112,28 @@ ALLOWED = {dll: set(names.split()) for dll, names in {
     "ADVAPI32.DLL": "RegCloseKey RegOpenKeyA RegQueryValueExA",
     "WINMM.DLL": "PlaySoundA"}.items()}
 
+# The functions of a clean Windows 95 that the setup's plug-ins import (varno.dll, NSIS's nsDialogs
+# and UserInfo, whose NT-only calls Windows 95 exports as stubs).
+WINDOWS_95 = {dll: set(names.split()) for dll, names in {
+    "KERNEL32.DLL": """CloseHandle CopyFileA CreateFileA CreateMutexA DeleteFileA FlushFileBuffers
+        GetCurrentDirectoryA GetCurrentProcess GetCurrentThread GetFileAttributesA GetFileSize GetLastError
+        GetModuleHandleA GetProcAddress GetProcessHeap GetShortPathNameA GetTempFileNameA GetVersion
+        GetVersionExA GlobalAlloc GlobalFree HeapAlloc HeapFree HeapReAlloc MoveFileA MulDiv
+        MultiByteToWideChar OpenProcess ReadFile SetCurrentDirectoryA SetFileAttributesA WideCharToMultiByte
+        WriteFile WritePrivateProfileStringA lstrcmpiA lstrcpyA lstrcpynA lstrlenA""",
+    "USER32.DLL": """CallWindowProcA CharNextA CharPrevA CreateDialogParamA CreateWindowExA DestroyWindow
+        DispatchMessageA DrawFocusRect DrawTextA FindWindowA GetClientRect GetDlgItem GetMessageA GetPropA
+        GetSysColor GetWindowLongA GetWindowRect GetWindowTextA GetWindowThreadProcessId IsDialogMessageA
+        IsWindow KillTimer LoadCursorA MapDialogRect MapWindowPoints RemovePropA SendMessageA SetCursor
+        SetPropA SetTimer SetWindowLongA SetWindowPos ShowWindow SystemParametersInfoA TranslateMessage
+        wsprintfA""",
+    "GDI32.DLL": "SetTextColor",
+    "ADVAPI32.DLL": """AllocateAndInitializeSid EqualSid FreeSid GetTokenInformation GetUserNameA
+        OpenProcessToken OpenThreadToken""",
+    "COMDLG32.DLL": "CommDlgExtendedError GetOpenFileNameA GetSaveFileNameA",
+    "OLE32.DLL": "CoTaskMemFree",
+    "SHELL32.DLL": "SHBrowseForFolderA SHGetPathFromIDListA"}.items()}
+
 BUTTON, STATIC = 0x80, 0x82
 # The settings dialog, 2003: (id, class, text or bitmap id, style, x, y, cx, cy); None: our own wording.
 DIALOG_CONTROLS = [
@@ -197,10 +226,29 @@ def audit_imports(data):
     return 0
 
 
+def audit_setup(setup):
+    """Unpacks the setup's DLLs with 7-Zip, which reads NSIS files, and checks each one's imports."""
+    with tempfile.TemporaryDirectory() as folder:
+        unpacked = subprocess.run(["7z", "x", "-y", "-o" + folder, setup, "*.dll", "-r"], capture_output=True, text=True)
+        dlls = sorted(glob.glob(os.path.join(folder, "**", "*.dll"), recursive=True))
+        if not check(unpacked.returncode == 0 and dlls, "7z found no DLL in %s: %s" % (setup, unpacked.stderr.strip())):
+            return finish("")
+        for dll in dlls:
+            with open(dll, "rb") as f:
+                imports = read_imports(f.read())
+            refused = ["%s!%s" % (name, function) for name, functions in sorted(imports.items())
+                       for function in sorted(functions) if function not in WINDOWS_95.get(name, ())]
+            check(not refused, "%s imports outside the Windows 95 list: %s" % (os.path.basename(dll), ", ".join(refused)))
+        return finish("%d DLLs in the setup, all loadable on Windows 95: %s"
+                      % (len(dlls), ", ".join(os.path.basename(dll) for dll in dlls)))
+
+
 if __name__ == "__main__":
-    arguments = [argument for argument in sys.argv[1:] if argument != "--imports"]
+    arguments = [argument for argument in sys.argv[1:] if argument not in ("--imports", "--setup")]
     if len(arguments) != 1:
-        sys.exit("usage: check_release.py [--imports] FILE")
+        sys.exit("usage: check_release.py [--imports | --setup] FILE")
+    if "--setup" in sys.argv:
+        sys.exit(audit_setup(arguments[0]))
     with open(arguments[0], "rb") as f:
         data = f.read()
     sys.exit(audit_imports(data) if "--imports" in sys.argv else check_resources(data))

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""Makes the release from the two builds: build/release/VARNO-1.0.zip and VARNO-1.0-setup.exe.
+"""Makes the release from the two builds: build/release/VARNO-1.0.zip, VARNO-1.0-setup.exe and
+SHA256SUMS, the checksums of those two.
 
 The zip holds VARNO.scr (i686, the release), VARNO64.scr (x86_64), INSTALL.txt, LICENSE and
 SHA256SUMS, with fixed timestamps so the same builds give the same zip. The setup
-(installer/VARNO.nsi, made with makensis) carries both builds; SHA256SUMS lists it too.
+(installer/VARNO.nsi, made with makensis) carries both builds and the setup's own plug-in
+from the win32 build; the zip's SHA256SUMS lists it too.
 """
 import hashlib
 import os
@@ -26,9 +28,11 @@ def main():
             sys.exit("make_release: %s is missing: build the win32 and win64 presets first" % path)
     out_dir = os.path.join(ROOT, "build/release")
     os.makedirs(out_dir, exist_ok=True)
+    plugin = os.path.join(ROOT, "build/win32/setup-plugins/varno.dll")
+    if not os.path.exists(plugin):
+        sys.exit("make_release: %s is missing: build the win32 preset first" % plugin)
     setup = make_setup(out_dir, files)
-    sums = "".join("%s  %s\n" % (hashlib.sha256(open(path, "rb").read()).hexdigest(), name)
-                   for name, path in files + [(os.path.basename(setup), setup)])
+    sums = checksums(files + [(os.path.basename(setup), setup)])
     out = os.path.join(out_dir, "VARNO-%s.zip" % VERSION)
     with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as archive:
         def add(name, data):
@@ -41,9 +45,19 @@ def main():
         for name, path in [("INSTALL.txt", "docs/INSTALL.txt"), ("LICENSE", "LICENSE")]:
             add(name, open(os.path.join(ROOT, path), "rb").read().replace(b"\n", b"\r\n"))
         add("SHA256SUMS", sums)
+    # Beside the two downloads, for those who download only one of them.
+    downloads = checksums([(os.path.basename(path), path) for path in (out, setup)])
+    with open(os.path.join(out_dir, "SHA256SUMS"), "w", newline="\n") as f:
+        f.write(downloads)
     print(out)
     print(setup)
-    print(sums, end="")
+    print(downloads, end="")
+
+
+def checksums(files):
+    """SHA256SUMS lines, as sha256sum -c reads them: (name, path) each."""
+    return "".join("%s  %s\n" % (hashlib.sha256(open(path, "rb").read()).hexdigest(), name)
+                   for name, path in files)
 
 
 def make_setup(out_dir, files):
@@ -53,6 +67,7 @@ def make_setup(out_dir, files):
     out = os.path.join(out_dir, "VARNO-%s-setup.exe" % VERSION)
     (_, scr32), (_, scr64) = files
     defines = {"VERSION": VERSION, "SCR32": scr32, "SCR64": scr64, "ICON": "assets/varno.ico",
+               "PLUGINS": os.path.join(ROOT, "build/win32/setup-plugins"),
                "SIZE32": (os.path.getsize(scr32) + 1023) // 1024,
                "SIZE64": (os.path.getsize(scr64) + 1023) // 1024, "OUTFILE": out}
     command = ["makensis", "-V2", "-NOCD", "-INPUTCHARSET", "UTF8"]
@@ -61,6 +76,13 @@ def make_setup(out_dir, files):
     result = subprocess.run(command + ["installer/VARNO.nsi"], cwd=ROOT, capture_output=True, text=True)
     if result.returncode != 0:
         sys.exit("make_release: makensis failed:\n" + result.stdout + result.stderr)
+    # NSIS before 3.09 (and Debian's 3.08 before 3.08-3+deb12u1) lets an uninstaller copy
+    # itself to the fixed %TEMP%\~nsu.tmp, where another user can put a DLL beside it
+    # (CVE-2023-37378); the mended stub makes a folder of its own, named from "~nsu%X.tmp".
+    if b"~nsu%X.tmp" not in open(out, "rb").read():
+        os.remove(out)
+        sys.exit("make_release: this makensis's stubs copy the uninstaller to a shared folder "
+                 "(CVE-2023-37378): use NSIS 3.09 or Debian's 3.08-3+deb12u1 or later")
     return out
 
 

@@ -4,10 +4,12 @@
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VARNO'
 DESKTOP='HKCU\Control Panel\Desktop'
 
-# begin VERSION FOLDER [TEMPLATE]: a prefix in Windows VERSION mode, FOLDER the system's.
+# begin VERSION FOLDER [TEMPLATE]: a prefix in Windows VERSION mode, FOLDER the system's,
+# with REG's user settings if set.
 begin() {
   REG="[Software\\\\Wine]
-\"Version\"=\"$1\""
+\"Version\"=\"$1\"
+${REG:-}"
   template=${3:-$template} test_begin
   wine32_loader "$TEST_DIR/loader"
   REG_TOOL=("$WINE32_LOADER" reg)
@@ -36,6 +38,18 @@ uninstall() {
   expect "Add/Remove entry after the uninstaller" none "$(value "$UNINSTALL_KEY" DisplayName)"
 }
 
+# uninstaller_waited: the quiet uninstaller, waited for (_?=FOLDER: it runs where it is,
+# instead of from a copy in %TEMP% while the first one has already ended); its exit code.
+uninstaller_waited() {
+  local command folder
+  command=$(value "$UNINSTALL_KEY" QuietUninstallString)
+  [[ $command =~ ^\"(.*)\\uninstall.exe\"\ (.*)$ ]] || return 99
+  folder=$(timeout -k 5 30 "$WINE64" winepath -s "${BASH_REMATCH[1]}" 2>/dev/null | tr -d '\r')
+  # _?= is read only unquoted, as the last argument: the folder's short name has no blanks.
+  timeout -k 5 60 "$WINE32_LOADER" "${BASH_REMATCH[1]}\uninstall.exe" ${BASH_REMATCH[2]} \
+    "_?=$folder" >>"$TEST_DIR/setup.log" 2>&1
+}
+
 # value KEY NAME: the data as Add/Remove Programs and the display settings see it (on
 # 64-bit Windows the 64-bit view), or "none".
 value() {
@@ -55,43 +69,99 @@ installed() {  # BUILD: the file and its Add/Remove entry
     "$(value "$UNINSTALL_KEY" DisplayName)|$(value "$UNINSTALL_KEY" QuietUninstallString)"
 }
 
-# The 95 family: [boot] gets the short path, every other byte of SYSTEM.INI stays, also through
-# the uninstaller; a file without [boot] gets one.
+# The 95 family. A SYSTEM.INI that cannot be read, is read-only or cannot be written in full
+# stays as it is, and so does the rest of the choice (exit code 6). Then the [boot] line
+# becomes the short path in place, every other byte stays, also through the uninstaller;
+# the active flag reaches the user's profile; a file without [boot] gets one.
 test_setup95() {
+  REG='[Control Panel\\Desktop]
+"ScreenSaveActive"="0"'
   begin win95 system "$template32"
   local ini=$WINEPREFIX/drive_c/windows/SYSTEM.INI  # the setup's spelling; Wine's is system.ini
   rm "$WINEPREFIX/drive_c/windows/system.ini"
-  printf '[boot]\r\nshell=Explorer.exe\r\n\r\n  mouse.drv = mouse.drv  \r\n\r\n[386Enh]\r\ndevice=*vpd\r\n' >"$ini"
+  mkdir "$ini"
+  setup /S
+  expect "exit code of the setup with a SYSTEM.INI that cannot be read" 6 $?
+  [[ -d "$ini" ]] || fail "the SYSTEM.INI that could not be read was replaced"
+  rmdir "$ini"
+
+  printf '[boot]\r\nSCRNSAVE.EXE=C:\\windows\\system\\VARNO.scr\r\nshell=other.exe\r\n' >"$ini"
+  chmod a-w "$ini"
   cp "$ini" "$TEST_DIR/system.ini"
+  setup /S
+  expect "exit code of the setup with a read-only SYSTEM.INI" 6 $?
+  cmp -s "$ini" "$TEST_DIR/system.ini" || fail "the read-only SYSTEM.INI changed"
+  expect "the read-only SYSTEM.INI's mode" 444 "$(stat -c %a "$ini")"
+
+  # A copy that cannot be written in full: the process may write no file over 3.5 MB (the
+  # setup's own unpacked data is 2.9 MB).
+  chmod u+w "$ini"
+  { printf '[boot]\r\nscrnsave.exe=c:\\windows\\system\\varno.scr\r\n[filler]\r\n'
+    yes '; a long SYSTEM.INI' | head -c 3800000; } >"$ini"
+  cp "$ini" "$TEST_DIR/system.ini"
+  (ulimit -f 3584; trap '' XFSZ; setup /S)
+  expect "exit code of the setup when SYSTEM.INI cannot be written" 6 $?
+  cmp -s "$ini" "$TEST_DIR/system.ini" || fail "SYSTEM.INI changed by a copy that could not be written"
+  expect "active after the failed choices" 0 "$(value "$DESKTOP" ScreenSaveActive)"
+
+  printf '[boot]\r\nshell=Explorer.exe\r\n\r\n  mouse.drv = mouse.drv  \r\n\tscrnsave.exe =c:\\windows\\system\\varno.scr\r\n\r\n[386Enh]\r\ndevice=*vpd\r\n' >"$ini"
   setup /S
   expect "exit code of the setup" 0 $?
   installed "$saver32"
-  expect "SYSTEM.INI" "[boot]|shell=Explorer.exe||  mouse.drv = mouse.drv  ||SCRNSAVE.EXE=C:\\windows\\system\\VARNO.scr|[386Enh]|device=*vpd|" \
+  expect "SYSTEM.INI" "[boot]|shell=Explorer.exe||  mouse.drv = mouse.drv  |SCRNSAVE.EXE=C:\\windows\\system\\VARNO.scr||[386Enh]|device=*vpd|" \
     "$(tr -d '\r' <"$ini" | tr '\n' '|')"
+  expect "active" 1 "$(value "$DESKTOP" ScreenSaveActive)"
   started
   uninstall
-  cmp "$ini" "$TEST_DIR/system.ini" || fail "SYSTEM.INI after the uninstaller differs from before the setup"
+  expect "SYSTEM.INI after the uninstaller" "[boot]|shell=Explorer.exe||  mouse.drv = mouse.drv  ||[386Enh]|device=*vpd|" \
+    "$(tr -d '\r' <"$ini" | tr '\n' '|')"
+  expect "active after the uninstaller" 0 "$(value "$DESKTOP" ScreenSaveActive)"
   printf '[386Enh]\r\ndevice=*vpd' >"$ini"
   setup /S
   expect "SYSTEM.INI without [boot]" "[386Enh]|device=*vpd|[boot]|SCRNSAVE.EXE=C:\\windows\\system\\VARNO.scr|" \
     "$(tr -d '\r' <"$ini" | tr '\n' '|')"
 }
 
-# The NT family: the user's desktop values; another saver chosen before uninstalling stays.
+# The NT family: the user's desktop values, made only by a setup of the desktop's user (the
+# owner of the shell, here a stand-in: Wine's explorer does not run under qemu). A file that
+# may not be written is an error of its own; another saver chosen before uninstalling
+# stays, and so does "(None)" with savers on when VARNO.scr is already gone.
 test_setup_nt() {
   begin winxp system32 "$template32"
+  timeout -k 5 600 "$WINE32_LOADER" "$shell32" >"$TEST_DIR/shell.out" 2>/dev/null &
+  local shell=$!
+  mkdir "$SYSTEM/VARNO.scr"
+  setup /S
+  expect "exit code of the setup when VARNO.scr may not be written" 4 $?
+  expect "Add/Remove entry after that" none "$(value "$UNINSTALL_KEY" DisplayName)"
+  rmdir "$SYSTEM/VARNO.scr"
+  poll 30 'grep -q ready "$TEST_DIR/shell.out"' || fail "the stand-in shell did not start"
   setup /S
   expect "exit code of the setup" 0 $?
   installed "$saver32"
   expect "saver and active" 'C:\windows\system32\VARNO.scr 1' "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
   started
-  timeout -k 5 30 "$WINE32_LOADER" reg add "$DESKTOP" /v SCRNSAVE.EXE /d 'C:\windows\system32\other.scr' /f >/dev/null 2>&1
+  "${REG_TOOL[@]}" add "$DESKTOP" /v SCRNSAVE.EXE /d 'C:\windows\system32\other.scr' /f >/dev/null 2>&1
   uninstall
   expect "another saver's choice after the uninstaller" 'C:\windows\system32\other.scr' "$(value "$DESKTOP" SCRNSAVE.EXE)"
+
+  setup /S
+  "${REG_TOOL[@]}" delete "$DESKTOP" /v SCRNSAVE.EXE /f >/dev/null 2>&1
+  rm "$SYSTEM/VARNO.scr"
+  uninstall
+  expect "\"(None)\" and active after the uninstaller without VARNO.scr" 'none 1' \
+    "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
+
+  kill "$shell"
+  wait "$shell" 2>/dev/null
+  setup /S
+  expect "exit code of the setup with no shell to tell the desktop's user" 0 $?
+  expect "saver without that user" none "$(value "$DESKTOP" SCRNSAVE.EXE)"
 }
 
-# 64-bit Windows: the 64-bit build in the real System32, none in SysWOW64; the setup leaves a
-# running saver's file, stops while another setup runs, replaces the file keeping the settings.
+# 64-bit Windows: the 64-bit build in the real System32, none in SysWOW64; the setup and the
+# uninstaller leave a running saver's file, the setup stops while another setup runs, and
+# replaces the file keeping the settings.
 test_setup64() {
   begin win10 system32
   setup /S
@@ -113,6 +183,9 @@ test_setup64() {
   setup /S
   expect "exit code of the setup while the saver runs" 2 $?
   cmp -s "$SYSTEM/VARNO.scr" "$TEST_DIR/older.scr" || fail "the busy file changed"
+  uninstaller_waited
+  expect "exit code of the uninstaller while the saver runs" 2 $?
+  installed "$TEST_DIR/older.scr"
   xdo key a
   expect "saver's exit code" 0 "$(saver_exit 20)"
 

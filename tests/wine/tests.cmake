@@ -29,6 +29,11 @@ target_link_options(wine_doubles PRIVATE -static -s -Wl,--kill-at)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     wine_test(release32 release.sh 180 doubles=$<TARGET_FILE:wine_doubles>)
+    # The desktop's shell for the setup's tests in the 32-bit prefix (the win64 preset's).
+    add_executable(wine_shell WIN32 ${WINE_TEST_DIR}/shell.cpp)
+    set_target_properties(wine_shell PROPERTIES OUTPUT_NAME shell)
+    target_compile_options(wine_shell PRIVATE ${WARNINGS})
+    target_link_options(wine_shell PRIVATE -static -s)
     return()
 endif()
 
@@ -63,12 +68,16 @@ wine_test(scene_pixels scene.sh 120 ${TOOLS} reference=$<TARGET_FILE:wine_refere
 
 # The setup from the release step, on the 95 and NT families (a 32-bit prefix) and on 64-bit Windows.
 add_test(NAME setup.release COMMAND python3 tools/make_release.py WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+add_test(NAME setup.imports COMMAND python3 tools/check_release.py --setup build/release/VARNO-1.0-setup.exe
+         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+set_tests_properties(setup.imports PROPERTIES LABELS release FIXTURES_REQUIRED setup)
 add_test(NAME wine.prefix32 COMMAND bash -c ". tools/wine-env.sh && wine_prefix_ensure $0 win32"
          ${WINE_PREFIX}32 WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(setup.release wine.prefix32 PROPERTIES TIMEOUT 600 LABELS wine FIXTURES_SETUP setup)
 set_tests_properties(wine.prefix32 PROPERTIES COST 100)  # first: the longest chain starts here
 foreach(test setup95 setup_nt setup64)
     wine_test(${test} setup.sh 300 ${TOOLS} setup=${CMAKE_SOURCE_DIR}/build/release/VARNO-1.0-setup.exe
-              saver32=${CMAKE_SOURCE_DIR}/build/win32/VARNO.scr template32=${WINE_PREFIX}32)
+              saver32=${CMAKE_SOURCE_DIR}/build/win32/VARNO.scr template32=${WINE_PREFIX}32
+              shell32=${CMAKE_SOURCE_DIR}/build/win32/shell.exe)
     set_tests_properties(wine.${test} PROPERTIES FIXTURES_REQUIRED "wine_prefix;setup")
 endforeach()
