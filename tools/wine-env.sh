@@ -5,10 +5,10 @@
 #   wine_prefix_ensure build/wine/prefix          # the tests' prefix, made once (about 20 s)
 #   wine_prefix_clone build/wine/prefix build/wine/try-prefix     # a copy to play in
 #   export WINEPREFIX=$PWD/build/wine/try-prefix
-#   xvfb_start                                    # or keep your own DISPLAY
+#   x_server_start                                # or keep your own DISPLAY
 #   wine_server_start
 #   wine_run 600 build/win64/VARNO.scr /s; echo "exit code $?"
-#   wine_env_cleanup                              # ends the wineserver and the Xvfb started here
+#   wine_env_cleanup                              # ends the wineserver and X server started here
 #
 # This file holds what every run needs: Wine's programs and settings, a prefix's
 # wineserver, wine_run. Each of the other jobs has a file of its own, sourced here:
@@ -17,7 +17,7 @@
 #   wine32.sh       32-bit Wine, emulated by qemu-i386
 #
 # Never kill Wine processes by name: other runs may share the machine. Everything here
-# ends only what it started: its own Xvfb by PID, the wineserver of its own WINEPREFIX.
+# ends only what it started: its own X server by PID, the wineserver of its own WINEPREFIX.
 
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
@@ -66,5 +66,5 @@ wine_run() {
 
 wine_env_cleanup() {
   wine_server_stop
-  xvfb_stop
+  x_server_stop
 }

@@ -1,11 +1,11 @@
 # A private X server for the Wine tests, the benchmark and tools/run.sh. Sourced by
 # wine-env.sh; it needs nothing of Wine and can be sourced alone.
 
-# xvfb_start [WxHxD | LAYOUT.conf]: a private X server on a free display, white until
+# x_server_start [WxHxD | LAYOUT.conf]: a private X server on a free display, white until
 # something draws: Xvfb with one screen, or Xorg with the dummy driver as the layout file
 # says (monitors side by side, modes to switch between: Xvfb can do neither; its log in
-# XORG_LOG). Sets DISPLAY and XVFB_PID. The server ends by itself after an hour at the latest.
-xvfb_start() {
+# XORG_LOG). Sets DISPLAY and X_SERVER_PID. The server ends by itself after an hour at the latest.
+x_server_start() {
   local screen=${1:-800x600x24} file waited=0
   file=$(mktemp)
   if [[ "$screen" == *.conf ]]; then
@@ -15,9 +15,9 @@ xvfb_start() {
     timeout -k 5 3600 Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -wr \
       3>"$file" >/dev/null 2>&1 &
   fi
-  XVFB_PID=$!
+  X_SERVER_PID=$!
   until grep -q '^[0-9]' "$file"; do
-    if ((waited++ > 300)) || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+    if ((waited++ > 300)) || ! kill -0 "$X_SERVER_PID" 2>/dev/null; then
       echo "x-server: the X server did not start" >&2
       rm -f "$file"
       return 1
@@ -28,9 +28,9 @@ xvfb_start() {
   rm -f "$file"
 }
 
-xvfb_stop() {
-  [[ -n "${XVFB_PID:-}" ]] || return 0
-  kill "$XVFB_PID" 2>/dev/null
-  wait "$XVFB_PID" 2>/dev/null
-  XVFB_PID=
+x_server_stop() {
+  [[ -n "${X_SERVER_PID:-}" ]] || return 0
+  kill "$X_SERVER_PID" 2>/dev/null
+  wait "$X_SERVER_PID" 2>/dev/null
+  X_SERVER_PID=
 }

@@ -32,7 +32,7 @@ WIN95_PASSWORD='[Software\\Wine\\AppDefaults\\VARNO.scr]
 "ScreenSaveUsePassword"=dword:00000001'
 
 # test_begin [WxHxD]: a copy of the shared prefix with $REG added to its user registry,
-# its own Xvfb and wineserver; the saver, the driver and the doubles in $APP.
+# its own X server and wineserver; the saver, the driver and the doubles in $APP.
 test_begin() {
   rm -rf "$TEST_DIR"
   mkdir -p "$APP"
@@ -43,7 +43,7 @@ test_begin() {
   printf '\n%s\n' "${REG:-}" >>"$WINEPREFIX/user.reg"
   cp "$saver" "$APP/VARNO.scr"
   [[ "${1:-}" != *.conf ]] || set -- "$source/tests/wine/$1"  # an Xorg layout of this folder
-  XORG_LOG=$TEST_DIR/xorg.log xvfb_start "${1:-800x600x24}" && wine_server_start ||
+  XORG_LOG=$TEST_DIR/xorg.log x_server_start "${1:-800x600x24}" && wine_server_start ||
     { echo "no display or wineserver"; exit 1; }
   [[ -z "${doubles:-}" ]] || { cp "$doubles" "$APP/PASSWORD.CPL" && cp "$doubles" "$APP/MPR.DLL"; }
   [[ -n "${driver:-}" ]] || return 0

@@ -1,7 +1,7 @@
 # End-to-end tests under Wine, included by cmake/windows.cmake: the suite under wine64
 # for x86_64, one test of the i686 release under 32-bit Wine in qemu. Each test is
 # a function of a script here, run in its own copy of one shared prefix with its own
-# wineserver and Xvfb (lib.sh), under a time limit; label "wine".
+# wineserver and X server (lib.sh), under a time limit; label "wine".
 set(WINE_TEST_DIR ${CMAKE_SOURCE_DIR}/tests/wine)
 # The booted prefixes the tests copy: one of each per checkout, made by whichever build's
 # tests run first.
