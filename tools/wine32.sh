@@ -25,10 +25,3 @@ wine32_loader() {
     printf '#!/bin/sh\nexec env %s -0 "$0" "$0-i386" "$@"\n' "${WINE32[*]:1:3}" >"$dir/wine" &&
     chmod +x "$dir/wine"
 }
-
-# wine32_run SECONDS PROGRAM [ARGUMENTS...]: wine_run for an i686 program.
-wine32_run() {
-  local seconds=$1
-  shift
-  timeout -k 5 "$seconds" "${WINE32[@]}" "$@"
-}
