@@ -49,7 +49,7 @@ wine_server_start() {
 }
 
 wine_server_stop() {
-  [[ -n "${WINE_SERVER_STARTED:-}" ]] || return 0
+  if [[ -z "${WINE_SERVER_STARTED:-}" ]]; then return 0; fi
   WINEPREFIX=$WINE_SERVER_STARTED timeout -k 5 20 "$WINESERVER" -k 2>/dev/null
   WINEPREFIX=$WINE_SERVER_STARTED timeout -k 5 20 "$WINESERVER" -w 2>/dev/null
   wine_forget_server "$WINE_SERVER_STARTED"

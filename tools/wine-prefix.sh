@@ -45,7 +45,7 @@ wine_prefix_stamp() {
 wine_prefix_ensure() {
   local dir stamp lock try rc=0 wine=$WINE64 kind=${2:-} arch=win64
   dir=$(realpath -m "${1:?wine_prefix_ensure: no directory}")
-  [[ "$dir" != / ]] || return 1
+  if [[ "$dir" == / ]]; then return 1; fi
   if [[ $kind == win32 || $kind == wow64 ]] && [[ ! -e /usr/lib/wine/wine ]]; then
     echo "wine-prefix: a $kind prefix needs 32-bit Wine: run tools/bootstrap.sh --wine32" >&2
     return 1
@@ -109,7 +109,7 @@ wine_prefix_has_wow64() {
 wine_prefix_clone() {
   local from to
   from=$(realpath "${1:?wine_prefix_clone: no prefix}") to=$(realpath -m "${2:?wine_prefix_clone: no copy}")
-  [[ -f "$from/system.reg" && "$to" != / ]] || return 1
+  if [[ ! -f "$from/system.reg" || "$to" == / ]]; then return 1; fi
   rm -rf "$to"
   mkdir -p "$(dirname "$to")"
   cp -al "$from" "$to" || return 1

@@ -29,7 +29,7 @@ x_server_start() {
 }
 
 x_server_stop() {
-  [[ -n "${X_SERVER_PID:-}" ]] || return 0
+  if [[ -z "${X_SERVER_PID:-}" ]]; then return 0; fi
   kill "$X_SERVER_PID" 2>/dev/null
   wait "$X_SERVER_PID" 2>/dev/null
   X_SERVER_PID=
