@@ -1,8 +1,12 @@
-# The Wine tests' shell library. A script of this folder defines test_NAME functions,
-# sources this file with the name=value pairs of tests.cmake (name, source, template,
-# work, saver, driver, doubles, ...: each becomes a variable) and calls wine_main.
+# The Wine tests' shell library. A script here defines test_NAME functions, sources this file
+# with the names of the values it takes and its arguments (tests.cmake's NAME=VALUE pairs: those
+# names, no more, no fewer; each becomes a variable) and calls wine_main. Read here: name
+# (test_NAME runs), source (the checkout), work (where tests run), template (the prefix a test
+# copies), saver (the saver under test), driver and doubles if taken (driver.cpp's, doubles.cpp's).
 set -u
-for pair in "$@"; do printf -v "${pair%%=*}" '%s' "${pair#*=}"; done
+given=$(printf '%s\n' "${@:2}" | cut -d= -f1 | sort | xargs)
+if [[ "$given" != "$(printf '%s\n' $1 | sort | xargs)" ]]; then echo "$0 takes $1; given $given"; exit 1; fi
+for pair in "${@:2}"; do printf -v "${pair%%=*}" '%s' "${pair#*=}"; done
 . "$source/tools/wine-env.sh"
 
 TEST_DIR=$work/$name

@@ -1,7 +1,7 @@
 # Displays: with two monitors the saver draws on the primary and keeps the other black for
 # as long as it runs, input over the other being input over the saver; a new resolution
-# while it runs is covered again.
-. "$(dirname "$0")/lib.sh" "$@"
+# while it runs is covered again. Values: as in lib.sh.
+. "$(dirname "$0")/lib.sh" "name source work template saver driver doubles" "$@"
 export VARNO_CALLS_LOG=$APP/calls.log
 COVER=VARNOMonitorCover
 SECOND=640x480+800+0

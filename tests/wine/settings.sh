@@ -1,6 +1,6 @@
 # The settings dialog: the round trip through VARNO.INI, which the next run obeys, and a
-# file that cannot be written.
-. "$(dirname "$0")/lib.sh" "$@"
+# file that cannot be written. Values: as in lib.sh.
+. "$(dirname "$0")/lib.sh" "name source work template saver driver" "$@"
 
 REG=$SOUND_TRACE
 # The dialog's controls, as the resource header numbers them: OK, CANCEL, LOGO_BOX, ...
