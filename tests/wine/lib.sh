@@ -46,11 +46,11 @@ test_begin() {
   export WINEPREFIX=$TEST_DIR/prefix
   printf '\n%s\n' "${REG:-}" >>"$WINEPREFIX/user.reg"
   cp "$saver" "$APP/VARNO.scr"
-  [[ "${1:-}" != *.conf ]] || set -- "$source/tests/wine/$1"  # an Xorg layout of this folder
+  if [[ "${1:-}" == *.conf ]]; then set -- "$source/tests/wine/$1"; fi  # an Xorg layout of this folder
   XORG_LOG=$TEST_DIR/xorg.log x_server_start "${1:-800x600x24}" && wine_server_start ||
     { echo "no display or wineserver"; exit 1; }
-  [[ -z "${doubles:-}" ]] || { cp "$doubles" "$APP/PASSWORD.CPL" && cp "$doubles" "$APP/MPR.DLL"; }
-  [[ -n "${driver:-}" ]] || return 0
+  if [[ -n "${doubles:-}" ]]; then cp "$doubles" "$APP/PASSWORD.CPL" && cp "$doubles" "$APP/MPR.DLL"; fi
+  if [[ -z "${driver:-}" ]]; then return 0; fi
   cp "$driver" "$APP/driver.exe"
   drv find none none 0 >/dev/null  # the session's own programs start with the first client
 }
@@ -58,13 +58,13 @@ test_begin() {
 # Ending the wineserver ends every program of the test's prefix.
 test_cleanup() {
   wine_env_cleanup
-  ((FAILED)) || rm -rf "$TEST_DIR/prefix"
+  if ((FAILED == 0)); then rm -rf "$TEST_DIR/prefix"; fi
 }
 
 # A test that returns early has failed, whether or not it said why.
 wine_main() {
   "test_$name" || ((FAILED)) || fail "$name returned early without a reason"
-  ((FAILED == 0)) || { echo "$name: failed; see $TEST_DIR"; exit 1; }
+  if ((FAILED)); then echo "$name: failed; see $TEST_DIR"; exit 1; fi
 }
 
 # run SECONDS ARGUMENTS...: the saver in the foreground, started by LOADER; returns its
