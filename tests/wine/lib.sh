@@ -92,9 +92,7 @@ saver_exit() {
 
 # drv ARGUMENTS...: the driver; drv_line VARIABLE ARGUMENTS...: the driver in the
 # background, VARIABLE gets its first line.
-drv() {
-  wine_run 30 "$APP/driver.exe" "$@" 2>>"$TEST_DIR/driver.log"
-}
+drv() { wine_run 30 "$APP/driver.exe" "$@" 2>>"$TEST_DIR/driver.log"; }
 
 drv_line() {
   local file=$TEST_DIR/$1.out
@@ -104,9 +102,7 @@ drv_line() {
 }
 
 # field NAME LINE: the value of NAME=value in a line of the driver's.
-field() {
-  sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"
-}
+field() { sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"; }
 
 # full_screen: starts "/s" and waits until its window has the foreground, where keys
 # reach it; sets WINDOW and INFO.
