@@ -34,7 +34,7 @@ headless=1
 if [[ -n "${DISPLAY:-}" ]] && timeout 5 xdpyinfo >/dev/null 2>&1; then
   headless=0
 else
-  xvfb_start 800x600x24
+  x_server_start 800x600x24
 fi
 wine_server_start
 

@@ -137,7 +137,7 @@ fi
 export WINEPREFIX=$RUN_DIR/prefix
 # The saver's ticks are counted in a traced run: only GetDC is traced, and only there.
 printf '\n%s\n' '[Software\\Wine\\Debug]' '"RelayInclude"="user32.GetDC"' >>"$WINEPREFIX/user.reg"
-xvfb_start "$SCREEN" || abort "no X display"
+x_server_start "$SCREEN" || abort "no X display"
 wine_server_start || abort "no wineserver"
 
 windows_path() { printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"; }
@@ -173,7 +173,7 @@ cpu_ns() {  # PID: nanoseconds the process's threads have run (0 when it is gone
   done
   echo "$total"
 }
-XSERVER=$(child_of "$XVFB_PID") || abort "cannot find the X server"
+XSERVER=$(child_of "$X_SERVER_PID") || abort "cannot find the X server"
 
 # snapshot PROGRAM-PID LIST ARRAY: the clock and the CPU nanoseconds of the program, the
 # X server and each process of LIST (lines "PID KIND", from prefix_processes).

@@ -1,8 +1,12 @@
-# The Wine tests' shell library. A script of this folder defines test_NAME functions,
-# sources this file with the name=value pairs of tests.cmake (name, source, template,
-# work, saver, driver, doubles, ...: each becomes a variable) and calls wine_main.
+# The Wine tests' shell library. A script here defines test_NAME functions, sources this file
+# with the names of the values it takes and its arguments (tests.cmake's NAME=VALUE pairs: those
+# names, no more, no fewer; each becomes a variable) and calls wine_main. Read here: name
+# (test_NAME runs), source (the checkout), work (where tests run), template (the prefix a test
+# copies), saver (the saver under test), driver and doubles if taken (driver.cpp's, doubles.cpp's).
 set -u
-for pair in "$@"; do printf -v "${pair%%=*}" '%s' "${pair#*=}"; done
+given=$(printf '%s\n' "${@:2}" | cut -d= -f1 | sort | xargs)
+if [[ "$given" != "$(printf '%s\n' $1 | sort | xargs)" ]]; then echo "$0 takes $1; given $given"; exit 1; fi
+for pair in "${@:2}"; do printf -v "${pair%%=*}" '%s' "${pair#*=}"; done
 . "$source/tools/wine-env.sh"
 
 TEST_DIR=$work/$name
@@ -32,7 +36,7 @@ WIN95_PASSWORD='[Software\\Wine\\AppDefaults\\VARNO.scr]
 "ScreenSaveUsePassword"=dword:00000001'
 
 # test_begin [WxHxD]: a copy of the shared prefix with $REG added to its user registry,
-# its own Xvfb and wineserver; the saver, the driver and the doubles in $APP.
+# its own X server and wineserver; the saver, the driver and the doubles in $APP.
 test_begin() {
   rm -rf "$TEST_DIR"
   mkdir -p "$APP"
@@ -42,11 +46,11 @@ test_begin() {
   export WINEPREFIX=$TEST_DIR/prefix
   printf '\n%s\n' "${REG:-}" >>"$WINEPREFIX/user.reg"
   cp "$saver" "$APP/VARNO.scr"
-  [[ "${1:-}" != *.conf ]] || set -- "$source/tests/wine/$1"  # an Xorg layout of this folder
-  XORG_LOG=$TEST_DIR/xorg.log xvfb_start "${1:-800x600x24}" && wine_server_start ||
+  if [[ "${1:-}" == *.conf ]]; then set -- "$source/tests/wine/$1"; fi  # an Xorg layout of this folder
+  XORG_LOG=$TEST_DIR/xorg.log x_server_start "${1:-800x600x24}" && wine_server_start ||
     { echo "no display or wineserver"; exit 1; }
-  [[ -z "${doubles:-}" ]] || { cp "$doubles" "$APP/PASSWORD.CPL" && cp "$doubles" "$APP/MPR.DLL"; }
-  [[ -n "${driver:-}" ]] || return 0
+  if [[ -n "${doubles:-}" ]]; then cp "$doubles" "$APP/PASSWORD.CPL" && cp "$doubles" "$APP/MPR.DLL"; fi
+  if [[ -z "${driver:-}" ]]; then return 0; fi
   cp "$driver" "$APP/driver.exe"
   drv find none none 0 >/dev/null  # the session's own programs start with the first client
 }
@@ -54,13 +58,13 @@ test_begin() {
 # Ending the wineserver ends every program of the test's prefix.
 test_cleanup() {
   wine_env_cleanup
-  ((FAILED)) || rm -rf "$TEST_DIR/prefix"
+  if ((FAILED == 0)); then rm -rf "$TEST_DIR/prefix"; fi
 }
 
 # A test that returns early has failed, whether or not it said why.
 wine_main() {
   "test_$name" || ((FAILED)) || fail "$name returned early without a reason"
-  ((FAILED == 0)) || { echo "$name: failed; see $TEST_DIR"; exit 1; }
+  if ((FAILED)); then echo "$name: failed; see $TEST_DIR"; exit 1; fi
 }
 
 # run SECONDS ARGUMENTS...: the saver in the foreground, started by LOADER; returns its
@@ -88,9 +92,7 @@ saver_exit() {
 
 # drv ARGUMENTS...: the driver; drv_line VARIABLE ARGUMENTS...: the driver in the
 # background, VARIABLE gets its first line.
-drv() {
-  wine_run 30 "$APP/driver.exe" "$@" 2>>"$TEST_DIR/driver.log"
-}
+drv() { wine_run 30 "$APP/driver.exe" "$@" 2>>"$TEST_DIR/driver.log"; }
 
 drv_line() {
   local file=$TEST_DIR/$1.out
@@ -100,9 +102,7 @@ drv_line() {
 }
 
 # field NAME LINE: the value of NAME=value in a line of the driver's.
-field() {
-  sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"
-}
+field() { sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"; }
 
 # full_screen: starts "/s" and waits until its window has the foreground, where keys
 # reach it; sets WINDOW and INFO.

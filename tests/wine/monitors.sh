@@ -1,7 +1,7 @@
 # Displays: with two monitors the saver draws on the primary and keeps the other black for
 # as long as it runs, input over the other being input over the saver; a new resolution
-# while it runs is covered again.
-. "$(dirname "$0")/lib.sh" "$@"
+# while it runs is covered again. Values: as in lib.sh.
+. "$(dirname "$0")/lib.sh" "name source work template saver driver doubles" "$@"
 export VARNO_CALLS_LOG=$APP/calls.log
 COVER=VARNOMonitorCover
 SECOND=640x480+800+0
@@ -31,7 +31,7 @@ test_monitors() {
   start_with_pointer_at 1000 100 || return
   covered
   [[ "$(screen 800x600+0+0)" != "800x600 0 0" ]] || fail "the primary monitor shows no scene"
-  [[ -z "${GALLERY:-}" ]] || xwd -root -silent | /usr/bin/convert xwd:- "$GALLERY/two-monitors.png"
+  if [[ -n "${GALLERY:-}" ]]; then xwd -root -silent | /usr/bin/convert xwd:- "$GALLERY/two-monitors.png"; fi
   xdo mousemove 1004 100
   sleep 1
   expect "after a move of 4 pixels over the second monitor" running "$(saver_exit 0)"

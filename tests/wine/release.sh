@@ -1,8 +1,8 @@
 # The release (i686) as built, under 32-bit Wine (qemu-i386): the exit codes that its own
 # start-up hands on, the scene, the Windows 95 family's password path with the doubles of
 # the system's libraries beside the saver (doubles.cpp, their __stdcall calls) and the
-# fault guard's frame at fs:[0] around a verifier that crashes.
-. "$(dirname "$0")/lib.sh" "$@"
+# fault guard's frame at fs:[0] around a verifier that crashes. Values: as in lib.sh.
+. "$(dirname "$0")/lib.sh" "name source work template saver doubles" "$@"
 export VARNO_CALLS_LOG=$APP/calls.log
 
 REG=$WIN95_PASSWORD'

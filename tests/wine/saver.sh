@@ -1,6 +1,6 @@
 # The real executable: its exit codes, its windows, the input that ends it, and the input
-# context it hands back.
-. "$(dirname "$0")/lib.sh" "$@"
+# context it hands back. Values: as in lib.sh; preview_host, tools/preview_host.cpp's program.
+. "$(dirname "$0")/lib.sh" "name source work template saver driver doubles preview_host" "$@"
 
 # Refused command lines end with -1, 255 in the shell; "/a" belongs to the Windows 95
 # family, and Wine reports the NT family here.

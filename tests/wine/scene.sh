@@ -1,6 +1,6 @@
-# What the full-screen saver draws: with resources that fail to load, and through GDI
-# pixel for pixel as the reference raster draws it.
-. "$(dirname "$0")/lib.sh" "$@"
+# What the full-screen saver draws: with resources that fail to load, and through GDI pixel
+# for pixel as the reference raster draws it. Values: as in lib.sh; reference is reference.cpp's.
+. "$(dirname "$0")/lib.sh" "name source work template saver driver reference" "$@"
 
 REG=$SOUND_TRACE
 

@@ -1,6 +1,6 @@
 # The settings dialog: the round trip through VARNO.INI, which the next run obeys, and a
-# file that cannot be written.
-. "$(dirname "$0")/lib.sh" "$@"
+# file that cannot be written. Values: as in lib.sh.
+. "$(dirname "$0")/lib.sh" "name source work template saver driver" "$@"
 
 REG=$SOUND_TRACE
 # The dialog's controls, as the resource header numbers them: OK, CANCEL, LOGO_BOX, ...
@@ -50,7 +50,7 @@ test_settings_not_saved() {
   expect "warning's owner" "$DIALOG" "$(field owner "$box")"
   expect "warning" "The settings could not be saved to|C:\\windows\\VARNO.INI||Access denied." \
     "$(drv text "$(field window "$box")" 65535)"
-  [[ -z "${GALLERY:-}" ]] || xwd -root -silent | /usr/bin/convert xwd:- "$GALLERY/settings-not-saved.png"
+  if [[ -n "${GALLERY:-}" ]]; then xwd -root -silent | /usr/bin/convert xwd:- "$GALLERY/settings-not-saved.png"; fi
   drv click "$(field window "$box")" 1 >/dev/null
   expect "dialog after the warning" running "$(saver_exit 1)"
   [[ -d "$file" ]] || fail "the folder in the file's place changed"

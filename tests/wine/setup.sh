@@ -1,6 +1,9 @@
 # The setup and its uninstaller, silent, on the 95 and NT families (a 32-bit prefix) and on
 # 64-bit Windows; the private 32-bit loader lets the uninstaller start its copy in %TEMP%.
-. "$(dirname "$0")/lib.sh" "$@"
+# Values: as in lib.sh; setup is the release's setup program, saver32 the i686 build that it
+# installs on the 95 and NT families, template32 the booted 32-bit prefix their tests copy,
+# shell32 the stand-in for the desktop's shell there.
+. "$(dirname "$0")/lib.sh" "name source work template saver driver setup saver32 template32 shell32" "$@"
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VARNO'
 DESKTOP='HKCU\Control Panel\Desktop'
 
