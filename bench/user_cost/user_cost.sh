@@ -121,12 +121,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A copy of the template when wine-env.sh made it with its present settings (the Wine
-# tests' prefix, say); otherwise of the benchmark's own, made once. A template of other
+# A copy of the template when wine-env.sh made it with its present settings, as a 64-bit
+# prefix with or without its 32-bit half (the Wine tests' prefix has one, which a 64-bit
+# saver never uses); otherwise of the benchmark's own, made once. A template of other
 # settings is never remade from here: it belongs to whoever made it.
 RUN_DIR=$(mktemp -d "${PATHS[work]}/user_cost.XXXXXX")
 OWN_PREFIX=${PATHS[work]}/wineprefix
-if [[ "$(cat "${PATHS[template]}/.varno-stamp" 2>/dev/null)" == "$(wine_prefix_stamp)" ]] &&
+template_stamp=$(cat "${PATHS[template]}/.varno-stamp" 2>/dev/null)
+if [[ "$template_stamp" == "$(wine_prefix_stamp)" || "$template_stamp" == "$(wine_prefix_stamp)wow64" ]] &&
   wine_prefix_clone "${PATHS[template]}" "$RUN_DIR/prefix" 2>/dev/null; then
   PREFIX_SOURCE=${PATHS[template]}
 else
