@@ -5,7 +5,7 @@ import math
 from .canvas import Canvas, Mask, bezier
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
 from .noise import Noise, profile, unit_random
-from .scenery import cloud_at, shade_by_slope, tree_blobs
+from .scenery import clouds_over, shade_by_slope, tree_blobs
 
 
 def pic_summer_hills(w, h, seed):
@@ -20,10 +20,8 @@ def pic_summer_hills(w, h, seed):
     layers = [(far, hexc('#4f8a70'), 0.45), (mid, hexc('#5c9a36'), 0.15), (near, hexc('#9cc74a'), 0.0)]
 
     def fn(x, y):
-        col = sky(y / hor)
-        a, lit = cloud_at(n, x, y, 1 / 75.0, 1 / 24.0, 0.5, 0.68)
-        if a:
-            col = mix(col, mix((168, 180, 205), (255, 255, 255), lit), a * smooth(hor, h * 0.1, y))
+        col = clouds_over(sky(y / hor), n, x, y, 1 / 75.0, 1 / 24.0, 0.5, 0.68, (168, 180, 205),
+                          smooth(hor, h * 0.1, y))
         for prof, base, hz in layers:
             cov = clamp01(y + 1 - prof[x])
             if cov:
@@ -50,10 +48,7 @@ def pic_poppies(w, h, seed):
     field = profile(n, w, h * 0.5, h * 0.01, 0.01, 2, phase=9)
 
     def fn(x, y):
-        col = sky(y / (h * 0.5))
-        a, lit = cloud_at(n, x, y, 1 / 60.0, 1 / 22.0, 0.55, 0.72)
-        if a:
-            col = mix(col, mix((185, 195, 215), (255, 255, 255), lit), a)
+        col = clouds_over(sky(y / (h * 0.5)), n, x, y, 1 / 60.0, 1 / 22.0, 0.55, 0.72, (185, 195, 215))
         cov = clamp01(y + 1 - trees[x])
         if cov:
             t = n.fbm(x * 0.2, y * 0.2, 3)
@@ -296,11 +291,8 @@ def pic_fields(w, h, seed):
 
     def fn(x, y):
         if y < hor:
-            col = sky(y / hor)
-            a, lit = cloud_at(n, x, y * 1.2, 1 / 55.0, 1 / 35.0, 0.5, 0.65)
-            a *= smooth(hor, hor * 0.6, y)
-            if a:
-                col = mix(col, mix((150, 165, 195), (255, 255, 255), lit), a)
+            col = clouds_over(sky(y / hor), n, x, y * 1.2, 1 / 55.0, 1 / 35.0, 0.5, 0.65, (150, 165, 195),
+                              smooth(hor, hor * 0.6, y))
             cov = clamp01(y + 1 - woods[x])
             if cov:
                 col = mix(col, mix(hexc('#2f5a34'), hexc('#5a8a4a'), n.fbm(x * 0.3, y * 0.3, 2)), cov)

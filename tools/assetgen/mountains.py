@@ -5,7 +5,7 @@ import math
 from .canvas import Canvas
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
 from .noise import Noise, profile, unit_random
-from .scenery import cloud_at, pine_mask, reflect, shade_by_slope
+from .scenery import clouds_over, pine_mask, reflect, shade_by_slope
 
 
 def mountain_shade(n, prof, x, y, snow_line, rock, snow, far, haze):
@@ -39,10 +39,7 @@ def pic_alpine(w, h, seed):
     forest_base = profile(n, w, h * 0.70, h * 0.03, 0.01, 3, phase=31)
 
     def fn(x, y):
-        col = sky(y / (h * 0.5))
-        a, lit = cloud_at(n, x, y, 1 / 50.0, 1 / 30.0, 0.56, 0.7)
-        if a:
-            col = mix(col, mix((180, 195, 220), (255, 255, 255), lit), a)
+        col = clouds_over(sky(y / (h * 0.5)), n, x, y, 1 / 50.0, 1 / 30.0, 0.56, 0.7, (180, 195, 220))
         cov = clamp01(y + 1 - peaks[x])
         if cov:
             col = mix(col, mountain_shade(n, peaks, x, y, h * 0.36, hexc('#6e6a70'), hexc('#f4f7ff'),
@@ -202,10 +199,7 @@ def pic_canyon(w, h, seed):
               (mesa(h * 0.95, h * 0.3, 0.006, 15.0), 0.0)]
 
     def fn(x, y):
-        col = sky(y / (h * 0.55))
-        a, lit = cloud_at(n, x, y, 1 / 60.0, 1 / 18.0, 0.58, 0.72)
-        if a:
-            col = mix(col, mix((190, 200, 220), (255, 255, 255), lit), a)
+        col = clouds_over(sky(y / (h * 0.55)), n, x, y, 1 / 60.0, 1 / 18.0, 0.58, 0.72, (190, 200, 220))
         for prof, haze in layers:
             cov = clamp01(y + 1 - prof[x])
             if not cov:

@@ -20,6 +20,14 @@ def cloud_at(n, x, y, sx, sy, lo, hi, octaves=5):
     return a, clamp01(0.55 + (d - up) * 9.0)
 
 
+def clouds_over(col, n, x, y, sx, sy, lo, hi, shadow, amount=1.0, light=(255, 255, 255)):
+    """Lay cloud_at's clouds over a sky colour, shadowed below and lit on top: the daytime skies share it."""
+    a, lit = cloud_at(n, x, y, sx, sy, lo, hi)
+    if a:
+        col = mix(col, mix(shadow, light, lit), a * amount)
+    return col
+
+
 def stars(c, rng, count, ymax, tint=(200, 215, 255), skyline=None):
     """Scatter stars above ymax (and above skyline[x] - 2 if given)."""
     for _ in range(count):

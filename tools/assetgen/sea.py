@@ -5,7 +5,7 @@ import math
 from .canvas import Canvas, Mask, bezier
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
 from .noise import Noise, profile, unit_random
-from .scenery import cloud_at
+from .scenery import cloud_at, clouds_over
 
 
 def pic_sea_sunset(w, h, seed):
@@ -56,12 +56,8 @@ def pic_beach(w, h, seed):
 
     def fn(x, y):
         if y < hor:
-            col = sky(y / hor)
-            a, lit = cloud_at(n, x, y, 1 / 40.0, 1 / 20.0, 0.56, 0.7)
-            a *= smooth(hor, hor * 0.5, y)
-            if a:
-                col = mix(col, mix((190, 205, 225), (255, 255, 255), lit), a)
-            return col
+            return clouds_over(sky(y / hor), n, x, y, 1 / 40.0, 1 / 20.0, 0.56, 0.7, (190, 205, 225),
+                               smooth(hor, hor * 0.5, y))
         if y < shore[x]:
             t = clamp01((y - hor) / (shore[x] - hor))
             sea = mix(hexc('#1b5aa8'), hexc('#29c3c8'), t ** 0.8)
@@ -161,10 +157,7 @@ def pic_lighthouse(w, h, seed):
 
     def fn(x, y):
         if y < hor:
-            col = sky(y / hor)
-            a, lit = cloud_at(n, x, y, 1 / 45.0, 1 / 20.0, 0.52, 0.68)
-            if a:
-                col = mix(col, mix((170, 185, 210), (255, 255, 255), lit), a)
+            col = clouds_over(sky(y / hor), n, x, y, 1 / 45.0, 1 / 20.0, 0.52, 0.68, (170, 185, 210))
         else:
             dist = y - hor
             z = 30.0 / (dist + 1.5)

@@ -5,7 +5,7 @@ import math
 from .canvas import Canvas, Mask
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
 from .noise import Noise, profile, unit_random
-from .scenery import cloud_at, reflect, shade_by_slope, stars
+from .scenery import clouds_over, reflect, shade_by_slope, stars
 
 
 def pic_starry_night(w, h, seed):
@@ -128,11 +128,8 @@ def pic_cloud_sea(w, h, seed):
             d = math.hypot(x - sun_x, (y - sun_y) * 1.5)
             col = screen(col, (255, 230, 170), math.exp(-d / 10.0) + math.exp(-d / 60.0) * 0.4)
             # a towering cumulus on the left
-            a, lit = cloud_at(n, x, y * 1.3, 1 / 45.0, 1 / 45.0, 0.5, 0.62)
-            a *= smooth(w * 0.55, w * 0.2, x) * smooth(h * 0.05, hor * 0.6, y)
-            if a:
-                col = mix(col, mix((150, 120, 170), (255, 215, 190), lit), a)
-            return col
+            return clouds_over(col, n, x, y * 1.3, 1 / 45.0, 1 / 45.0, 0.5, 0.62, (150, 120, 170),
+                               smooth(w * 0.55, w * 0.2, x) * smooth(h * 0.05, hor * 0.6, y), (255, 215, 190))
         dist = y - hor
         z = 25.0 / (dist + 1.0)
         u = (x - w * 0.5) * z * 0.025
@@ -280,10 +277,7 @@ def pic_balloons(w, h, seed):
     valleys = [(profile(n, w, h * (0.78 + 0.06 * k), h * 0.03, 0.012, 4, phase=9 * k), k / 3.0) for k in range(4)]
 
     def fn(x, y):
-        col = sky(y / h)
-        a, lit = cloud_at(n, x, y, 1 / 50.0, 1 / 25.0, 0.58, 0.72)
-        if a:
-            col = mix(col, mix((200, 200, 220), (255, 255, 255), lit), a * 0.8)
+        col = clouds_over(sky(y / h), n, x, y, 1 / 50.0, 1 / 25.0, 0.58, 0.72, (200, 200, 220), 0.8)
         for prof, t in valleys:
             cov = clamp01(y + 1 - prof[x])
             if cov:
