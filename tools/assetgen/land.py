@@ -5,7 +5,7 @@ import math
 from .canvas import Canvas, Mask, bezier
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
 from .noise import Noise, profile, unit_random
-from .scenery import clouds_over, shade_by_slope, tree_blobs
+from .scenery import clouds_over, shade_by_slope, sun_glow, tree_blobs
 
 
 def pic_summer_hills(w, h, seed):
@@ -143,9 +143,7 @@ def pic_lavender(w, h, seed):
 
     def fn(x, y):
         if y < hor:
-            col = sky(y / hor)
-            d = math.hypot(x - sun_x, (y - sun_y) * 1.3)
-            col = screen(col, (255, 235, 180), math.exp(-d / 7.0) + math.exp(-d / 45.0) * 0.4)
+            col = sun_glow(sky(y / hor), x - sun_x, (y - sun_y) * 1.3, (255, 235, 180), 7.0, 1.0, 45.0, 0.4)
             cov = clamp01(y + 1 - hills[x])
             if cov:
                 col = mix(col, mix(hexc('#6a5f8a'), hexc('#b99ab8'), 0.4), cov)

@@ -5,15 +5,18 @@ import math
 from .canvas import Canvas
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
 from .noise import Noise, profile, unit_random
-from .scenery import clouds_over, pine_mask, reflect, shade_by_slope
+from .scenery import clouds_over, pine_mask, reflect, shade_by_slope, sun_glow
 
 
-def mountain_shade(n, prof, x, y, snow_line, rock, snow, far, haze):
-    """Colour of a rocky, snow-streaked mountain face at (x, y).
+def mountain_face(col, n, prof, x, y, snow_line, rock, snow, far, haze):
+    """col with a rocky, snow-streaked mountain face laid over it below the skyline prof.
 
     Lighting comes from the upper left: a 2-D ridged field gives the faces
     and gullies, the slope of the skyline brightens faces just below the crest.
     """
+    cov = clamp01(y + 1 - prof[x])
+    if not cov:
+        return col
     w = len(prof)
     depth = y - prof[x]
     slope = (prof[min(w - 1, x + 3)] - prof[max(0, x - 3)]) / 6.0
@@ -24,9 +27,8 @@ def mountain_shade(n, prof, x, y, snow_line, rock, snow, far, haze):
     light = clamp01(light)
     grain = n.fbm(x * 0.08, y * 0.1, 3)
     cover = smooth(-4.0, 4.0, snow_line - y + 30 * (t0 - 0.45) + 10 * grain)
-    col = mix(rock, snow, cover)
-    col = scale(col, 0.45 + 0.7 * light)
-    return mix(col, haze, far)
+    face = scale(mix(rock, snow, cover), 0.45 + 0.7 * light)
+    return mix(col, mix(face, haze, far), cov)
 
 
 def pic_alpine(w, h, seed):
@@ -40,10 +42,7 @@ def pic_alpine(w, h, seed):
 
     def fn(x, y):
         col = clouds_over(sky(y / (h * 0.5)), n, x, y, 1 / 50.0, 1 / 30.0, 0.56, 0.7, (180, 195, 220))
-        cov = clamp01(y + 1 - peaks[x])
-        if cov:
-            col = mix(col, mountain_shade(n, peaks, x, y, h * 0.36, hexc('#6e6a70'), hexc('#f4f7ff'),
-                                          0.18, (175, 200, 235)), cov)
+        col = mountain_face(col, n, peaks, x, y, h * 0.36, hexc('#6e6a70'), hexc('#f4f7ff'), 0.18, (175, 200, 235))
         cov = clamp01(y + 1 - slopes[x])
         if cov:
             t = n.fbm(x * 0.15, y * 0.25, 4)
@@ -86,9 +85,7 @@ def pic_dunes(w, h, seed):
         return n.ridged(x * 0.012 * s, y * 0.035 * s + 0.01 * x, 4)
 
     def fn(x, y):
-        col = sky(y / (h * 0.45))
-        d = math.hypot(x - sun_x, (y - sun_y) * 1.2)
-        col = screen(col, (255, 240, 200), math.exp(-d / 14.0) * 0.9 + math.exp(-d / 70.0) * 0.25)
+        col = sun_glow(sky(y / (h * 0.45)), x - sun_x, (y - sun_y) * 1.2, (255, 240, 200), 14.0, 0.9, 70.0, 0.25)
         cov = clamp01(y + 1 - hor[x])
         if cov:
             near = clamp01((y - hor[x]) / (h - h * 0.38))
@@ -119,11 +116,8 @@ def pic_mountain_lake(w, h, seed):
 
     def fn(x, y):
         col = sky(y / hor)
-        cov = clamp01(y + 1 - peaks[x])
-        if cov:
-            # evening light turns the snow pink
-            col = mix(col, mountain_shade(n, peaks, x, y, hor * 0.7, hexc('#5a4a5e'), hexc('#ffd8dd'),
-                                          0.15, (215, 160, 185)), cov)
+        # evening light turns the snow pink
+        col = mountain_face(col, n, peaks, x, y, hor * 0.7, hexc('#5a4a5e'), hexc('#ffd8dd'), 0.15, (215, 160, 185))
         cov = clamp01(y + 1 - wood[x])
         if cov:
             col = mix(col, hexc('#1e3027'), cov)

@@ -3,7 +3,7 @@
 import math
 
 from .canvas import Mask
-from .colour import add, clamp01, mix, scale, smooth
+from .colour import add, clamp01, mix, scale, screen, smooth
 
 
 def cloud_at(n, x, y, sx, sy, lo, hi, octaves=5):
@@ -26,6 +26,12 @@ def clouds_over(col, n, x, y, sx, sy, lo, hi, shadow, amount=1.0, light=(255, 25
     if a:
         col = mix(col, mix(shadow, light, lit), a * amount)
     return col
+
+
+def sun_glow(col, dx, dy, tint, core, core_k, halo, halo_k):
+    """col brightened by a low sun (dx, dy away): a small bright core inside a wide halo, as the hazy skies need."""
+    d = math.hypot(dx, dy)
+    return screen(col, tint, math.exp(-d / core) * core_k + math.exp(-d / halo) * halo_k)
 
 
 def stars(c, rng, count, ymax, tint=(200, 215, 255), skyline=None):

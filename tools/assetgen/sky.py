@@ -5,7 +5,7 @@ import math
 from .canvas import Canvas, Mask
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
 from .noise import Noise, profile, unit_random
-from .scenery import clouds_over, reflect, shade_by_slope, stars
+from .scenery import clouds_over, reflect, shade_by_slope, stars, sun_glow
 
 
 def pic_starry_night(w, h, seed):
@@ -124,9 +124,7 @@ def pic_cloud_sea(w, h, seed):
 
     def fn(x, y):
         if y < hor:
-            col = sky(y / hor)
-            d = math.hypot(x - sun_x, (y - sun_y) * 1.5)
-            col = screen(col, (255, 230, 170), math.exp(-d / 10.0) + math.exp(-d / 60.0) * 0.4)
+            col = sun_glow(sky(y / hor), x - sun_x, (y - sun_y) * 1.5, (255, 230, 170), 10.0, 1.0, 60.0, 0.4)
             # a towering cumulus on the left
             return clouds_over(col, n, x, y * 1.3, 1 / 45.0, 1 / 45.0, 0.5, 0.62, (150, 120, 170),
                                smooth(w * 0.55, w * 0.2, x) * smooth(h * 0.05, hor * 0.6, y), (255, 215, 190))
