@@ -185,8 +185,7 @@ def dialog_picture(w, h, seed):
                                      (0.9 + 0.2 * n.fbm(x * 0.2, y * 0.3, 2))), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     cover, colour = emblem(w, h, w * 0.5, h * 0.4, w * 0.41, h * 0.28)
     for i in range(w * h):
         if cover[i] > 0:

@@ -4,7 +4,7 @@ import math
 
 from .canvas import Canvas
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
-from .noise import Noise, profile, unit_random
+from .noise import Noise, noise_and_random, profile
 from .scenery import clouds_over, pine_mask, reflect, shade_by_slope, sun_glow
 
 
@@ -32,8 +32,7 @@ def mountain_face(col, n, prof, x, y, snow_line, rock, snow, far, haze):
 
 
 def pic_alpine(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     sky = Ramp([(0, '#1f5fb8'), (1, '#a9cdf0')])
     peaks = profile(n, w, h * 0.33, h * 0.20, 0.005, 6, phase=7, ridged=True)
     slopes = profile(n, w, h * 0.52, h * 0.08, 0.007, 5, phase=2)
@@ -56,8 +55,7 @@ def pic_alpine(w, h, seed):
             col = mix(col, scale(grass, 0.9 + 0.25 * (y - meadow[x]) / h), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     pines = pine_mask(w, h, rng, 70, lambda x: forest_base[min(w - 1, max(0, int(x)))] + 6, h * 0.12, h * 0.055)
     c.apply(pines, lambda x, y, old: mix(hexc('#173522'), hexc('#33573a'), n.value(x * 0.4, y * 0.4)))
     # fore-meadow with small flowers
@@ -100,15 +98,13 @@ def pic_dunes(w, h, seed):
             col = mix(col, mix(sand, (236, 214, 196), 0.45 * (1.0 - near) ** 3), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     c.disc(sun_x, sun_y, 5.0, (255, 252, 235))
     return c
 
 
 def pic_mountain_lake(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     hor = h * 0.6
     sky = Ramp([(0, '#5b6fb3'), (0.6, '#d69ab8'), (1, '#ffd3b0')])
     peaks = profile(n, w, h * 0.28, h * 0.14, 0.007, 6, phase=17, ridged=True)
@@ -123,8 +119,7 @@ def pic_mountain_lake(w, h, seed):
             col = mix(col, hexc('#1e3027'), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     pines = pine_mask(w, h, rng, 90, lambda x: hor, h * 0.1, h * 0.045, 0.5)
     c.apply(pines, lambda x, y, old: mix(hexc('#132219'), hexc('#2b4536'), n.value(x * 0.5, y * 0.5)))
     reflect(c, hor, n, (40, 60, 90), 0.22, 1.0, 3.0)
@@ -132,10 +127,8 @@ def pic_mountain_lake(w, h, seed):
 
 
 def pic_misty_pines(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     sky = Ramp([(0, '#b8c9d8'), (1, '#f2e6cf')])
-    c = Canvas(w, h)
     sun_x, sun_y = w * 0.78, h * 0.15
 
     def bg(x, y):
@@ -147,7 +140,7 @@ def pic_misty_pines(w, h, seed):
         beam = n.fbm(ang * 6.0, 1.3, 3)
         return screen(col, (255, 245, 215), smooth(0.5, 0.75, beam) * 0.35 * smooth(0, 40, y - sun_y))
 
-    c.paint(bg)
+    c = Canvas.painted(w, h, bg)
     # five ranks of firs, each nearer one darker and less veiled by mist
     ranks = 5
     for k in range(ranks):
@@ -174,8 +167,7 @@ def pic_misty_pines(w, h, seed):
 
 
 def pic_canyon(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     sky = Ramp([(0, '#1c58b0'), (1, '#9fc6e8')])
     strata = Ramp([(0, '#b5482a'), (0.2, '#d97a45'), (0.35, '#e8a86a'), (0.5, '#c25a33'),
                    (0.7, '#f0b780'), (0.85, '#a84428'), (1, '#d68050')])
@@ -209,8 +201,7 @@ def pic_canyon(w, h, seed):
             col = mix(col, mix(rock, (170, 180, 210), haze), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     for _ in range(25):  # desert shrubs on the foreground
         x = rng.random() * w
         y = h * 0.9 + rng.random() * h * 0.1

@@ -9,6 +9,11 @@ def unit_random(seed):
     return random.Random(seed)
 
 
+def noise_and_random(seed):
+    """A picture's noise field and its random stream, both from its seed, so every run paints the same."""
+    return Noise(seed), unit_random(seed)
+
+
 class Noise:
     """2-D value noise on a lattice of period 256, with fractal sums.
 

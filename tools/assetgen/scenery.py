@@ -29,7 +29,7 @@ def clouds_over(col, n, x, y, sx, sy, lo, hi, shadow, amount=1.0, light=(255, 25
 
 
 def sun_glow(col, dx, dy, tint, core, core_k, halo, halo_k):
-    """col brightened by a low sun (dx, dy away): a small bright core inside a wide halo, as the hazy skies need."""
+    """col brightened by a low sun dx, dy away: a bright core in a wide halo, as the hazy evening skies share it."""
     d = math.hypot(dx, dy)
     return screen(col, tint, math.exp(-d / core) * core_k + math.exp(-d / halo) * halo_k)
 

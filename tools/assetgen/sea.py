@@ -4,7 +4,7 @@ import math
 
 from .canvas import Canvas, Mask, bezier
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
-from .noise import Noise, profile, unit_random
+from .noise import Noise, noise_and_random, profile
 from .scenery import cloud_at, clouds_over
 
 
@@ -35,8 +35,7 @@ def pic_sea_sunset(w, h, seed):
         col = screen(col, (255, 190, 110), glint * 0.95)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     c.glow(sun_x, sun_y, sun_r * 2.2, (255, 170, 90), 0.7)
     sun = Mask(w, h)
     sun.ellipse(sun_x, sun_y, sun_r, sun_r)
@@ -48,8 +47,7 @@ def pic_sea_sunset(w, h, seed):
 
 
 def pic_beach(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     hor = h * 0.42
     sky = Ramp([(0, '#1e74c8'), (1, '#bfe4f5')])
     shore = [h * 0.70 + h * 0.05 * math.sin(x * 0.02 + 1.0) + 4 * (n.fbm(x * 0.04, 2.0, 3) - 0.5) for x in range(w)]
@@ -72,8 +70,7 @@ def pic_beach(w, h, seed):
         sand = mix(hexc('#e6cf9f'), hexc('#f7e8c4'), t)
         return mix(sand, hexc('#b59f78'), wet * 0.6)
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     # a palm leaning in from the right
     m = Mask(w, h)
     base = (w * 0.86, h + 4)
@@ -129,8 +126,7 @@ def pic_moonlit_sea(w, h, seed):
         k = math.exp(-((x - moon_x) / spread) ** 2)
         return screen(col, (220, 230, 255), smooth(0.5, 0.72, wave) * k * 0.95 + smooth(0.65, 0.8, wave) * 0.12)
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     c.disc(moon_x, moon_y, moon_r, lambda x, y:
            scale((245, 242, 225), 0.8 + 0.2 * smooth(0.55, 0.4, n.fbm(x * 0.25, y * 0.25, 3))))
     # dark rocks in the right foreground, rimmed by moonlight
@@ -183,8 +179,7 @@ def pic_lighthouse(w, h, seed):
             col = mix(col, mix(grass, stone, smooth(2, 6, depth + 4 * n.value(x * 0.3, 1) - (x - e) * 0.02)), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     # the lighthouse: a tapering tower with red bands, a gallery and a lantern
     lx = w * 0.82
     base = top[int(lx)] + 2
@@ -207,8 +202,7 @@ def pic_lighthouse(w, h, seed):
 
 
 def pic_reef(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     water = Ramp([(0, '#5ad0e0'), (0.4, '#1a8ab8'), (1, '#0a3a6a')])
     floor = profile(n, w, h * 0.8, h * 0.05, 0.01, 4, phase=4)
 
@@ -226,8 +220,7 @@ def pic_reef(w, h, seed):
             col = mix(col, mix(sand, hexc('#2a7a9a'), 0.35 * (1 - (y - floor[x]) / (h - floor[x] + 1))), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     # branching corals: low bushy forks in warm colours, bigger towards the front
     palette = [(240, 110, 140), (250, 160, 60), (190, 90, 200), (250, 220, 90), (230, 80, 70)]
     for k in range(16):
