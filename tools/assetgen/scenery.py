@@ -29,7 +29,7 @@ def clouds_over(col, n, x, y, sx, sy, lo, hi, shadow, amount=1.0, light=(255, 25
 
 
 def sun_glow(col, dx, dy, tint, core, core_k, halo, halo_k):
-    """col brightened by a low sun dx, dy away: a bright core in a wide halo, as the hazy evening skies share it."""
+    """col brightened by a low sun dx, dy away: the bright core in a wide halo that three hazy skies share."""
     d = math.hypot(dx, dy)
     return screen(col, tint, math.exp(-d / core) * core_k + math.exp(-d / halo) * halo_k)
 
