@@ -11,6 +11,13 @@ class Canvas:
         self.h = h
         self.px = [fill] * (w * h)
 
+    @classmethod
+    def painted(cls, w, h, fn):
+        """A new canvas with every pixel set to fn(x, y): how each picture lays its ground before the details."""
+        c = cls(w, h)
+        c.paint(fn)
+        return c
+
     def paint(self, fn):
         """Set every pixel to fn(x, y)."""
         w = self.w

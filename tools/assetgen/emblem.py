@@ -8,7 +8,7 @@ from .canvas import Canvas
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
 from .noise import Noise, profile
 from .palette import Indexed, quantise
-from .scenery import cloud_at, shade_by_slope
+from .scenery import clouds_over, shade_by_slope
 
 
 # Letters as strokes in a unit box (x right, y down); drawn with round pens.
@@ -177,10 +177,7 @@ def dialog_picture(w, h, seed):
     near = profile(n, w, h * 0.88, h * 0.06, 0.02, 4, phase=8)
 
     def fn(x, y):
-        col = sky(y / (h * 0.75))
-        a, lit = cloud_at(n, x, y, 1 / 25.0, 1 / 12.0, 0.55, 0.7)
-        if a:
-            col = mix(col, mix((190, 200, 220), (255, 255, 255), lit), a)
+        col = clouds_over(sky(y / (h * 0.75)), n, x, y, 1 / 25.0, 1 / 12.0, 0.55, 0.7, (190, 200, 220))
         for prof, base in ((hills, hexc('#4f8f3a')), (near, hexc('#8fc04a'))):
             cov = clamp01(y + 1 - prof[x])
             if cov:
@@ -188,8 +185,7 @@ def dialog_picture(w, h, seed):
                                      (0.9 + 0.2 * n.fbm(x * 0.2, y * 0.3, 2))), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     cover, colour = emblem(w, h, w * 0.5, h * 0.4, w * 0.41, h * 0.28)
     for i in range(w * h):
         if cover[i] > 0:

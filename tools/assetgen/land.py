@@ -4,13 +4,12 @@ import math
 
 from .canvas import Canvas, Mask, bezier
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
-from .noise import Noise, profile, unit_random
-from .scenery import cloud_at, shade_by_slope, tree_blobs
+from .noise import Noise, noise_and_random, profile
+from .scenery import clouds_over, shade_by_slope, sun_glow, tree_blobs
 
 
 def pic_summer_hills(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     sky = Ramp([(0, '#2d68c4'), (0.55, '#86b9e8'), (1, '#dcecf6')])
     hor = h * 0.55
     far = profile(n, w, h * 0.45, h * 0.10, 0.010, phase=3)
@@ -20,10 +19,8 @@ def pic_summer_hills(w, h, seed):
     layers = [(far, hexc('#4f8a70'), 0.45), (mid, hexc('#5c9a36'), 0.15), (near, hexc('#9cc74a'), 0.0)]
 
     def fn(x, y):
-        col = sky(y / hor)
-        a, lit = cloud_at(n, x, y, 1 / 75.0, 1 / 24.0, 0.5, 0.68)
-        if a:
-            col = mix(col, mix((168, 180, 205), (255, 255, 255), lit), a * smooth(hor, h * 0.1, y))
+        col = clouds_over(sky(y / hor), n, x, y, 1 / 75.0, 1 / 24.0, 0.5, 0.68, (168, 180, 205),
+                          smooth(hor, h * 0.1, y))
         for prof, base, hz in layers:
             cov = clamp01(y + 1 - prof[x])
             if cov:
@@ -33,8 +30,7 @@ def pic_summer_hills(w, h, seed):
                 col = mix(col, mix(g, haze, hz), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     tree_blobs(c, rng, [rng.random() * w for _ in range(7)], lambda x: mid[int(x) % w] + 2, 6,
                (30, 70, 25), (95, 150, 55))
     tree_blobs(c, rng, [w * 0.12, w * 0.16, w * 0.83], lambda x: near[int(x) % w] + 3, 11,
@@ -43,17 +39,13 @@ def pic_summer_hills(w, h, seed):
 
 
 def pic_poppies(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     sky = Ramp([(0, '#4d86d0'), (1, '#d3e6f2')])
     trees = profile(n, w, h * 0.44, h * 0.05, 0.03, 4, phase=3)
     field = profile(n, w, h * 0.5, h * 0.01, 0.01, 2, phase=9)
 
     def fn(x, y):
-        col = sky(y / (h * 0.5))
-        a, lit = cloud_at(n, x, y, 1 / 60.0, 1 / 22.0, 0.55, 0.72)
-        if a:
-            col = mix(col, mix((185, 195, 215), (255, 255, 255), lit), a)
+        col = clouds_over(sky(y / (h * 0.5)), n, x, y, 1 / 60.0, 1 / 22.0, 0.55, 0.72, (185, 195, 215))
         cov = clamp01(y + 1 - trees[x])
         if cov:
             t = n.fbm(x * 0.2, y * 0.2, 3)
@@ -69,8 +61,7 @@ def pic_poppies(w, h, seed):
             col = mix(col, grass, cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     # poppies: bigger and sparser near the viewer
     for _ in range(int(w * h / 70)):
         t = rng.random()
@@ -93,8 +84,7 @@ def pic_poppies(w, h, seed):
 
 
 def pic_autumn_wood(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     leaves = Ramp([(0, '#8a1e12'), (0.3, '#d2461c'), (0.55, '#f08a24'), (0.8, '#f5c440'), (1, '#b7b84a')])
     ground_y = h * 0.8
 
@@ -112,8 +102,7 @@ def pic_autumn_wood(w, h, seed):
         t = n.fbm(x * 0.25, y * 0.5, 3)
         return mix(hexc('#6a2c12'), hexc('#d9772a'), t * 0.9)
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     # birch trunks: white bark with dark marks, thicker ones in front
     for k in range(6):
         x0 = w * (0.08 + 0.17 * k + 0.08 * (rng.random() - 0.5))
@@ -148,9 +137,7 @@ def pic_lavender(w, h, seed):
 
     def fn(x, y):
         if y < hor:
-            col = sky(y / hor)
-            d = math.hypot(x - sun_x, (y - sun_y) * 1.3)
-            col = screen(col, (255, 235, 180), math.exp(-d / 7.0) + math.exp(-d / 45.0) * 0.4)
+            col = sun_glow(sky(y / hor), x - sun_x, (y - sun_y) * 1.3, (255, 235, 180), 7.0, 1.0, 45.0, 0.4)
             cov = clamp01(y + 1 - hills[x])
             if cov:
                 col = mix(col, mix(hexc('#6a5f8a'), hexc('#b99ab8'), 0.4), cov)
@@ -168,8 +155,7 @@ def pic_lavender(w, h, seed):
         col = mix(mix(soil, flower, 0.55), mix(soil, flower, stripe), smooth(8.0, 30.0, dist))
         return mix(col, hexc('#9a7ac0'), math.exp(-dist / 14.0) * 0.8)
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     # two cypresses on the horizon
     m = Mask(w, h)
     for tx, th in ((w * 0.8, 24.0), (w * 0.835, 17.0)):
@@ -207,8 +193,7 @@ def sunflower(c, n, rng, cx, cy, R, tilt=0.0):
 
 
 def pic_sunflowers(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
 
     def bg(x, y):
         # an out-of-focus summer background: blue sky over soft green blotches
@@ -217,8 +202,7 @@ def pic_sunflowers(w, h, seed):
         leaf = mix(hexc('#3c7a2c'), hexc('#a6c85a'), t)
         return mix(sky, leaf, smooth(0.35, 0.6, t + y / h * 0.5))
 
-    c = Canvas(w, h)
-    c.paint(bg)
+    c = Canvas.painted(w, h, bg)
     for _ in range(20):
         c.disc(rng.random() * w, rng.random() * h, 5 + rng.random() * 10,
                (255, 240, 170) if rng.random() < 0.5 else (200, 230, 160), 0.15)
@@ -236,8 +220,7 @@ def pic_sunflowers(w, h, seed):
 
 
 def pic_rainbow(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     hor = h * 0.6
     sky = Ramp([(0, '#56627c'), (0.5, '#8a9ab2'), (1, '#dfe4e6')])
     cx, cy, R = w * 0.45, h * 1.05, h * 0.85
@@ -268,8 +251,7 @@ def pic_rainbow(w, h, seed):
                 col = mix(col, mix(g, (150, 165, 170), haze), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     # hedgerows along the near hill and a few trees on the far one
     tree_blobs(c, rng, [i * 5.0 + 4 * rng.random() for i in range(int(w / 5))], lambda x: near[min(w - 1, int(x))] + 1,
                3.0, (25, 55, 25), (70, 120, 45))
@@ -288,19 +270,15 @@ def pic_rainbow(w, h, seed):
 
 
 def pic_fields(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     hor = h * 0.5
     sky = Ramp([(0, '#144ca8'), (0.7, '#5f9be0'), (1, '#c8def0')])
     woods = profile(n, w, hor - 2, 3.0, 0.03, 4, phase=2)
 
     def fn(x, y):
         if y < hor:
-            col = sky(y / hor)
-            a, lit = cloud_at(n, x, y * 1.2, 1 / 55.0, 1 / 35.0, 0.5, 0.65)
-            a *= smooth(hor, hor * 0.6, y)
-            if a:
-                col = mix(col, mix((150, 165, 195), (255, 255, 255), lit), a)
+            col = clouds_over(sky(y / hor), n, x, y * 1.2, 1 / 55.0, 1 / 35.0, 0.5, 0.65, (150, 165, 195),
+                              smooth(hor, hor * 0.6, y))
             cov = clamp01(y + 1 - woods[x])
             if cov:
                 col = mix(col, mix(hexc('#2f5a34'), hexc('#5a8a4a'), n.fbm(x * 0.3, y * 0.3, 2)), cov)
@@ -334,8 +312,7 @@ def pic_fields(w, h, seed):
         crop = mix(hexc('#2f5a26'), crop, smooth(0.3, 1.3, min(hx, hz * 1.5)))
         return mix(crop, (170, 195, 185), math.exp(-dist / 10.0) * 0.6)
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     tree_blobs(c, rng, [w * 0.15, w * 0.18, w * 0.72], lambda x: woods[int(x)] + 4, 7,
                (30, 70, 30), (90, 140, 60))
     return c

@@ -4,16 +4,19 @@ import math
 
 from .canvas import Canvas
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
-from .noise import Noise, profile, unit_random
-from .scenery import cloud_at, pine_mask, reflect, shade_by_slope
+from .noise import Noise, noise_and_random, profile
+from .scenery import clouds_over, pine_mask, reflect, shade_by_slope, sun_glow
 
 
-def mountain_shade(n, prof, x, y, snow_line, rock, snow, far, haze):
-    """Colour of a rocky, snow-streaked mountain face at (x, y).
+def mountain_face(col, n, prof, x, y, snow_line, rock, snow, far, haze):
+    """col with a rocky, snow-streaked mountain face laid over it below the skyline prof.
 
     Lighting comes from the upper left: a 2-D ridged field gives the faces
     and gullies, the slope of the skyline brightens faces just below the crest.
     """
+    cov = clamp01(y + 1 - prof[x])
+    if not cov:
+        return col
     w = len(prof)
     depth = y - prof[x]
     slope = (prof[min(w - 1, x + 3)] - prof[max(0, x - 3)]) / 6.0
@@ -24,14 +27,12 @@ def mountain_shade(n, prof, x, y, snow_line, rock, snow, far, haze):
     light = clamp01(light)
     grain = n.fbm(x * 0.08, y * 0.1, 3)
     cover = smooth(-4.0, 4.0, snow_line - y + 30 * (t0 - 0.45) + 10 * grain)
-    col = mix(rock, snow, cover)
-    col = scale(col, 0.45 + 0.7 * light)
-    return mix(col, haze, far)
+    face = scale(mix(rock, snow, cover), 0.45 + 0.7 * light)
+    return mix(col, mix(face, haze, far), cov)
 
 
 def pic_alpine(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     sky = Ramp([(0, '#1f5fb8'), (1, '#a9cdf0')])
     peaks = profile(n, w, h * 0.33, h * 0.20, 0.005, 6, phase=7, ridged=True)
     slopes = profile(n, w, h * 0.52, h * 0.08, 0.007, 5, phase=2)
@@ -39,14 +40,8 @@ def pic_alpine(w, h, seed):
     forest_base = profile(n, w, h * 0.70, h * 0.03, 0.01, 3, phase=31)
 
     def fn(x, y):
-        col = sky(y / (h * 0.5))
-        a, lit = cloud_at(n, x, y, 1 / 50.0, 1 / 30.0, 0.56, 0.7)
-        if a:
-            col = mix(col, mix((180, 195, 220), (255, 255, 255), lit), a)
-        cov = clamp01(y + 1 - peaks[x])
-        if cov:
-            col = mix(col, mountain_shade(n, peaks, x, y, h * 0.36, hexc('#6e6a70'), hexc('#f4f7ff'),
-                                          0.18, (175, 200, 235)), cov)
+        col = clouds_over(sky(y / (h * 0.5)), n, x, y, 1 / 50.0, 1 / 30.0, 0.56, 0.7, (180, 195, 220))
+        col = mountain_face(col, n, peaks, x, y, h * 0.36, hexc('#6e6a70'), hexc('#f4f7ff'), 0.18, (175, 200, 235))
         cov = clamp01(y + 1 - slopes[x])
         if cov:
             t = n.fbm(x * 0.15, y * 0.25, 4)
@@ -60,8 +55,7 @@ def pic_alpine(w, h, seed):
             col = mix(col, scale(grass, 0.9 + 0.25 * (y - meadow[x]) / h), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     pines = pine_mask(w, h, rng, 70, lambda x: forest_base[min(w - 1, max(0, int(x)))] + 6, h * 0.12, h * 0.055)
     c.apply(pines, lambda x, y, old: mix(hexc('#173522'), hexc('#33573a'), n.value(x * 0.4, y * 0.4)))
     # fore-meadow with small flowers
@@ -89,9 +83,7 @@ def pic_dunes(w, h, seed):
         return n.ridged(x * 0.012 * s, y * 0.035 * s + 0.01 * x, 4)
 
     def fn(x, y):
-        col = sky(y / (h * 0.45))
-        d = math.hypot(x - sun_x, (y - sun_y) * 1.2)
-        col = screen(col, (255, 240, 200), math.exp(-d / 14.0) * 0.9 + math.exp(-d / 70.0) * 0.25)
+        col = sun_glow(sky(y / (h * 0.45)), x - sun_x, (y - sun_y) * 1.2, (255, 240, 200), 14.0, 0.9, 70.0, 0.25)
         cov = clamp01(y + 1 - hor[x])
         if cov:
             near = clamp01((y - hor[x]) / (h - h * 0.38))
@@ -106,15 +98,13 @@ def pic_dunes(w, h, seed):
             col = mix(col, mix(sand, (236, 214, 196), 0.45 * (1.0 - near) ** 3), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     c.disc(sun_x, sun_y, 5.0, (255, 252, 235))
     return c
 
 
 def pic_mountain_lake(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     hor = h * 0.6
     sky = Ramp([(0, '#5b6fb3'), (0.6, '#d69ab8'), (1, '#ffd3b0')])
     peaks = profile(n, w, h * 0.28, h * 0.14, 0.007, 6, phase=17, ridged=True)
@@ -122,18 +112,14 @@ def pic_mountain_lake(w, h, seed):
 
     def fn(x, y):
         col = sky(y / hor)
-        cov = clamp01(y + 1 - peaks[x])
-        if cov:
-            # evening light turns the snow pink
-            col = mix(col, mountain_shade(n, peaks, x, y, hor * 0.7, hexc('#5a4a5e'), hexc('#ffd8dd'),
-                                          0.15, (215, 160, 185)), cov)
+        # evening light turns the snow pink
+        col = mountain_face(col, n, peaks, x, y, hor * 0.7, hexc('#5a4a5e'), hexc('#ffd8dd'), 0.15, (215, 160, 185))
         cov = clamp01(y + 1 - wood[x])
         if cov:
             col = mix(col, hexc('#1e3027'), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     pines = pine_mask(w, h, rng, 90, lambda x: hor, h * 0.1, h * 0.045, 0.5)
     c.apply(pines, lambda x, y, old: mix(hexc('#132219'), hexc('#2b4536'), n.value(x * 0.5, y * 0.5)))
     reflect(c, hor, n, (40, 60, 90), 0.22, 1.0, 3.0)
@@ -141,10 +127,8 @@ def pic_mountain_lake(w, h, seed):
 
 
 def pic_misty_pines(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     sky = Ramp([(0, '#b8c9d8'), (1, '#f2e6cf')])
-    c = Canvas(w, h)
     sun_x, sun_y = w * 0.78, h * 0.15
 
     def bg(x, y):
@@ -156,7 +140,7 @@ def pic_misty_pines(w, h, seed):
         beam = n.fbm(ang * 6.0, 1.3, 3)
         return screen(col, (255, 245, 215), smooth(0.5, 0.75, beam) * 0.35 * smooth(0, 40, y - sun_y))
 
-    c.paint(bg)
+    c = Canvas.painted(w, h, bg)
     # five ranks of firs, each nearer one darker and less veiled by mist
     ranks = 5
     for k in range(ranks):
@@ -183,8 +167,7 @@ def pic_misty_pines(w, h, seed):
 
 
 def pic_canyon(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     sky = Ramp([(0, '#1c58b0'), (1, '#9fc6e8')])
     strata = Ramp([(0, '#b5482a'), (0.2, '#d97a45'), (0.35, '#e8a86a'), (0.5, '#c25a33'),
                    (0.7, '#f0b780'), (0.85, '#a84428'), (1, '#d68050')])
@@ -202,10 +185,7 @@ def pic_canyon(w, h, seed):
               (mesa(h * 0.95, h * 0.3, 0.006, 15.0), 0.0)]
 
     def fn(x, y):
-        col = sky(y / (h * 0.55))
-        a, lit = cloud_at(n, x, y, 1 / 60.0, 1 / 18.0, 0.58, 0.72)
-        if a:
-            col = mix(col, mix((190, 200, 220), (255, 255, 255), lit), a)
+        col = clouds_over(sky(y / (h * 0.55)), n, x, y, 1 / 60.0, 1 / 18.0, 0.58, 0.72, (190, 200, 220))
         for prof, haze in layers:
             cov = clamp01(y + 1 - prof[x])
             if not cov:
@@ -221,8 +201,7 @@ def pic_canyon(w, h, seed):
             col = mix(col, mix(rock, (170, 180, 210), haze), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     for _ in range(25):  # desert shrubs on the foreground
         x = rng.random() * w
         y = h * 0.9 + rng.random() * h * 0.1

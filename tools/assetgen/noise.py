@@ -9,6 +9,11 @@ def unit_random(seed):
     return random.Random(seed)
 
 
+def noise_and_random(seed):
+    """A picture's noise field and its random stream, both from its seed, so every run paints the same."""
+    return Noise(seed), unit_random(seed)
+
+
 class Noise:
     """2-D value noise on a lattice of period 256, with fractal sums.
 
@@ -50,22 +55,14 @@ class Noise:
 
     def fbm(self, x, y, octaves=5, gain=0.5):
         """Fractal sum in 0..1 (mostly 0.2..0.8)."""
-        total = 0.0
-        amp = 1.0
-        norm = 0.0
-        value = self.value
-        rot = self.ROT
-        for o in range(octaves):
-            c, s = rot[o]
-            total += amp * value(x * c - y * s + o * 31.7, x * s + y * c + o * 17.3)
-            norm += amp
-            amp *= gain
-            x *= 2.0
-            y *= 2.0
-        return total / norm
+        return self._octave_sum(x, y, octaves, gain, False)
 
     def ridged(self, x, y, octaves=5):
         """Sharp-crested fractal (mountain ridges), 0..1."""
+        return self._octave_sum(x, y, octaves, 0.5, True)
+
+    def _octave_sum(self, x, y, octaves, gain, ridged):
+        """One loop for both fractals, so their octaves are always rotated and shifted alike."""
         total = 0.0
         amp = 1.0
         norm = 0.0
@@ -73,10 +70,14 @@ class Noise:
         rot = self.ROT
         for o in range(octaves):
             c, s = rot[o]
-            r = 1.0 - abs(2.0 * value(x * c - y * s + o * 31.7, x * s + y * c + o * 17.3) - 1.0)
-            total += amp * r * r
+            v = value(x * c - y * s + o * 31.7, x * s + y * c + o * 17.3)
+            if ridged:  # fold the value about its middle into a crest, then sharpen it
+                r = 1.0 - abs(2.0 * v - 1.0)
+                total += amp * r * r
+            else:
+                total += amp * v
             norm += amp
-            amp *= 0.5
+            amp *= gain
             x *= 2.0
             y *= 2.0
         return total / norm

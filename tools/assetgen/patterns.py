@@ -4,12 +4,11 @@ import math
 
 from .canvas import Canvas
 from .colour import Ramp, clamp01, hexc, mix, scale, smooth
-from .noise import Noise, unit_random
+from .noise import Noise, noise_and_random
 
 
 def pic_mandala(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     cx, cy = w * 0.5, h * 0.5
     R = min(w, h) * 0.47
     # rings of petals from the outside in: (radius, petal count, sharpness, inner colour, outer colour)
@@ -42,8 +41,7 @@ def pic_mandala(w, h, seed):
             col = mix(hexc('#7a2a10'), hexc('#ffb040'), dots)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     # soft round lights (out-of-focus) in the dark corners
     for _ in range(28):
         x = rng.random() * w
@@ -71,6 +69,4 @@ def pic_agate(w, h, seed):
         col = bands((v * 3.0) % 1.0)
         return scale(col, 0.75 + 0.4 * rx)
 
-    c = Canvas(w, h)
-    c.paint(fn)
-    return c
+    return Canvas.painted(w, h, fn)

@@ -3,7 +3,7 @@
 import math
 
 from .canvas import Mask
-from .colour import add, clamp01, mix, scale, smooth
+from .colour import add, clamp01, mix, scale, screen, smooth
 
 
 def cloud_at(n, x, y, sx, sy, lo, hi, octaves=5):
@@ -18,6 +18,20 @@ def cloud_at(n, x, y, sx, sy, lo, hi, octaves=5):
         return 0.0, 0.0
     up = n.fbm(x * sx, (y - 5.0) * sy, octaves)
     return a, clamp01(0.55 + (d - up) * 9.0)
+
+
+def clouds_over(col, n, x, y, sx, sy, lo, hi, shadow, amount=1.0, light=(255, 255, 255)):
+    """Lay cloud_at's clouds over a sky colour, shadowed below and lit on top: the daytime skies share it."""
+    a, lit = cloud_at(n, x, y, sx, sy, lo, hi)
+    if a:
+        col = mix(col, mix(shadow, light, lit), a * amount)
+    return col
+
+
+def sun_glow(col, dx, dy, tint, core, core_k, halo, halo_k):
+    """col brightened by a low sun dx, dy away: the bright core in a wide halo that three hazy skies share."""
+    d = math.hypot(dx, dy)
+    return screen(col, tint, math.exp(-d / core) * core_k + math.exp(-d / halo) * halo_k)
 
 
 def stars(c, rng, count, ymax, tint=(200, 215, 255), skyline=None):

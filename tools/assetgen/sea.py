@@ -4,8 +4,8 @@ import math
 
 from .canvas import Canvas, Mask, bezier
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
-from .noise import Noise, profile, unit_random
-from .scenery import cloud_at
+from .noise import Noise, noise_and_random, profile
+from .scenery import cloud_at, clouds_over
 
 
 def pic_sea_sunset(w, h, seed):
@@ -35,8 +35,7 @@ def pic_sea_sunset(w, h, seed):
         col = screen(col, (255, 190, 110), glint * 0.95)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     c.glow(sun_x, sun_y, sun_r * 2.2, (255, 170, 90), 0.7)
     sun = Mask(w, h)
     sun.ellipse(sun_x, sun_y, sun_r, sun_r)
@@ -48,20 +47,15 @@ def pic_sea_sunset(w, h, seed):
 
 
 def pic_beach(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     hor = h * 0.42
     sky = Ramp([(0, '#1e74c8'), (1, '#bfe4f5')])
     shore = [h * 0.70 + h * 0.05 * math.sin(x * 0.02 + 1.0) + 4 * (n.fbm(x * 0.04, 2.0, 3) - 0.5) for x in range(w)]
 
     def fn(x, y):
         if y < hor:
-            col = sky(y / hor)
-            a, lit = cloud_at(n, x, y, 1 / 40.0, 1 / 20.0, 0.56, 0.7)
-            a *= smooth(hor, hor * 0.5, y)
-            if a:
-                col = mix(col, mix((190, 205, 225), (255, 255, 255), lit), a)
-            return col
+            return clouds_over(sky(y / hor), n, x, y, 1 / 40.0, 1 / 20.0, 0.56, 0.7, (190, 205, 225),
+                               smooth(hor, hor * 0.5, y))
         if y < shore[x]:
             t = clamp01((y - hor) / (shore[x] - hor))
             sea = mix(hexc('#1b5aa8'), hexc('#29c3c8'), t ** 0.8)
@@ -76,8 +70,7 @@ def pic_beach(w, h, seed):
         sand = mix(hexc('#e6cf9f'), hexc('#f7e8c4'), t)
         return mix(sand, hexc('#b59f78'), wet * 0.6)
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     # a palm leaning in from the right
     m = Mask(w, h)
     base = (w * 0.86, h + 4)
@@ -133,8 +126,7 @@ def pic_moonlit_sea(w, h, seed):
         k = math.exp(-((x - moon_x) / spread) ** 2)
         return screen(col, (220, 230, 255), smooth(0.5, 0.72, wave) * k * 0.95 + smooth(0.65, 0.8, wave) * 0.12)
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     c.disc(moon_x, moon_y, moon_r, lambda x, y:
            scale((245, 242, 225), 0.8 + 0.2 * smooth(0.55, 0.4, n.fbm(x * 0.25, y * 0.25, 3))))
     # dark rocks in the right foreground, rimmed by moonlight
@@ -161,10 +153,7 @@ def pic_lighthouse(w, h, seed):
 
     def fn(x, y):
         if y < hor:
-            col = sky(y / hor)
-            a, lit = cloud_at(n, x, y, 1 / 45.0, 1 / 20.0, 0.52, 0.68)
-            if a:
-                col = mix(col, mix((170, 185, 210), (255, 255, 255), lit), a)
+            col = clouds_over(sky(y / hor), n, x, y, 1 / 45.0, 1 / 20.0, 0.52, 0.68, (170, 185, 210))
         else:
             dist = y - hor
             z = 30.0 / (dist + 1.5)
@@ -190,8 +179,7 @@ def pic_lighthouse(w, h, seed):
             col = mix(col, mix(grass, stone, smooth(2, 6, depth + 4 * n.value(x * 0.3, 1) - (x - e) * 0.02)), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     # the lighthouse: a tapering tower with red bands, a gallery and a lantern
     lx = w * 0.82
     base = top[int(lx)] + 2
@@ -214,8 +202,7 @@ def pic_lighthouse(w, h, seed):
 
 
 def pic_reef(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     water = Ramp([(0, '#5ad0e0'), (0.4, '#1a8ab8'), (1, '#0a3a6a')])
     floor = profile(n, w, h * 0.8, h * 0.05, 0.01, 4, phase=4)
 
@@ -233,8 +220,7 @@ def pic_reef(w, h, seed):
             col = mix(col, mix(sand, hexc('#2a7a9a'), 0.35 * (1 - (y - floor[x]) / (h - floor[x] + 1))), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     # branching corals: low bushy forks in warm colours, bigger towards the front
     palette = [(240, 110, 140), (250, 160, 60), (190, 90, 200), (250, 220, 90), (230, 80, 70)]
     for k in range(16):

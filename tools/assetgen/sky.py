@@ -4,13 +4,12 @@ import math
 
 from .canvas import Canvas, Mask
 from .colour import Ramp, clamp01, hexc, mix, scale, screen, smooth
-from .noise import Noise, profile, unit_random
-from .scenery import cloud_at, reflect, shade_by_slope, stars
+from .noise import Noise, noise_and_random, profile
+from .scenery import clouds_over, reflect, shade_by_slope, stars, sun_glow
 
 
 def pic_starry_night(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     sky = Ramp([(0, '#02030e'), (0.6, '#0b1538'), (0.9, '#1e3a5c'), (1, '#3a5468')])
     hills = profile(n, w, h * 0.80, h * 0.08, 0.006, 5, phase=4)
 
@@ -31,8 +30,7 @@ def pic_starry_night(w, h, seed):
             col = mix(col, (5, 8, 14), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     stars(c, rng, int(w * h / 60), h * 0.85, skyline=hills)
     # a lone tree and a lit window on the skyline
     tx = w * 0.7
@@ -59,8 +57,7 @@ def pic_starry_night(w, h, seed):
 
 
 def pic_aurora(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     sky = Ramp([(0, '#030617'), (0.7, '#081b33'), (1, '#0f3344')])
     hor = h * 0.72
     mountains = profile(n, w, h * 0.60, h * 0.08, 0.012, 5, phase=8, ridged=True)
@@ -96,8 +93,7 @@ def pic_aurora(w, h, seed):
             col = mix(col, snow, cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     stars(c, rng, int(w * h / 90), hor * 0.9, skyline=mountains)
     # redraw the aurora over the stars so they dim behind it
     for y in range(int(hor)):
@@ -124,15 +120,10 @@ def pic_cloud_sea(w, h, seed):
 
     def fn(x, y):
         if y < hor:
-            col = sky(y / hor)
-            d = math.hypot(x - sun_x, (y - sun_y) * 1.5)
-            col = screen(col, (255, 230, 170), math.exp(-d / 10.0) + math.exp(-d / 60.0) * 0.4)
+            col = sun_glow(sky(y / hor), x - sun_x, (y - sun_y) * 1.5, (255, 230, 170), 10.0, 1.0, 60.0, 0.4)
             # a towering cumulus on the left
-            a, lit = cloud_at(n, x, y * 1.3, 1 / 45.0, 1 / 45.0, 0.5, 0.62)
-            a *= smooth(w * 0.55, w * 0.2, x) * smooth(h * 0.05, hor * 0.6, y)
-            if a:
-                col = mix(col, mix((150, 120, 170), (255, 215, 190), lit), a)
-            return col
+            return clouds_over(col, n, x, y * 1.3, 1 / 45.0, 1 / 45.0, 0.5, 0.62, (150, 120, 170),
+                               smooth(w * 0.55, w * 0.2, x) * smooth(h * 0.05, hor * 0.6, y), (255, 215, 190))
         dist = y - hor
         z = 25.0 / (dist + 1.0)
         u = (x - w * 0.5) * z * 0.025
@@ -144,18 +135,15 @@ def pic_cloud_sea(w, h, seed):
         near_sun = math.exp(-abs(x - sun_x) / (30 + dist * 2))
         base = screen(base, (255, 200, 140), near_sun * 0.5)
         # the cloud sea fades into the haze towards the horizon
-        col = mix(base, sky(1.0), math.exp(-dist / 10.0) * 0.8)
-        return col
+        return mix(base, sky(1.0), math.exp(-dist / 10.0) * 0.8)
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     c.disc(sun_x, sun_y, 6.0, (255, 250, 225))
     return c
 
 
 def pic_planet(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     px0, py0, R = w * 0.6, h * 0.4, h * 0.25
     tilt = 0.35
     ct, st = math.cos(tilt), math.sin(tilt)
@@ -215,8 +203,7 @@ def pic_planet(w, h, seed):
             col = mix(col, scale(mix((70, 68, 72), (150, 146, 148), t), lit * (0.7 + 0.3 * dist / h)), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     stars(c, rng, int(w * h / 100), h * 0.8, skyline=ground)
     # redraw the planet over stars that fell on it
     for y in range(int(py0 - R * 2.4), int(py0 + R * 2.4) + 1):
@@ -274,16 +261,12 @@ def balloon(c, cx, cy, R, colours, light=(-0.5, -0.4)):
 
 
 def pic_balloons(w, h, seed):
-    n = Noise(seed)
-    rng = unit_random(seed)
+    n, rng = noise_and_random(seed)
     sky = Ramp([(0, '#3d78c8'), (0.6, '#9cc5ea'), (0.85, '#f8d8b8'), (1, '#fbe7c8')])
     valleys = [(profile(n, w, h * (0.78 + 0.06 * k), h * 0.03, 0.012, 4, phase=9 * k), k / 3.0) for k in range(4)]
 
     def fn(x, y):
-        col = sky(y / h)
-        a, lit = cloud_at(n, x, y, 1 / 50.0, 1 / 25.0, 0.58, 0.72)
-        if a:
-            col = mix(col, mix((200, 200, 220), (255, 255, 255), lit), a * 0.8)
+        col = clouds_over(sky(y / h), n, x, y, 1 / 50.0, 1 / 25.0, 0.58, 0.72, (200, 200, 220), 0.8)
         for prof, t in valleys:
             cov = clamp01(y + 1 - prof[x])
             if cov:
@@ -292,8 +275,7 @@ def pic_balloons(w, h, seed):
                 col = mix(col, mix(hill, (235, 230, 225), mist), cov)
         return col
 
-    c = Canvas(w, h)
-    c.paint(fn)
+    c = Canvas.painted(w, h, fn)
     schemes = [[(230, 60, 50), (250, 200, 40)], [(40, 110, 210), (250, 250, 245), (230, 60, 50)],
                [(120, 200, 70), (250, 220, 60)], [(160, 70, 190), (250, 150, 50)], [(30, 170, 170), (245, 245, 240)]]
     # far (small, hazy) to near (large)
