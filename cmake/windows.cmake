@@ -30,8 +30,13 @@ else()
     set(VARNO_ENTRY varnoStartup)
 endif()
 target_link_options(varno PRIVATE -Wl,-e,${VARNO_ENTRY},--require-defined,${VARNO_ENTRY})
-# windres finds the images and the sound beside the script; rebuild when they change.
-set_property(SOURCE assets/varno.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/assets)
+# windres finds the images and the sound beside the script, and the version in the build
+# folder; rebuild when they change.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/version.h CONTENT
+     "#define VARNO_VERSION_NUMBERS ${PROJECT_VERSION_MAJOR}, ${PROJECT_VERSION_MINOR}, 0, 0\n\
+#define VARNO_VERSION_TEXT \"${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0\\0\"\n")
+set_property(SOURCE assets/varno.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/assets
+             ${CMAKE_BINARY_DIR})
 file(GLOB ASSET_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/*.bmp
      ${CMAKE_SOURCE_DIR}/assets/*.wav ${CMAKE_SOURCE_DIR}/assets/*.ico)
 set_property(SOURCE assets/varno.rc APPEND PROPERTY OBJECT_DEPENDS ${ASSET_FILES})

@@ -2,7 +2,7 @@
 ; it the current one, and registers an uninstaller in Add/Remove Programs. One 32-bit
 ; ANSI installer for every Windows the release names (a Unicode one does not start on
 ; Windows 95, 98 and Me). tools/make_release.py builds it:
-;   makensis -DVERSION=1.0 -DSCR32=... -DSCR64=... -DICON=... -DSIZE32=KB -DSIZE64=KB
+; makensis -DVERSION=(the VERSION file) -DSCR32=... -DSCR64=... -DICON=... -DSIZE32=KB -DSIZE64=KB
 ;            -DPLUGINS=... -DOUTFILE=...
 ; Every step it needs runs on a clean Windows 95: the plug-ins it carries (its own varno.dll,
 ; from setup_plugin_win32.cpp, and NSIS's nsDialogs and UserInfo) need no C runtime DLL.

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Makes the release from the two builds: build/release/VARNO-1.0.zip, VARNO-1.0-setup.exe and
-SHA256SUMS, the checksums of those two.
+"""Makes the release from the two builds: build/release/VARNO-VERSION.zip, VARNO-VERSION-setup.exe
+and SHA256SUMS, the checksums of those two; VERSION is the VERSION file's.
 
 The zip holds VARNO.scr (i686, the release), VARNO64.scr (x86_64), INSTALL.txt, LICENSE and
 SHA256SUMS, with fixed timestamps so the same builds give the same zip. The setup
@@ -14,7 +14,7 @@ import sys
 import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-VERSION = "1.0"
+VERSION = open(os.path.join(ROOT, "VERSION")).read().strip()
 STAMP = (2026, 12, 1, 0, 0, 0)
 
 
@@ -43,7 +43,8 @@ def main():
         for name, path in files:
             add(name, open(path, "rb").read())
         for name, path in [("INSTALL.txt", "docs/INSTALL.txt"), ("LICENSE", "LICENSE")]:
-            add(name, open(os.path.join(ROOT, path), "rb").read().replace(b"\n", b"\r\n"))
+            text = open(os.path.join(ROOT, path), "rb").read().replace(b"@VERSION@", VERSION.encode())
+            add(name, text.replace(b"\n", b"\r\n"))
         add("SHA256SUMS", sums)
     # Beside the two downloads, for those who download only one of them.
     downloads = checksums([(os.path.basename(path), path) for path in (out, setup)])

@@ -193,12 +193,12 @@ test_setup64() {
   expect "saver's exit code" 0 "$(saver_exit 20)"
 
   setup &
-  poll 30 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "VARNO 1.0 Setup" ]]' || fail "no setup window"
+  poll 30 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "VARNO $(<"$source/VERSION") Setup" ]]' || fail "no setup window"
   [[ -z "${GALLERY:-}" ]] || xwd -root -silent | /usr/bin/convert xwd:- "$GALLERY/setup.png"
   setup /S
   expect "exit code of a second setup" 2 $?
   xdo key Escape
-  poll 20 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" != "VARNO 1.0 Setup" ]]'
+  poll 20 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" != "VARNO $(<"$source/VERSION") Setup" ]]'
   setup /S
   expect "exit code of the setup over the installation" 0 $?
   installed "$saver"

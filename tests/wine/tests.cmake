@@ -69,7 +69,7 @@ wine_tests(monitors.sh 120 TESTS monitors monitors_password resolution_change
 
 # The setup from the release step, on the 95 and NT families (a 32-bit prefix) and on 64-bit Windows.
 add_test(NAME setup.release COMMAND python3 tools/make_release.py WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
-add_test(NAME setup.imports COMMAND python3 tools/check_release.py --setup build/release/VARNO-1.0-setup.exe
+add_test(NAME setup.imports COMMAND python3 tools/check_release.py --setup build/release/VARNO-${PROJECT_VERSION}-setup.exe
          WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(setup.imports PROPERTIES LABELS release FIXTURES_REQUIRED setup)
 add_test(NAME wine.prefix32 COMMAND bash -c ". tools/wine-env.sh && wine_prefix_ensure $0 win32"
@@ -78,7 +78,7 @@ set_tests_properties(setup.release wine.prefix32 PROPERTIES TIMEOUT 600 LABELS w
 set_tests_properties(wine.prefix32 PROPERTIES COST 100)  # first: the longest chain starts here
 foreach(test setup95 setup_nt setup64)
     wine_tests(setup.sh 300 TESTS ${test} VALUES driver=$<TARGET_FILE:wine_driver>
-              setup=${CMAKE_SOURCE_DIR}/build/release/VARNO-1.0-setup.exe
+              setup=${CMAKE_SOURCE_DIR}/build/release/VARNO-${PROJECT_VERSION}-setup.exe
               saver32=${CMAKE_SOURCE_DIR}/build/win32/VARNO.scr template32=${WINE_PREFIX}32
               shell32=${CMAKE_SOURCE_DIR}/build/win32/shell.exe)
     set_tests_properties(wine.${test} PROPERTIES FIXTURES_REQUIRED "wine_prefix;setup")
