@@ -1,6 +1,6 @@
-/* Identifiers of the resources VARNO.scr carries, shared by the resource script
-   and the code. The asset tools keep their own catalog, so that their checks are a
-   second statement of the same numbers, not a copy. */
+/* Identifiers of the resources VARNO.scr carries, shared by the resource script,
+   the code and the tests. The asset tools and the release check write the numbers
+   again: assets/README.md, "Resource numbers", says why and how they are kept equal. */
 #pragma once
 
 #define ID_CLASS_ICON 100 /* the class icon is also the icon group the shell shows */

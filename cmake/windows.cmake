@@ -13,7 +13,8 @@ add_executable(varno WIN32 platform/main_win32.cpp platform/startup_win32.cpp as
 set_target_properties(varno PROPERTIES OUTPUT_NAME VARNO SUFFIX ".scr")
 target_compile_options(varno PRIVATE ${WARNINGS} ${PRODUCT_FLAGS})
 # The shell and the core reference each other: link them as one group. Then the five
-# system DLLs and, statically, libgcc for 64-bit division and ___chkstk_ms.
+# system DLLs and, statically, libgcc for what the compiler calls by itself (the i686
+# build's 64-bit division, __udivdi3; the x86_64 build takes nothing from it today).
 target_link_libraries(varno PRIVATE -Wl,--start-group varno_shell varno_core -Wl,--end-group
                       kernel32 user32 gdi32 advapi32 winmm gcc)
 # One file, no runtime DLLs; a reproducible image. No auto-import of data, so that

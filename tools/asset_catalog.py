@@ -1,8 +1,9 @@
 """What VARNO.scr carries as resources, and the files in assets/ they come from.
 
 The generator (make_assets.py) draws the images to these sizes and names; the
-check (check_release.py) holds the built executable to them. The identifiers are written out as numbers on purpose:
-resource_ids.h is what the checks test, so they must not read it.
+check (check_release.py) holds the built executable to them. The identifiers are
+written out as numbers, not read from resource_ids.h, which is what the check tests:
+assets/README.md, "Resource numbers".
 """
 from collections import namedtuple
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Runs every test: installs what is missing, builds the three presets, then the
-# native unit tests, the fuzzers over a bounded number of inputs, the checks of the release build (imports, resources, its
-# test under emulated 32-bit Wine) and the Wine end-to-end suite.
+# Runs every test: installs what is missing, builds the four presets, then runs the native
+# unit tests, the fuzzers over a bounded number of inputs, the checks of the i686 release
+# (imports, resources, its test under 32-bit Wine emulated by qemu) and those of the x86_64
+# build with the Wine end-to-end suite, the setup's tests and the benchmark's smoke run.
+# docs/TESTING.md says what each holds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
