@@ -12,7 +12,9 @@ Setup: every DLL inside it (its plug-ins, which it unpacks and loads) imports on
 clean Windows 95 has, from its system DLLs: one that needs MSVCRT.DLL would not load there.
 """
 import glob
+import hashlib
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -239,8 +241,17 @@ def audit_setup(setup):
             refused = ["%s!%s" % (name, function) for name, functions in sorted(imports.items())
                        for function in sorted(functions) if function not in WINDOWS_95.get(name, ())]
             check(not refused, "%s imports outside the Windows 95 list: %s" % (os.path.basename(dll), ", ".join(refused)))
-        return finish("%d DLLs in the setup, all loadable on Windows 95: %s"
-                      % (len(dlls), ", ".join(os.path.basename(dll) for dll in dlls)))
+    # Its Properties say what it is, and the checksums beside it name it.
+    with open(setup, "rb") as f:
+        data = f.read()
+    version = next((r.data.decode("utf-16-le", "replace") for (rtype, _, _), r in read_resources(data).items()
+                    if rtype == RT_VERSION), "")
+    check(re.search("ProductName\0+VARNO\0", version), "setup: no version resource naming VARNO")
+    sums = os.path.join(os.path.dirname(setup), "SHA256SUMS")
+    line = "%s  %s" % (hashlib.sha256(data).hexdigest(), os.path.basename(setup))
+    check(os.path.exists(sums) and line in open(sums).read().splitlines(), "SHA256SUMS beside the setup lacks: " + line)
+    return finish("%d DLLs in the setup, all loadable on Windows 95: %s; its version and checksum"
+                  % (len(dlls), ", ".join(os.path.basename(dll) for dll in dlls)))
 
 
 if __name__ == "__main__":
