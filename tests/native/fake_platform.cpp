@@ -33,14 +33,14 @@ std::string hex(Value value) {
     return text;
 }
 
-void note(std::uint32_t effect) {
+void note(Effects effect) {
     fake.effects |= effect;
     if (fake.recordCalls)
         fake.calls.push_back(effect);
 }
 
 // A component called through the entry that procAddress found by its own name.
-void noteCall(ProcAddress entry, const char* name, std::uint32_t effect) {
+void noteCall(ProcAddress entry, const char* name, Effects effect) {
     note(names.count(entry) && names[entry] == name ? effect : BAD_CALL);
 }
 
@@ -79,11 +79,11 @@ Pixels* pixelsOf(Surface surface) {
 
 }  // namespace
 
-std::string effectNames(std::uint32_t effects) {
+std::string effectNames(Effects effects) {
 #define VARNO_EFFECT_NAME(name) #name,
     static const char* const names[] = {VARNO_EFFECTS(VARNO_EFFECT_NAME)};
     std::string text;
-    for (int bit = 0; bit <= CONFIRMS_BIT; ++bit)
+    for (int bit = 0; bit < EFFECT_COUNT; ++bit)
         if (effects >> bit & 1)
             text += (text.empty() ? "" : "|") + std::string(names[bit]);
     return text.empty() ? "0" : text;

@@ -27,10 +27,12 @@ constexpr WParam SC_CLOSE = 0xF060;
     E(CLOSES_KEY) E(RUNNING_ON) E(RUNNING_OFF) E(FINDS) E(FOREGROUND) E(REGISTERS) E(CREATES)   \
     E(LOOPS) E(DIALOG) E(WRITES) E(CUE) E(DESTROYS) E(PLACES) E(BAD_CALL) E(ANCHORS) E(CONFIRMS)
 #define VARNO_EFFECT_BIT(name) name##_BIT,
-enum : int { VARNO_EFFECTS(VARNO_EFFECT_BIT) };
-#define VARNO_EFFECT(name) constexpr std::uint32_t name = 1u << name##_BIT;
+enum : int { VARNO_EFFECTS(VARNO_EFFECT_BIT) EFFECT_COUNT };
+using Effects = std::uint64_t;  // the 32 above fill 32 bits; whatever holds effects has this type
+static_assert(EFFECT_COUNT <= 64, "an effect without a bit");
+#define VARNO_EFFECT(name) constexpr Effects name = Effects{1} << name##_BIT;
 VARNO_EFFECTS(VARNO_EFFECT)
-std::string effectNames(std::uint32_t effects);
+std::string effectNames(Effects effects);
 
 struct Pixels {
     std::int32_t width = 0, height = 0;
@@ -46,9 +48,9 @@ struct CopyRecord {
 };
 
 struct FakePlatform {
-    std::uint32_t effects = 0;
+    Effects effects = 0;
     bool recordCalls = true, recordCopies = false;
-    std::vector<std::uint32_t> calls;
+    std::vector<Effects> calls;
     std::vector<CopyRecord> copies;
     std::vector<Rect> fills;
 

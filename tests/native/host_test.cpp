@@ -9,14 +9,14 @@
 
 namespace {
 
-using Calls = std::vector<std::uint32_t>;
+using Calls = std::vector<Effects>;
 
 // Which mode ran is told by what it did: a dialog, a window with or without a parent, a
 // password change; the handle is the dialog's owner, the preview's parent or the window
 // handed to the change. The platform's code page is double-byte (0x81 to 0xFE lead).
 TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
-    const std::uint32_t full = FINDS | CREATES;
-    const struct { int sourceLine; const char* line; std::uint32_t state; std::int32_t exitCode; std::uint32_t ran; std::uintptr_t handle; } rows[] = {
+    const Effects full = FINDS | CREATES;
+    const struct { int sourceLine; const char* line; std::uint32_t state; std::int32_t exitCode; Effects ran; std::uintptr_t handle; } rows[] = {
         {__LINE__, "\"C:\\Program Files\\VARNO.scr\" /s", NT, 0, full, 0},
         {__LINE__, "\"C:\\VARNO.scr\"/p 12", NT, 0, CREATES, 12},          // no blank needed after the quote
         {__LINE__, "\"C:\\VARNO.scr\"s", NT, 0, full, 0},                 // nor before a bare switch
@@ -53,7 +53,7 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         fake.libraries["MPR.DLL"] = {"PwdChangePasswordA"};
         fake.commands = {ID_OK};
         const std::int32_t exitCode = hostMain(fakeModule, commandTail());
-        const std::uint32_t ran = fake.effects & (DIALOG | FINDS | CREATES | CHANGES);
+        const Effects ran = fake.effects & (DIALOG | FINDS | CREATES | CHANGES);
         const WindowHandle handle = ran & DIALOG ? fake.dialogOwner : ran & CHANGES ? fake.changedFor : fake.createdParent;
         if (exitCode != row.exitCode || ran != row.ran || handle != fakeHandle(row.handle))
             ADD_FAILURE_AT(__FILE__, row.sourceLine) << "expected " << row.exitCode << ", " << effectNames(row.ran) << ", "
@@ -63,7 +63,7 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
 }
 
 TEST(CommandLine, OnlyAQueryThatSaysPlatformOneIsWindows95AndOnlyThereTheGuardClearsTheFlag) {
-    const struct { bool succeeds; std::uint32_t id, win95, cleanup; } rows[] = {
+    const struct { bool succeeds; std::uint32_t id, win95; Effects cleanup; } rows[] = {
         {true, 1, 1, RUNNING_OFF}, {true, 2, 0, 0}, {true, 0, 0, 0}, {false, 1, 0, 0}};
     for (const auto& row : rows) {
         resetFake();
@@ -79,8 +79,8 @@ TEST(CommandLine, OnlyAQueryThatSaysPlatformOneIsWindows95AndOnlyThereTheGuardCl
 }
 
 // The fake's effects and what the host's record shows.
-std::uint32_t observed(Point anchorBefore, std::intptr_t confirmedBefore) {
-    std::uint32_t effects = fake.effects;
+Effects observed(Point anchorBefore, std::intptr_t confirmedBefore) {
+    Effects effects = fake.effects;
     if (host.mouseAnchor.x != anchorBefore.x || host.mouseAnchor.y != anchorBefore.y)
         effects |= ANCHORS;
     if (host.closeConfirmed != confirmedBefore)
@@ -88,7 +88,7 @@ std::uint32_t observed(Point anchorBefore, std::intptr_t confirmedBefore) {
     return effects;
 }
 
-struct Row { int line; std::uint32_t message; WParam wParam; std::uint32_t state, effects; MessageResult result; };
+struct Row { int line; std::uint32_t message; WParam wParam; std::uint32_t state; Effects effects; MessageResult result; };
 
 // Whatever a row posts besides a close keeps the message and lParam; a relay names the
 // parent in wParam, a cover's hand-over keeps it.
@@ -100,7 +100,7 @@ void checkRows(const char* table, WindowProcedure handler, const Row (&rows)[N],
         host.saverWindow = fakeSaverWindow;
         const std::intptr_t confirmed = host.closeConfirmed;
         const MessageResult result = handler(self, row.message, row.wParam, 0x1234);
-        std::uint32_t effects = observed({100, 100}, confirmed);
+        Effects effects = observed({100, 100}, confirmed);
         for (const QueuedMessage& m : fake.queue)
             if (m.message != WM_CLOSE && (m.message != row.message || m.lParam != 0x1234 ||
                                           m.wParam != (m.window == fake.parentOf ? WParam{0x300} : row.wParam)))
@@ -135,7 +135,7 @@ TEST(SaverWindow, HostWindowProcedureFollowsItsTable) {
 }
 
 TEST(SaverWindow, HostDefaultHandlingFollowsItsTable) {
-    const std::uint32_t closes = QUITS | DEFAULT;  // the platform default destroys the window
+    const Effects closes = QUITS | DEFAULT;  // the platform default destroys the window
     const Row rows[] = {
         // The preview and an allowed close leave everything to the platform.
         {__LINE__, WM_KEYDOWN, 0, PREVIEW | WIN95, DEFAULT, DEF}, {__LINE__, WM_RBUTTONDOWN, 0, PREVIEW, DEFAULT, DEF},
@@ -203,7 +203,7 @@ TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) 
 
 // Movements add up against the anchor, which moves only with a close request.
 TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
-    const struct { Point cursor; std::uint32_t effects; } moves[] = {
+    const struct { Point cursor; Effects effects; } moves[] = {
         {{101, 100}, 0}, {{102, 100}, 0}, {{103, 100}, 0}, {{104, 100}, 0}, {{105, 100}, CLOSES},
         {{107, 102}, 0}, {{108, 102}, CLOSES}, {{104, 102}, 0}, {{103, 102}, CLOSES}, {{103, 98}, 0},
         {{103, 97}, CLOSES}, {{104, 97}, 0}, {{103, 97}, 0}, {{104, 97}, 0}, {{101, 95}, 0}, {{100, 95}, CLOSES},
@@ -226,12 +226,12 @@ TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
 TEST(SaverWindow, EachFormRunsItsCourse) {
     enum : std::uint32_t { PARENT = 1 << 8, FOUND = 1 << 9, STALE = 1 << 10, NO_CLASS = 1 << 11, NO_WINDOW = 1 << 12,
                            ALONE = 1 << 13 /* one monitor */ };
-    const std::uint32_t run = FINDS | REGISTERS | CREATES | HIDES | FOREGROUND | LOOPS;
+    const Effects run = FINDS | REGISTERS | CREATES | HIDES | FOREGROUND | LOOPS;
     const std::string full = "WindowsScreenSaverClass Screen Saver 0x8 0x96000000 (0,0)-(800,600) 0x400000",
                       preview = "WindowsScreenSaverClass Preview 0 0x52000000 (0,0)-(152,112) 0x400000",
                       cover = "VARNOMonitorCover  0x88 0x90000000 ", owner = " owner 0x5a5a 0x400000";
     const std::vector<std::string> covers = {cover + "(-1024,-168)-(0,600)" + owner, cover + "(800,0)-(1440,480)" + owner};
-    const struct { int line; std::uint32_t setup, effects; const std::string* form; bool covered; } rows[] = {
+    const struct { int line; std::uint32_t setup; Effects effects; const std::string* form; bool covered; } rows[] = {
         {__LINE__, FULL | NT, run, &full, true},
         {__LINE__, FULL | NT | ALONE, run, &full, false},
         {__LINE__, FULL | NT | STALE, run, &full, true},
@@ -296,7 +296,7 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
 // A dead parent ends the preview: through the window's destruction while the window is
 // there, with the quit message itself once the system has taken the window too.
 TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
-    const struct { int line; std::uint32_t state; bool ownWindow; std::uint32_t effects; } rows[] = {
+    const struct { int line; std::uint32_t state; bool ownWindow; Effects effects; } rows[] = {
         {__LINE__, PREVIEW, true, 0}, {__LINE__, PREVIEW | ORPHAN, true, DESTROYS | QUITS | DEFAULT},
         {__LINE__, PREVIEW | ORPHAN, false, QUITS}, {__LINE__, PREVIEW, false, QUITS}};
     for (const auto& row : rows) {
@@ -315,7 +315,7 @@ TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
 // give way to one for each other monitor there is now (none without monitor functions).
 TEST(SaverWindow, ADisplayChangeCoversTheNewScreen) {
     const std::vector<Monitor> two = {{{0, 0, 1024, 768}, true}, {{1024, 0, 1664, 480}, false}};
-    const struct { int line; std::uint32_t state; std::vector<Monitor> monitors; std::uint32_t effects; std::size_t covers; } rows[] = {
+    const struct { int line; std::uint32_t state; std::vector<Monitor> monitors; Effects effects; std::size_t covers; } rows[] = {
         {__LINE__, FULL, two, PLACES | DESTROYS | CREATES | DEFAULT, 1}, {__LINE__, FULL, {}, PLACES | DESTROYS | DEFAULT, 0},
         {__LINE__, PREVIEW, two, DEFAULT, 0}};
     for (const auto& row : rows) {
@@ -351,8 +351,8 @@ TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
 
 TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
     enum : std::uint32_t { KEY = 1 << 8, VALUE = 1 << 9, ZERO = 1 << 10, LIBRARY = 1 << 11, ENTRY = 1 << 12 };
-    const std::uint32_t opened = OPENS_KEY | CLOSES_KEY;
-    const struct { int line; std::uint32_t offer, effects; } rows[] = {
+    const Effects opened = OPENS_KEY | CLOSES_KEY;
+    const struct { int line; std::uint32_t offer; Effects effects; } rows[] = {
         {__LINE__, NT | KEY | VALUE | LIBRARY | ENTRY, 0},
         {__LINE__, WIN95 | VALUE | LIBRARY | ENTRY, OPENS_KEY},
         {__LINE__, WIN95 | KEY | LIBRARY | ENTRY, opened},
@@ -373,7 +373,7 @@ TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
             fake.libraries["PASSWORD.CPL"] = offer & ENTRY ? std::vector<std::string>{"VerifyScreenSavePwd"} : std::vector<std::string>{};
         loadVerifier();
         EXPECT_EQ(effectNames(fake.effects), effectNames(rows[i].effects));
-        for (std::uint32_t unloads : {rows[i].effects & RUNNING_ON ? FREES | RUNNING_OFF : 0, 0u}) {
+        for (Effects unloads : {rows[i].effects & RUNNING_ON ? FREES | RUNNING_OFF : 0, Effects{0}}) {
             fake.effects = 0;
             unloadVerifier();  // twice: the second finds nothing to free
             EXPECT_EQ(effectNames(fake.effects), effectNames(unloads));
@@ -384,7 +384,7 @@ TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
 // Close requests in turn: the first check runs whenever it comes, a refused one keeps the
 // window and starts no new check until 200 ms after its end, across the wrap too.
 TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
-    const struct { int line; bool verifier; std::uint32_t at; std::intptr_t verdict; std::uint32_t takes, effects; MessageResult result; } steps[] = {
+    const struct { int line; bool verifier; std::uint32_t at; std::intptr_t verdict; std::uint32_t takes; Effects effects; MessageResult result; } steps[] = {
         {__LINE__, true, 0x50, 0, 100, VERIFIES | HIDES | ANCHORS, 0},  // 0x51 after "none yet"
         {__LINE__, true, 0xB4 + 199, 0, 0, ANCHORS, 0},
         {__LINE__, true, 0xB4 + 200, 0, 0xFFFFFFF0u - 0x17C, VERIFIES | HIDES | ANCHORS, 0},
@@ -420,7 +420,7 @@ TEST(Password, DuringTheCheckNothingAsksToCloseAndAtMostTwoTimersAreDropped) {
     fake.queue = {{other, WM_TIMER, 1, 0}, {fakeSaverWindow, WM_TIMER, 1, 0}, {fakeSaverWindow, WM_KEYDOWN, 0, 0},
                   {fakeSaverWindow, WM_TIMER, 1, 0}, {fakeSaverWindow, WM_TIMER, 1, 0}};
     std::vector<MessageResult> nested;
-    std::uint32_t nestedEffects = 0;
+    Effects nestedEffects = 0;
     fake.verifier = [&](WindowHandle window) -> std::intptr_t {
         std::vector<std::uint32_t> left;
         for (const QueuedMessage& m : fake.queue)
@@ -439,7 +439,7 @@ TEST(Password, DuringTheCheckNothingAsksToCloseAndAtMostTwoTimersAreDropped) {
 }
 
 TEST(Password, TheChangeGoesToTheProviderWithTheWindowAndFreesTheLibrary) {
-    const struct { std::vector<std::string> exports; bool library; std::uint32_t effects; } rows[] = {
+    const struct { std::vector<std::string> exports; bool library; Effects effects; } rows[] = {
         {{"PwdChangePasswordA"}, true, LOADS | CHANGES | FREES}, {{}, true, LOADS | FREES}, {{}, false, LOADS}};
     for (const auto& row : rows) {
         resetFake();
