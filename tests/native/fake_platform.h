@@ -32,7 +32,9 @@ using Effects = std::uint64_t;  // the 32 above fill 32 bits; whatever holds eff
 static_assert(EFFECT_COUNT <= 64, "an effect without a bit");
 #define VARNO_EFFECT(name) constexpr Effects name = Effects{1} << name##_BIT;
 VARNO_EFFECTS(VARNO_EFFECT)
+// Names for failure reports: "A|B" of the effects set, the message's or its number in hex.
 std::string effectNames(Effects effects);
+std::string messageName(std::uint32_t message);
 
 struct Pixels {
     std::int32_t width = 0, height = 0;
@@ -129,6 +131,7 @@ enum WindowState : std::uint32_t {
     REFUSES = 32,   // the verifier refuses
     ORPHAN = 64,    // the preview's parent is no window
 };
+std::string stateNames(std::uint32_t state);  // "FULL" for none
 // The saver window's state as the handlers see it, the anchor at (100, 100) and the cursor
 // five pixels away; a preview's parent is 0x300.
 void openWindow(std::uint32_t state);

@@ -11,6 +11,13 @@ namespace {
 
 using Calls = std::vector<Effects>;
 
+std::string callNames(const Calls& calls) {
+    std::string text;
+    for (Effects call : calls)
+        text += effectNames(call) + " ";
+    return text;
+}
+
 // Which mode ran is told by what it did: a dialog, a window with or without a parent, a
 // password change; the handle is the dialog's owner, the preview's parent or the window
 // handed to the change. The platform's code page is double-byte (0x81 to 0xFE lead).
@@ -27,23 +34,35 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         {__LINE__, "VARNO\xA0.scr\xE9/c", NT, 1, DIALOG, 0},                // 0x80 to 0xFF are not blanks
         {__LINE__, "\"C:\\\x81\x22name.scr\" /s", NT, 0, full, 0},        // a trail byte is no quote
         {__LINE__, "VARNO\x81\x20.scr /c", NT, 1, DIALOG, 0x99},            // nor a blank
-        {__LINE__, "VARNO.scr", NT, 1, DIALOG, 0},               {__LINE__, "VARNO.scr - /", NT, 1, DIALOG, 0},
-        {__LINE__, "VARNO.scr /c", NT, 1, DIALOG, 0x99},         {__LINE__, "VARNO.scr -C:1234", NT, 1, DIALOG, 0x99},
-        {__LINE__, "VARNO.scr S", NT, 0, full, 0},               {__LINE__, "VARNO.scr //s", NT, 0, full, 0},
-        {__LINE__, "VARNO.scr / -Sx", NT, 0, full, 0},           {__LINE__, "VARNO.scr /p 1234", NT, 0, CREATES, 1234},
-        {__LINE__, "VARNO.scr /p1234", NT, 0, CREATES, 1234},    {__LINE__, "VARNO.scr /P   1234", NT, 0, CREATES, 1234},
-        {__LINE__, "VARNO.scr -l 1234", NT, 0, CREATES, 1234},   {__LINE__, "VARNO.scr /L12:7", NT, 0, CREATES, 12},
+        {__LINE__, "VARNO.scr", NT, 1, DIALOG, 0},
+        {__LINE__, "VARNO.scr - /", NT, 1, DIALOG, 0},
+        {__LINE__, "VARNO.scr /c", NT, 1, DIALOG, 0x99},
+        {__LINE__, "VARNO.scr -C:1234", NT, 1, DIALOG, 0x99},
+        {__LINE__, "VARNO.scr S", NT, 0, full, 0},
+        {__LINE__, "VARNO.scr //s", NT, 0, full, 0},
+        {__LINE__, "VARNO.scr / -Sx", NT, 0, full, 0},
+        {__LINE__, "VARNO.scr /p 1234", NT, 0, CREATES, 1234},
+        {__LINE__, "VARNO.scr /p1234", NT, 0, CREATES, 1234},
+        {__LINE__, "VARNO.scr /P   1234", NT, 0, CREATES, 1234},
+        {__LINE__, "VARNO.scr -l 1234", NT, 0, CREATES, 1234},
+        {__LINE__, "VARNO.scr /L12:7", NT, 0, CREATES, 12},
         {__LINE__, "VARNO.scr /p 8589935826", NT, 0, CREATES, 1234},  // wraps twice past 2^32
-        {__LINE__, "VARNO.scr /p 4294967296", NT, -1, 0, 0},     {__LINE__, "VARNO.scr /p", NT, -1, 0, 0},
-        {__LINE__, "VARNO.scr /p 0", NT, -1, 0, 0},              {__LINE__, "VARNO.scr /p x", NT, -1, 0, 0},
-        {__LINE__, "VARNO.scr /p\t1234", NT, -1, 0, 0},          {__LINE__, "VARNO.scr /p 4321", NT, -1, 0, 0},  // no window
-        {__LINE__, "VARNO.scr /a 1234", WIN95, 0, CHANGES, 1234}, {__LINE__, "VARNO.scr /A", WIN95, 0, CHANGES, 0x99},
-        {__LINE__, "VARNO.scr /a 4321", WIN95, 0, CHANGES, 0x99}, {__LINE__, "VARNO.scr /a  1234", NT, -1, 0, 0},
-        {__LINE__, "VARNO.scr /x", NT, -1, 0, 0},                {__LINE__, "VARNO.scr /?", WIN95, -1, 0, 0},
-        {__LINE__, "VARNO.scr 1", NT, -1, 0, 0},                 {__LINE__, "VARNO.scr /\ts", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p 4294967296", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p 0", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p x", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p\t1234", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p 4321", NT, -1, 0, 0},  // no window
+        {__LINE__, "VARNO.scr /a 1234", WIN95, 0, CHANGES, 1234},
+        {__LINE__, "VARNO.scr /A", WIN95, 0, CHANGES, 0x99},
+        {__LINE__, "VARNO.scr /a 4321", WIN95, 0, CHANGES, 0x99},
+        {__LINE__, "VARNO.scr /a  1234", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /x", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /?", WIN95, -1, 0, 0},
+        {__LINE__, "VARNO.scr 1", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /\ts", NT, -1, 0, 0},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& row = rows[i];
+    for (const auto& row : rows) {
         resetFake();
         fake.line = row.line;
         fake.platformId = row.state & WIN95 ? 1 : 2;
@@ -63,9 +82,13 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
 }
 
 TEST(CommandLine, OnlyAQueryThatSaysPlatformOneIsWindows95AndOnlyThereTheGuardClearsTheFlag) {
-    const struct { bool succeeds; std::uint32_t id, win95; Effects cleanup; } rows[] = {
-        {true, 1, 1, RUNNING_OFF}, {true, 2, 0, 0}, {true, 0, 0, 0}, {false, 1, 0, 0}};
+    const struct { int line; bool succeeds; std::uint32_t id, win95; Effects cleanup; } rows[] = {
+        {__LINE__, true, 1, 1, RUNNING_OFF},
+        {__LINE__, true, 2, 0, 0},
+        {__LINE__, true, 0, 0, 0},
+        {__LINE__, false, 1, 0, 0}};
     for (const auto& row : rows) {
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         resetFake();
         fake.versionQuerySucceeds = row.succeeds;
         fake.platformId = row.id;
@@ -74,7 +97,7 @@ TEST(CommandLine, OnlyAQueryThatSaysPlatformOneIsWindows95AndOnlyThereTheGuardCl
         EXPECT_EQ(host.moduleInstance, fakeModule);
         ASSERT_NE(fake.guardCleanup, nullptr);
         fake.guardCleanup();  // as the guard runs it when a fault escapes
-        EXPECT_EQ(effectNames(fake.effects), effectNames(row.cleanup)) << row.id << " " << row.succeeds;
+        EXPECT_EQ(effectNames(fake.effects), effectNames(row.cleanup));
     }
 }
 
@@ -94,8 +117,7 @@ struct Row { int line; std::uint32_t message; WParam wParam; std::uint32_t state
 // parent in wParam, a cover's hand-over keeps it.
 template <std::size_t N>
 void checkRows(const char* table, WindowProcedure handler, const Row (&rows)[N], WindowHandle self = fakeSaverWindow) {
-    for (std::size_t i = 0; i < N; ++i) {
-        const Row& row = rows[i];
+    for (const Row& row : rows) {
         openWindow(row.state);
         host.saverWindow = fakeSaverWindow;
         const std::intptr_t confirmed = host.closeConfirmed;
@@ -106,9 +128,9 @@ void checkRows(const char* table, WindowProcedure handler, const Row (&rows)[N],
                                           m.wParam != (m.window == fake.parentOf ? WParam{0x300} : row.wParam)))
                 effects |= BAD_CALL;
         if (effects != row.effects || result != row.result)
-            ADD_FAILURE_AT(__FILE__, row.line) << table << " {0x" << std::hex << row.message << ", 0x" << row.wParam
-                          << ", state 0x" << row.state << "}: expected " << effectNames(row.effects) << " -> 0x"
-                          << row.result << ", got " << effectNames(effects) << " -> 0x" << result;
+            ADD_FAILURE_AT(__FILE__, row.line) << table << " {" << messageName(row.message) << ", 0x" << std::hex
+                          << row.wParam << ", " << stateNames(row.state) << "}: expected " << effectNames(row.effects)
+                          << " -> 0x" << row.result << ", got " << effectNames(effects) << " -> 0x" << result;
     }
 }
 
@@ -117,19 +139,28 @@ TEST(SaverWindow, HostWindowProcedureFollowsItsTable) {
         {__LINE__, WM_CREATE, 0, FULL, ANCHORS | HIDES | STARTS_TIMER | DEFAULT, DEF},
         {__LINE__, WM_CREATE, 0, PREVIEW, ANCHORS | STARTS_TIMER | DEFAULT, DEF},
         {__LINE__, WM_DESTROY, 0, FULL, QUITS | DEFAULT, DEF},
-        {__LINE__, WM_SETTEXT, 0, FULL, 0, 0},                    {__LINE__, WM_SETTEXT, 0, PREVIEW, 0, 0},
-        {__LINE__, WM_PAINT, 0, FULL, HIDES | DEFAULT, DEF},      {__LINE__, WM_PAINT, 0, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_SETTEXT, 0, FULL, 0, 0},
+        {__LINE__, WM_SETTEXT, 0, PREVIEW, 0, 0},
+        {__LINE__, WM_PAINT, 0, FULL, HIDES | DEFAULT, DEF},
+        {__LINE__, WM_PAINT, 0, PREVIEW, DEFAULT, DEF},
         {__LINE__, WM_PAINT, 0, FULL | CONFIRMED, DEFAULT, DEF},
-        {__LINE__, WM_HELP, 0, PREVIEW, RELAYS, 1},               {__LINE__, WM_CONTEXTMENU, 0, PREVIEW, RELAYS, 1},
-        {__LINE__, WM_HELP, 0, PREVIEW | ORPHAN, 0, 1},           {__LINE__, WM_HELP, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_HELP, 0, PREVIEW, RELAYS, 1},
+        {__LINE__, WM_CONTEXTMENU, 0, PREVIEW, RELAYS, 1},
+        {__LINE__, WM_HELP, 0, PREVIEW | ORPHAN, 0, 1},
+        {__LINE__, WM_HELP, 0, FULL, DEFAULT, DEF},
         {__LINE__, WM_CONTEXTMENU, 0, FULL, DEFAULT, DEF},
-        {__LINE__, WM_SYSCOMMAND, SC_NEXTWINDOW, FULL, 0, 0},     {__LINE__, WM_SYSCOMMAND, SC_PREVWINDOW, FULL, 0, 0},
-        {__LINE__, WM_SYSCOMMAND, SC_SCREENSAVE, FULL, 0, 0},     {__LINE__, WM_SYSCOMMAND, SC_CLOSE, FULL, DEFAULT, DEF},
+        {__LINE__, WM_SYSCOMMAND, SC_NEXTWINDOW, FULL, 0, 0},
+        {__LINE__, WM_SYSCOMMAND, SC_PREVWINDOW, FULL, 0, 0},
+        {__LINE__, WM_SYSCOMMAND, SC_SCREENSAVE, FULL, 0, 0},
+        {__LINE__, WM_SYSCOMMAND, SC_CLOSE, FULL, DEFAULT, DEF},
         {__LINE__, WM_SYSCOMMAND, SC_SCREENSAVE | 2, FULL, DEFAULT, DEF},  // compared unmasked
         {__LINE__, WM_SYSCOMMAND, SC_SCREENSAVE, PREVIEW, DEFAULT, DEF},
-        {__LINE__, WM_TIMER, 1, FULL, YIELDS | DRAWS | DEFAULT, DEF}, {__LINE__, WM_TIMER, 1, PREVIEW, YIELDS | DRAWS | DEFAULT, DEF},
-        {__LINE__, WM_TIMER, 1, FULL | CONFIRMED, 0, 0},          {__LINE__, WM_ERASEBKGND, 0, FULL, 0, 1},  // the scene alone
-        {__LINE__, WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF}, {__LINE__, WM_CHAR, 'a', FULL, DEFAULT, DEF},
+        {__LINE__, WM_TIMER, 1, FULL, YIELDS | DRAWS | DEFAULT, DEF},
+        {__LINE__, WM_TIMER, 1, PREVIEW, YIELDS | DRAWS | DEFAULT, DEF},
+        {__LINE__, WM_TIMER, 1, FULL | CONFIRMED, 0, 0},
+        {__LINE__, WM_ERASEBKGND, 0, FULL, 0, 1},  // the scene alone
+        {__LINE__, WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_CHAR, 'a', FULL, DEFAULT, DEF},
     };
     checkRows("hostWindowProcedure", hostWindowProcedure, rows);
 }
@@ -138,30 +169,48 @@ TEST(SaverWindow, HostDefaultHandlingFollowsItsTable) {
     const Effects closes = QUITS | DEFAULT;  // the platform default destroys the window
     const Row rows[] = {
         // The preview and an allowed close leave everything to the platform.
-        {__LINE__, WM_KEYDOWN, 0, PREVIEW | WIN95, DEFAULT, DEF}, {__LINE__, WM_RBUTTONDOWN, 0, PREVIEW, DEFAULT, DEF},
-        {__LINE__, WM_MOUSEMOVE, 0, PREVIEW, DEFAULT, DEF},       {__LINE__, WM_ACTIVATEAPP, 0, PREVIEW, DEFAULT, DEF},
-        {__LINE__, WM_SETCURSOR, 0, PREVIEW, DEFAULT, DEF},       {__LINE__, WM_SHOWWINDOW, 1, PREVIEW, DEFAULT, DEF},
-        {__LINE__, WM_CLOSE, 0, PREVIEW | WIN95 | VERIFIER, closes, DEF}, {__LINE__, WM_VERIFY, 0, PREVIEW | WIN95 | VERIFIER, DEFAULT, DEF},
-        {__LINE__, WM_KEYDOWN, 0, FULL | CONFIRMED, DEFAULT, DEF}, {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CONFIRMED, closes, DEF},
+        {__LINE__, WM_KEYDOWN, 0, PREVIEW | WIN95, DEFAULT, DEF},
+        {__LINE__, WM_RBUTTONDOWN, 0, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_MOUSEMOVE, 0, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_ACTIVATEAPP, 0, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_SETCURSOR, 0, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_SHOWWINDOW, 1, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_CLOSE, 0, PREVIEW | WIN95 | VERIFIER, closes, DEF},
+        {__LINE__, WM_VERIFY, 0, PREVIEW | WIN95 | VERIFIER, DEFAULT, DEF},
+        {__LINE__, WM_KEYDOWN, 0, FULL | CONFIRMED, DEFAULT, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CONFIRMED, closes, DEF},
         // Closes and the verify request.
-        {__LINE__, WM_CLOSE, 0, FULL | NT, closes, DEF},          {__LINE__, WM_CLOSE, 0, FULL | WIN95, CONFIRMS | closes, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL | NT, closes, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL | WIN95, CONFIRMS | closes, DEF},
         {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER, VERIFIES | CONFIRMS | closes, DEF},
         {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER | REFUSES, VERIFIES | HIDES | ANCHORS, 0},
-        {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CHECKING, ANCHORS, 0}, {__LINE__, WM_CLOSE, 0, FULL | WIN95 | CHECKING, ANCHORS, 0},
-        {__LINE__, WM_VERIFY, 0, FULL | WIN95, 0, 1},             {__LINE__, WM_VERIFY, 0, FULL | WIN95 | VERIFIER, VERIFIES, 3},
-        {__LINE__, WM_VERIFY, 0, FULL | WIN95 | VERIFIER | CHECKING, VERIFIES, 3}, {__LINE__, WM_VERIFY, 0, FULL | NT, DEFAULT, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CHECKING, ANCHORS, 0},
+        {__LINE__, WM_CLOSE, 0, FULL | WIN95 | CHECKING, ANCHORS, 0},
+        {__LINE__, WM_VERIFY, 0, FULL | WIN95, 0, 1},
+        {__LINE__, WM_VERIFY, 0, FULL | WIN95 | VERIFIER, VERIFIES, 3},
+        {__LINE__, WM_VERIFY, 0, FULL | WIN95 | VERIFIER | CHECKING, VERIFIES, 3},
+        {__LINE__, WM_VERIFY, 0, FULL | NT, DEFAULT, DEF},
         // During a check nothing asks to close or hides the cursor.
-        {__LINE__, WM_KEYDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {__LINE__, WM_LBUTTONDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
-        {__LINE__, WM_MOUSEMOVE, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {__LINE__, WM_ACTIVATEAPP, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
-        {__LINE__, WM_SETCURSOR, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {__LINE__, WM_SHOWWINDOW, 1, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_KEYDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_LBUTTONDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_MOUSEMOVE, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_ACTIVATEAPP, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_SETCURSOR, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_SHOWWINDOW, 1, FULL | WIN95 | CHECKING, DEFAULT, DEF},
         // Full screen, running.
-        {__LINE__, WM_SHOWWINDOW, 1, FULL, HIDES | DEFAULT, DEF}, {__LINE__, WM_SHOWWINDOW, 0, FULL, DEFAULT, DEF},
-        {__LINE__, WM_ACTIVATEAPP, 0, FULL, CLOSES | DEFAULT, DEF}, {__LINE__, WM_ACTIVATEAPP, 1, FULL, DEFAULT, DEF},
-        {__LINE__, WM_SETCURSOR, 0, FULL, HIDES, 1},              {__LINE__, WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF},
-        {__LINE__, WM_SYSKEYDOWN, 0, FULL, CLOSES | DEFAULT, DEF}, {__LINE__, WM_LBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
-        {__LINE__, WM_RBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF}, {__LINE__, WM_MBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_SHOWWINDOW, 1, FULL, HIDES | DEFAULT, DEF},
+        {__LINE__, WM_SHOWWINDOW, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_ACTIVATEAPP, 0, FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_ACTIVATEAPP, 1, FULL, DEFAULT, DEF},
+        {__LINE__, WM_SETCURSOR, 0, FULL, HIDES, 1},
+        {__LINE__, WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_SYSKEYDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_LBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_RBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_MBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
         {__LINE__, WM_MOUSEMOVE, 0, FULL, CLOSES | ANCHORS | DEFAULT, DEF},
-        {__LINE__, WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},          {__LINE__, WM_PAINT, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_PAINT, 0, FULL, DEFAULT, DEF},
     };
     checkRows("hostDefaultHandling", hostDefaultHandling, rows);
 }
@@ -171,8 +220,7 @@ TEST(SaverWindow, HostDefaultHandlingFollowsItsTable) {
 TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) {
     const InputContext saved = fake.imeContext;
     const struct { int line; bool loaded, exported; InputContext previous; Calls create, destroy; std::vector<WParam> contexts; } rows[] = {
-        {__LINE__, true, true, saved, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {ASSOCIATES, QUITS, STOPS_TIMER, DEFAULT},
-         {0, reinterpret_cast<WParam>(saved)}},
+        {__LINE__, true, true, saved, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {ASSOCIATES, QUITS, STOPS_TIMER, DEFAULT}, {0, WParam(saved)}},
         {__LINE__, true, true, nullptr, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {0}},
         {__LINE__, true, false, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
         {__LINE__, false, true, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
@@ -184,14 +232,14 @@ TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) 
         fake.libraries["IMM32.DLL"] = row.exported ? std::vector<std::string>{"ImmAssociateContext"} : std::vector<std::string>{};
         fake.imeContext = row.previous;
         hostWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
-        EXPECT_EQ(fake.calls, row.create);
+        EXPECT_EQ(callNames(fake.calls), callNames(row.create));
         EXPECT_EQ(fake.timer, "0x5a5a 1 5");  // the frame timer: window, identifier, period
         fake.calls.clear();
         hostWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0);
-        EXPECT_EQ(fake.calls, (Calls{YIELDS, DRAWS, DEFAULT}));
+        EXPECT_EQ(callNames(fake.calls), callNames({YIELDS, DRAWS, DEFAULT}));
         fake.calls.clear();
         hostWindowProcedure(fakeSaverWindow, WM_DESTROY, 0, 0);
-        EXPECT_EQ(fake.calls, row.destroy);
+        EXPECT_EQ(callNames(fake.calls), callNames(row.destroy));
         std::vector<WParam> contexts;
         for (const QueuedMessage& call : fake.associations) {
             EXPECT_EQ(call.window, fakeSaverWindow);
@@ -203,20 +251,33 @@ TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) 
 
 // Movements add up against the anchor, which moves only with a close request.
 TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
-    const struct { Point cursor; Effects effects; } moves[] = {
-        {{101, 100}, 0}, {{102, 100}, 0}, {{103, 100}, 0}, {{104, 100}, 0}, {{105, 100}, CLOSES},
-        {{107, 102}, 0}, {{108, 102}, CLOSES}, {{104, 102}, 0}, {{103, 102}, CLOSES}, {{103, 98}, 0},
-        {{103, 97}, CLOSES}, {{104, 97}, 0}, {{103, 97}, 0}, {{104, 97}, 0}, {{101, 95}, 0}, {{100, 95}, CLOSES},
+    const struct { int line; Point cursor; Effects effects; } moves[] = {
+        {__LINE__, {101, 100}, 0},
+        {__LINE__, {102, 100}, 0},
+        {__LINE__, {103, 100}, 0},
+        {__LINE__, {104, 100}, 0},
+        {__LINE__, {105, 100}, CLOSES},
+        {__LINE__, {107, 102}, 0},
+        {__LINE__, {108, 102}, CLOSES},
+        {__LINE__, {104, 102}, 0},
+        {__LINE__, {103, 102}, CLOSES},
+        {__LINE__, {103, 98}, 0},
+        {__LINE__, {103, 97}, CLOSES},
+        {__LINE__, {104, 97}, 0},
+        {__LINE__, {103, 97}, 0},
+        {__LINE__, {104, 97}, 0},
+        {__LINE__, {101, 95}, 0},
+        {__LINE__, {100, 95}, CLOSES},
     };
     openWindow(FULL);
-    for (std::size_t i = 0; i < std::size(moves); ++i) {
-        const Point anchor = host.mouseAnchor, cursor = moves[i].cursor;
-        fake.cursor = cursor;
+    for (const auto& move : moves) {
+        const ::testing::ScopedTrace trace(__FILE__, move.line, "move");
+        const Point anchor = host.mouseAnchor, expected = move.effects ? move.cursor : anchor;
+        fake.cursor = move.cursor;
         fake.effects = 0;
         hostDefaultHandling(fakeSaverWindow, WM_MOUSEMOVE, 0, 0);
-        const Point expected = moves[i].effects ? cursor : anchor;
-        EXPECT_EQ(effectNames(fake.effects & ~DEFAULT), effectNames(moves[i].effects)) << "move " << i;
-        EXPECT_TRUE(host.mouseAnchor.x == expected.x && host.mouseAnchor.y == expected.y) << "move " << i;
+        EXPECT_EQ(effectNames(fake.effects & ~DEFAULT), effectNames(move.effects));
+        EXPECT_TRUE(host.mouseAnchor.x == expected.x && host.mouseAnchor.y == expected.y);
     }
 }
 
@@ -279,7 +340,7 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
             EXPECT_EQ(fake.broughtForward, setup & FOUND ? running : fakeSaverWindow);
         }
         if (rows[i].effects & RUNNING_OFF) {  // the library goes first, then the flag
-            EXPECT_EQ(Calls(fake.calls.end() - 2, fake.calls.end()), (Calls{FREES, RUNNING_OFF}));
+            EXPECT_EQ(callNames(Calls(fake.calls.end() - 2, fake.calls.end())), callNames({FREES, RUNNING_OFF}));
         }
         if (rows[i].form) {
             EXPECT_EQ(std::make_tuple(std::string(fake.saverClass.name), fake.saverClass.style, fake.saverClass.iconId,
@@ -297,8 +358,10 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
 // there, with the quit message itself once the system has taken the window too.
 TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
     const struct { int line; std::uint32_t state; bool ownWindow; Effects effects; } rows[] = {
-        {__LINE__, PREVIEW, true, 0}, {__LINE__, PREVIEW | ORPHAN, true, DESTROYS | QUITS | DEFAULT},
-        {__LINE__, PREVIEW | ORPHAN, false, QUITS}, {__LINE__, PREVIEW, false, QUITS}};
+        {__LINE__, PREVIEW, true, 0},
+        {__LINE__, PREVIEW | ORPHAN, true, DESTROYS | QUITS | DEFAULT},
+        {__LINE__, PREVIEW | ORPHAN, false, QUITS},
+        {__LINE__, PREVIEW, false, QUITS}};
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         openWindow(row.state);
@@ -316,7 +379,8 @@ TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
 TEST(SaverWindow, ADisplayChangeCoversTheNewScreen) {
     const std::vector<Monitor> two = {{{0, 0, 1024, 768}, true}, {{1024, 0, 1664, 480}, false}};
     const struct { int line; std::uint32_t state; std::vector<Monitor> monitors; Effects effects; std::size_t covers; } rows[] = {
-        {__LINE__, FULL, two, PLACES | DESTROYS | CREATES | DEFAULT, 1}, {__LINE__, FULL, {}, PLACES | DESTROYS | DEFAULT, 0},
+        {__LINE__, FULL, two, PLACES | DESTROYS | CREATES | DEFAULT, 1},
+        {__LINE__, FULL, {}, PLACES | DESTROYS | DEFAULT, 0},
         {__LINE__, PREVIEW, two, DEFAULT, 0}};
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
@@ -339,11 +403,16 @@ TEST(SaverWindow, ADisplayChangeCoversTheNewScreen) {
 // Input over a cover goes to the saver window as it came; a click does not activate the cover.
 TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
     const Row rows[] = {
-        {__LINE__, 0x0021 /* WM_MOUSEACTIVATE */, 0, FULL, 0, 3}, {__LINE__, WM_SETCURSOR, 0, FULL, HIDES, 1},
-        {__LINE__, WM_KEYDOWN, 'A', FULL, POSTS, 0},              {__LINE__, WM_SYSKEYDOWN, 0x12, FULL, POSTS, 0},
-        {__LINE__, WM_MOUSEMOVE, 0, FULL, POSTS, 0},              {__LINE__, WM_LBUTTONDOWN, 1, FULL, POSTS, 0},
-        {__LINE__, WM_RBUTTONDOWN, 2, FULL, POSTS, 0},            {__LINE__, WM_MBUTTONDOWN, 16, FULL, POSTS, 0},
-        {__LINE__, WM_PAINT, 0, FULL, DEFAULT, DEF},              {__LINE__, WM_CLOSE, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_MOUSEACTIVATE, 0, FULL, 0, 3},
+        {__LINE__, WM_SETCURSOR, 0, FULL, HIDES, 1},
+        {__LINE__, WM_KEYDOWN, 'A', FULL, POSTS, 0},
+        {__LINE__, WM_SYSKEYDOWN, 0x12, FULL, POSTS, 0},
+        {__LINE__, WM_MOUSEMOVE, 0, FULL, POSTS, 0},
+        {__LINE__, WM_LBUTTONDOWN, 1, FULL, POSTS, 0},
+        {__LINE__, WM_RBUTTONDOWN, 2, FULL, POSTS, 0},
+        {__LINE__, WM_MBUTTONDOWN, 16, FULL, POSTS, 0},
+        {__LINE__, WM_PAINT, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL, DEFAULT, DEF},
         {__LINE__, WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},
     };
     checkRows("coverWindowProcedure", coverWindowProcedure, rows, fakeHandle(0xC0));
@@ -394,14 +463,13 @@ TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
         {__LINE__, false, 0x50, 0, 0, CONFIRMS | QUITS | DEFAULT, DEF},
     };
     openWindow(FULL | WIN95 | VERIFIER);
-    for (std::size_t i = 0; i < std::size(steps); ++i) {
-        const auto& step = steps[i];
+    for (const auto& step : steps) {
         const ::testing::ScopedTrace trace(__FILE__, step.line, "step");
         if (!step.verifier)
             openWindow(FULL | WIN95);
         fake.milliseconds = step.at;
         fake.verifier = [&step](WindowHandle) { return fake.milliseconds += step.takes, step.verdict; };
-        fake.cursor = {static_cast<std::int32_t>(i), 0};
+        fake.cursor = {step.line, 0};  // a new place each step
         const Point anchor = host.mouseAnchor;
         fake.effects = 0;
         EXPECT_EQ(hostWindowProcedure(fakeSaverWindow, WM_CLOSE, 0, 0), step.result);
@@ -422,10 +490,10 @@ TEST(Password, DuringTheCheckNothingAsksToCloseAndAtMostTwoTimersAreDropped) {
     std::vector<MessageResult> nested;
     Effects nestedEffects = 0;
     fake.verifier = [&](WindowHandle window) -> std::intptr_t {
-        std::vector<std::uint32_t> left;
+        std::string left;
         for (const QueuedMessage& m : fake.queue)
-            left.push_back(m.message | (m.window == other ? 0x10000 : 0));
-        EXPECT_EQ(left, (std::vector<std::uint32_t>{WM_TIMER | 0x10000, WM_KEYDOWN, WM_TIMER}));
+            left += messageName(m.message) + (m.window == other ? " of 0x300 " : " ");
+        EXPECT_EQ(left, "WM_TIMER of 0x300 WM_KEYDOWN WM_TIMER ");
         fake.effects = 0;
         for (std::uint32_t message : {WM_CLOSE, WM_KEYDOWN, WM_ACTIVATEAPP, WM_SETCURSOR})
             nested.push_back(hostWindowProcedure(window, message, 0, 0));
@@ -439,9 +507,12 @@ TEST(Password, DuringTheCheckNothingAsksToCloseAndAtMostTwoTimersAreDropped) {
 }
 
 TEST(Password, TheChangeGoesToTheProviderWithTheWindowAndFreesTheLibrary) {
-    const struct { std::vector<std::string> exports; bool library; Effects effects; } rows[] = {
-        {{"PwdChangePasswordA"}, true, LOADS | CHANGES | FREES}, {{}, true, LOADS | FREES}, {{}, false, LOADS}};
+    const struct { int line; std::vector<std::string> exports; bool library; Effects effects; } rows[] = {
+        {__LINE__, {"PwdChangePasswordA"}, true, LOADS | CHANGES | FREES},
+        {__LINE__, {}, true, LOADS | FREES},
+        {__LINE__, {}, false, LOADS}};
     for (const auto& row : rows) {
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         resetFake();
         if (row.library)
             fake.libraries["MPR.DLL"] = row.exports;
