@@ -325,7 +325,8 @@ std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t 
 
 bool writeProfileString(const char* section, const char* key, const char* value, const char* file) {
     if (isTheStore(section, file)) {
-        fake.storeExists = !fake.storeFails && (fake.storeExists || fake.folders.size() == 2);
+        const std::string folder = storePath().substr(0, storePath().rfind('\\'));
+        fake.storeExists = !fake.storeFails && (fake.storeExists || std::count(fake.folders.begin(), fake.folders.end(), folder));
         if (fake.storeExists)
             fake.storeProfile[lower(key)] = value, fake.written.push_back("store:" + std::string(key) + "=" + value);
         return fake.storeExists;
@@ -349,7 +350,12 @@ bool localAppDataFolder(char* path, std::uint32_t capacity) {
     return std::snprintf(path, capacity, "%s", fake.localAppData.c_str()) > 0;
 }
 bool fileExists(const char* path) { return fake.storeExists && path == storePath(); }
-void createFolder(const char* path) { fake.folders.push_back(path); }
+// As the system makes them: one at a time, each in a folder that is there.
+void createFolder(const char* path) {
+    const std::string folder = path, parent = folder.substr(0, folder.rfind('\\'));
+    if (parent == fake.localAppData || std::count(fake.folders.begin(), fake.folders.end(), parent))
+        fake.folders.push_back(folder);
+}
 void windowsFolder(char* path, std::uint32_t capacity) { std::snprintf(path, capacity, "C:\\WINDOWS"); }
 
 void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity) {

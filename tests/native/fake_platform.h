@@ -93,7 +93,7 @@ struct FakePlatform {
     bool virtualised = true, storeExists = false, storeFails = false;  // 32-bit; else the user's copy
     std::string localAppData;                   // "" when unset
     std::map<std::string, std::string> storeProfile;  // of VirtualStore\Windows\VARNO.INI
-    std::vector<std::string> folders;           // as created
+    std::vector<std::string> folders;           // as made, in order
     std::vector<std::string> written;           // "Key=value" in order
     int writesBeforeFailure = -1;               // -1: every write succeeds
     std::uint32_t lastError = 5;                // what the system says after the failure
