@@ -47,6 +47,7 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         {__LINE__, "VARNO.scr -l 1234", NT, 0, CREATES, 1234},
         {__LINE__, "VARNO.scr /L12:7", NT, 0, CREATES, 12},
         {__LINE__, "VARNO.scr /p 8589935826", NT, 0, CREATES, 1234},  // wraps twice past 2^32
+        {__LINE__, "VARNO.scr /p 18446744069414585554", NT, 0, CREATES, 1234},  // every digit counts
         {__LINE__, "VARNO.scr /p 4294967296", NT, -1, 0, 0},
         {__LINE__, "VARNO.scr /p", NT, -1, 0, 0},
         {__LINE__, "VARNO.scr /p 0", NT, -1, 0, 0},
