@@ -39,10 +39,10 @@ void require(bool condition) {
 void deliver(std::uint32_t message, WParam wParam) {
     if (!fake.windows.count(fakeSaverWindow))
         return;
-    const std::uint32_t outer = fake.effects;  // a nested delivery's effects are the outer's too
+    const Effects outer = fake.effects;  // a nested delivery's effects are the outer's too
     fake.effects = 0;
     hostWindowProcedure(fakeSaverWindow, message, wParam, 0);
-    const std::uint32_t effects = fake.effects;
+    const Effects effects = fake.effects;
     fake.effects |= outer;
     if (host.isPreview)
         require(!(effects & (CLOSES | HIDES)) && host.closeConfirmed == 0);

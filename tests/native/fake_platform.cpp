@@ -33,14 +33,14 @@ std::string hex(Value value) {
     return text;
 }
 
-void note(std::uint32_t effect) {
+void note(Effects effect) {
     fake.effects |= effect;
     if (fake.recordCalls)
         fake.calls.push_back(effect);
 }
 
 // A component called through the entry that procAddress found by its own name.
-void noteCall(ProcAddress entry, const char* name, std::uint32_t effect) {
+void noteCall(ProcAddress entry, const char* name, Effects effect) {
     note(names.count(entry) && names[entry] == name ? effect : BAD_CALL);
 }
 
@@ -77,16 +77,39 @@ Pixels* pixelsOf(Surface surface) {
     return b == fake.bitmaps.end() ? nullptr : &b->second;
 }
 
+template <std::size_t N>
+std::string flagNames(std::uint64_t flags, const char* const (&names)[N], const char* none) {
+    std::string text;
+    for (std::size_t bit = 0; bit < N; ++bit)
+        if (flags >> bit & 1)
+            text += (text.empty() ? "" : "|") + std::string(names[bit]);
+    return text.empty() ? none : text;
+}
+
 }  // namespace
 
-std::string effectNames(std::uint32_t effects) {
+std::string effectNames(Effects effects) {
 #define VARNO_EFFECT_NAME(name) #name,
     static const char* const names[] = {VARNO_EFFECTS(VARNO_EFFECT_NAME)};
-    std::string text;
-    for (int bit = 0; bit <= CONFIRMS_BIT; ++bit)
-        if (effects >> bit & 1)
-            text += (text.empty() ? "" : "|") + std::string(names[bit]);
-    return text.empty() ? "0" : text;
+    return flagNames(effects, names, "0");
+}
+
+std::string stateNames(std::uint32_t state) {
+    static const char* const names[] = {"PREVIEW", "WIN95", "CONFIRMED", "CHECKING", "VERIFIER", "REFUSES", "ORPHAN"};
+    return flagNames(state, names, "FULL");
+}
+
+std::string messageName(std::uint32_t message) {
+#define M(name) {name, #name}
+    static const std::map<std::uint32_t, const char*> names = {
+        M(WM_CREATE), M(WM_DESTROY), M(WM_SIZE), M(WM_SETTEXT), M(WM_PAINT), M(WM_CLOSE), M(WM_ERASEBKGND),
+        M(WM_SHOWWINDOW), M(WM_ACTIVATEAPP), M(WM_SETCURSOR), M(WM_MOUSEACTIVATE), M(WM_HELP), M(WM_CONTEXTMENU),
+        M(WM_DISPLAYCHANGE), M(WM_KEYDOWN), M(WM_CHAR), M(WM_SYSKEYDOWN), M(WM_INITDIALOG), M(WM_COMMAND),
+        M(WM_SYSCOMMAND), M(WM_TIMER), M(WM_MOUSEMOVE), M(WM_LBUTTONDOWN), M(WM_LBUTTONUP), M(WM_RBUTTONDOWN),
+        M(WM_MBUTTONDOWN), M(WM_VERIFY)};
+#undef M
+    const auto name = names.find(message);
+    return name != names.end() ? name->second : hex(message);
 }
 
 WindowHandle fakeHandle(std::uintptr_t value) { return reinterpret_cast<WindowHandle>(value); }
@@ -302,7 +325,8 @@ std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t 
 
 bool writeProfileString(const char* section, const char* key, const char* value, const char* file) {
     if (isTheStore(section, file)) {
-        fake.storeExists = !fake.storeFails && (fake.storeExists || fake.folders.size() == 2);
+        const std::string folder = storePath().substr(0, storePath().rfind('\\'));
+        fake.storeExists = !fake.storeFails && (fake.storeExists || std::count(fake.folders.begin(), fake.folders.end(), folder));
         if (fake.storeExists)
             fake.storeProfile[lower(key)] = value, fake.written.push_back("store:" + std::string(key) + "=" + value);
         return fake.storeExists;
@@ -326,7 +350,12 @@ bool localAppDataFolder(char* path, std::uint32_t capacity) {
     return std::snprintf(path, capacity, "%s", fake.localAppData.c_str()) > 0;
 }
 bool fileExists(const char* path) { return fake.storeExists && path == storePath(); }
-void createFolder(const char* path) { fake.folders.push_back(path); }
+// As the system makes them: one at a time, each in a folder that is there.
+void createFolder(const char* path) {
+    const std::string folder = path, parent = folder.substr(0, folder.rfind('\\'));
+    if (parent == fake.localAppData || std::count(fake.folders.begin(), fake.folders.end(), parent))
+        fake.folders.push_back(folder);
+}
 void windowsFolder(char* path, std::uint32_t capacity) { std::snprintf(path, capacity, "C:\\WINDOWS"); }
 
 void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity) {

@@ -27,10 +27,14 @@ constexpr WParam SC_CLOSE = 0xF060;
     E(CLOSES_KEY) E(RUNNING_ON) E(RUNNING_OFF) E(FINDS) E(FOREGROUND) E(REGISTERS) E(CREATES)   \
     E(LOOPS) E(DIALOG) E(WRITES) E(CUE) E(DESTROYS) E(PLACES) E(BAD_CALL) E(ANCHORS) E(CONFIRMS)
 #define VARNO_EFFECT_BIT(name) name##_BIT,
-enum : int { VARNO_EFFECTS(VARNO_EFFECT_BIT) };
-#define VARNO_EFFECT(name) constexpr std::uint32_t name = 1u << name##_BIT;
+enum : int { VARNO_EFFECTS(VARNO_EFFECT_BIT) EFFECT_COUNT };
+using Effects = std::uint64_t;  // the 32 above fill 32 bits; whatever holds effects has this type
+static_assert(EFFECT_COUNT <= 64, "an effect without a bit");
+#define VARNO_EFFECT(name) constexpr Effects name = Effects{1} << name##_BIT;
 VARNO_EFFECTS(VARNO_EFFECT)
-std::string effectNames(std::uint32_t effects);
+// Names for failure reports: "A|B" of the effects set, the message's or its number in hex.
+std::string effectNames(Effects effects);
+std::string messageName(std::uint32_t message);
 
 struct Pixels {
     std::int32_t width = 0, height = 0;
@@ -46,9 +50,9 @@ struct CopyRecord {
 };
 
 struct FakePlatform {
-    std::uint32_t effects = 0;
+    Effects effects = 0;
     bool recordCalls = true, recordCopies = false;
-    std::vector<std::uint32_t> calls;
+    std::vector<Effects> calls;
     std::vector<CopyRecord> copies;
     std::vector<Rect> fills;
 
@@ -89,7 +93,7 @@ struct FakePlatform {
     bool virtualised = true, storeExists = false, storeFails = false;  // 32-bit; else the user's copy
     std::string localAppData;                   // "" when unset
     std::map<std::string, std::string> storeProfile;  // of VirtualStore\Windows\VARNO.INI
-    std::vector<std::string> folders;           // as created
+    std::vector<std::string> folders;           // as made, in order
     std::vector<std::string> written;           // "Key=value" in order
     int writesBeforeFailure = -1;               // -1: every write succeeds
     std::uint32_t lastError = 5;                // what the system says after the failure
@@ -127,6 +131,7 @@ enum WindowState : std::uint32_t {
     REFUSES = 32,   // the verifier refuses
     ORPHAN = 64,    // the preview's parent is no window
 };
+std::string stateNames(std::uint32_t state);  // "FULL" for none
 // The saver window's state as the handlers see it, the anchor at (100, 100) and the cursor
 // five pixels away; a preview's parent is 0x300.
 void openWindow(std::uint32_t state);

@@ -9,14 +9,21 @@
 
 namespace {
 
-using Calls = std::vector<std::uint32_t>;
+using Calls = std::vector<Effects>;
+
+std::string callNames(const Calls& calls) {
+    std::string text;
+    for (Effects call : calls)
+        text += effectNames(call) + " ";
+    return text;
+}
 
 // Which mode ran is told by what it did: a dialog, a window with or without a parent, a
 // password change; the handle is the dialog's owner, the preview's parent or the window
 // handed to the change. The platform's code page is double-byte (0x81 to 0xFE lead).
 TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
-    const std::uint32_t full = FINDS | CREATES;
-    const struct { int sourceLine; const char* line; std::uint32_t state; std::int32_t exitCode; std::uint32_t ran; std::uintptr_t handle; } rows[] = {
+    const Effects full = FINDS | CREATES;
+    const struct { int sourceLine; const char* line; std::uint32_t state; std::int32_t exitCode; Effects ran; std::uintptr_t handle; } rows[] = {
         {__LINE__, "\"C:\\Program Files\\VARNO.scr\" /s", NT, 0, full, 0},
         {__LINE__, "\"C:\\VARNO.scr\"/p 12", NT, 0, CREATES, 12},          // no blank needed after the quote
         {__LINE__, "\"C:\\VARNO.scr\"s", NT, 0, full, 0},                 // nor before a bare switch
@@ -27,23 +34,36 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         {__LINE__, "VARNO\xA0.scr\xE9/c", NT, 1, DIALOG, 0},                // 0x80 to 0xFF are not blanks
         {__LINE__, "\"C:\\\x81\x22name.scr\" /s", NT, 0, full, 0},        // a trail byte is no quote
         {__LINE__, "VARNO\x81\x20.scr /c", NT, 1, DIALOG, 0x99},            // nor a blank
-        {__LINE__, "VARNO.scr", NT, 1, DIALOG, 0},               {__LINE__, "VARNO.scr - /", NT, 1, DIALOG, 0},
-        {__LINE__, "VARNO.scr /c", NT, 1, DIALOG, 0x99},         {__LINE__, "VARNO.scr -C:1234", NT, 1, DIALOG, 0x99},
-        {__LINE__, "VARNO.scr S", NT, 0, full, 0},               {__LINE__, "VARNO.scr //s", NT, 0, full, 0},
-        {__LINE__, "VARNO.scr / -Sx", NT, 0, full, 0},           {__LINE__, "VARNO.scr /p 1234", NT, 0, CREATES, 1234},
-        {__LINE__, "VARNO.scr /p1234", NT, 0, CREATES, 1234},    {__LINE__, "VARNO.scr /P   1234", NT, 0, CREATES, 1234},
-        {__LINE__, "VARNO.scr -l 1234", NT, 0, CREATES, 1234},   {__LINE__, "VARNO.scr /L12:7", NT, 0, CREATES, 12},
+        {__LINE__, "VARNO.scr", NT, 1, DIALOG, 0},
+        {__LINE__, "VARNO.scr - /", NT, 1, DIALOG, 0},
+        {__LINE__, "VARNO.scr /c", NT, 1, DIALOG, 0x99},
+        {__LINE__, "VARNO.scr -C:1234", NT, 1, DIALOG, 0x99},
+        {__LINE__, "VARNO.scr S", NT, 0, full, 0},
+        {__LINE__, "VARNO.scr //s", NT, 0, full, 0},
+        {__LINE__, "VARNO.scr / -Sx", NT, 0, full, 0},
+        {__LINE__, "VARNO.scr /p 1234", NT, 0, CREATES, 1234},
+        {__LINE__, "VARNO.scr /p1234", NT, 0, CREATES, 1234},
+        {__LINE__, "VARNO.scr /P   1234", NT, 0, CREATES, 1234},
+        {__LINE__, "VARNO.scr -l 1234", NT, 0, CREATES, 1234},
+        {__LINE__, "VARNO.scr /L12:7", NT, 0, CREATES, 12},
         {__LINE__, "VARNO.scr /p 8589935826", NT, 0, CREATES, 1234},  // wraps twice past 2^32
-        {__LINE__, "VARNO.scr /p 4294967296", NT, -1, 0, 0},     {__LINE__, "VARNO.scr /p", NT, -1, 0, 0},
-        {__LINE__, "VARNO.scr /p 0", NT, -1, 0, 0},              {__LINE__, "VARNO.scr /p x", NT, -1, 0, 0},
-        {__LINE__, "VARNO.scr /p\t1234", NT, -1, 0, 0},          {__LINE__, "VARNO.scr /p 4321", NT, -1, 0, 0},  // no window
-        {__LINE__, "VARNO.scr /a 1234", WIN95, 0, CHANGES, 1234}, {__LINE__, "VARNO.scr /A", WIN95, 0, CHANGES, 0x99},
-        {__LINE__, "VARNO.scr /a 4321", WIN95, 0, CHANGES, 0x99}, {__LINE__, "VARNO.scr /a  1234", NT, -1, 0, 0},
-        {__LINE__, "VARNO.scr /x", NT, -1, 0, 0},                {__LINE__, "VARNO.scr /?", WIN95, -1, 0, 0},
-        {__LINE__, "VARNO.scr 1", NT, -1, 0, 0},                 {__LINE__, "VARNO.scr /\ts", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p 18446744069414585554", NT, 0, CREATES, 1234},  // every digit counts
+        {__LINE__, "VARNO.scr /p 4294967296", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p 0", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p x", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p\t1234", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /p 4321", NT, -1, 0, 0},  // no window
+        {__LINE__, "VARNO.scr /a 1234", WIN95, 0, CHANGES, 1234},
+        {__LINE__, "VARNO.scr /A", WIN95, 0, CHANGES, 0x99},
+        {__LINE__, "VARNO.scr /a 4321", WIN95, 0, CHANGES, 0x99},
+        {__LINE__, "VARNO.scr /a  1234", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /x", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /?", WIN95, -1, 0, 0},
+        {__LINE__, "VARNO.scr 1", NT, -1, 0, 0},
+        {__LINE__, "VARNO.scr /\ts", NT, -1, 0, 0},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& row = rows[i];
+    for (const auto& row : rows) {
         resetFake();
         fake.line = row.line;
         fake.platformId = row.state & WIN95 ? 1 : 2;
@@ -53,7 +73,7 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         fake.libraries["MPR.DLL"] = {"PwdChangePasswordA"};
         fake.commands = {ID_OK};
         const std::int32_t exitCode = hostMain(fakeModule, commandTail());
-        const std::uint32_t ran = fake.effects & (DIALOG | FINDS | CREATES | CHANGES);
+        const Effects ran = fake.effects & (DIALOG | FINDS | CREATES | CHANGES);
         const WindowHandle handle = ran & DIALOG ? fake.dialogOwner : ran & CHANGES ? fake.changedFor : fake.createdParent;
         if (exitCode != row.exitCode || ran != row.ran || handle != fakeHandle(row.handle))
             ADD_FAILURE_AT(__FILE__, row.sourceLine) << "expected " << row.exitCode << ", " << effectNames(row.ran) << ", "
@@ -63,9 +83,13 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
 }
 
 TEST(CommandLine, OnlyAQueryThatSaysPlatformOneIsWindows95AndOnlyThereTheGuardClearsTheFlag) {
-    const struct { bool succeeds; std::uint32_t id, win95, cleanup; } rows[] = {
-        {true, 1, 1, RUNNING_OFF}, {true, 2, 0, 0}, {true, 0, 0, 0}, {false, 1, 0, 0}};
+    const struct { int line; bool succeeds; std::uint32_t id, win95; Effects cleanup; } rows[] = {
+        {__LINE__, true, 1, 1, RUNNING_OFF},
+        {__LINE__, true, 2, 0, 0},
+        {__LINE__, true, 0, 0, 0},
+        {__LINE__, false, 1, 0, 0}};
     for (const auto& row : rows) {
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         resetFake();
         fake.versionQuerySucceeds = row.succeeds;
         fake.platformId = row.id;
@@ -74,13 +98,13 @@ TEST(CommandLine, OnlyAQueryThatSaysPlatformOneIsWindows95AndOnlyThereTheGuardCl
         EXPECT_EQ(host.moduleInstance, fakeModule);
         ASSERT_NE(fake.guardCleanup, nullptr);
         fake.guardCleanup();  // as the guard runs it when a fault escapes
-        EXPECT_EQ(effectNames(fake.effects), effectNames(row.cleanup)) << row.id << " " << row.succeeds;
+        EXPECT_EQ(effectNames(fake.effects), effectNames(row.cleanup));
     }
 }
 
 // The fake's effects and what the host's record shows.
-std::uint32_t observed(Point anchorBefore, std::intptr_t confirmedBefore) {
-    std::uint32_t effects = fake.effects;
+Effects observed(Point anchorBefore, std::intptr_t confirmedBefore) {
+    Effects effects = fake.effects;
     if (host.mouseAnchor.x != anchorBefore.x || host.mouseAnchor.y != anchorBefore.y)
         effects |= ANCHORS;
     if (host.closeConfirmed != confirmedBefore)
@@ -88,27 +112,26 @@ std::uint32_t observed(Point anchorBefore, std::intptr_t confirmedBefore) {
     return effects;
 }
 
-struct Row { int line; std::uint32_t message; WParam wParam; std::uint32_t state, effects; MessageResult result; };
+struct Row { int line; std::uint32_t message; WParam wParam; std::uint32_t state; Effects effects; MessageResult result; };
 
 // Whatever a row posts besides a close keeps the message and lParam; a relay names the
 // parent in wParam, a cover's hand-over keeps it.
 template <std::size_t N>
 void checkRows(const char* table, WindowProcedure handler, const Row (&rows)[N], WindowHandle self = fakeSaverWindow) {
-    for (std::size_t i = 0; i < N; ++i) {
-        const Row& row = rows[i];
+    for (const Row& row : rows) {
         openWindow(row.state);
         host.saverWindow = fakeSaverWindow;
         const std::intptr_t confirmed = host.closeConfirmed;
         const MessageResult result = handler(self, row.message, row.wParam, 0x1234);
-        std::uint32_t effects = observed({100, 100}, confirmed);
+        Effects effects = observed({100, 100}, confirmed);
         for (const QueuedMessage& m : fake.queue)
             if (m.message != WM_CLOSE && (m.message != row.message || m.lParam != 0x1234 ||
                                           m.wParam != (m.window == fake.parentOf ? WParam{0x300} : row.wParam)))
                 effects |= BAD_CALL;
         if (effects != row.effects || result != row.result)
-            ADD_FAILURE_AT(__FILE__, row.line) << table << " {0x" << std::hex << row.message << ", 0x" << row.wParam
-                          << ", state 0x" << row.state << "}: expected " << effectNames(row.effects) << " -> 0x"
-                          << row.result << ", got " << effectNames(effects) << " -> 0x" << result;
+            ADD_FAILURE_AT(__FILE__, row.line) << table << " {" << messageName(row.message) << ", 0x" << std::hex
+                          << row.wParam << ", " << stateNames(row.state) << "}: expected " << effectNames(row.effects)
+                          << " -> 0x" << row.result << ", got " << effectNames(effects) << " -> 0x" << result;
     }
 }
 
@@ -117,51 +140,78 @@ TEST(SaverWindow, HostWindowProcedureFollowsItsTable) {
         {__LINE__, WM_CREATE, 0, FULL, ANCHORS | HIDES | STARTS_TIMER | DEFAULT, DEF},
         {__LINE__, WM_CREATE, 0, PREVIEW, ANCHORS | STARTS_TIMER | DEFAULT, DEF},
         {__LINE__, WM_DESTROY, 0, FULL, QUITS | DEFAULT, DEF},
-        {__LINE__, WM_SETTEXT, 0, FULL, 0, 0},                    {__LINE__, WM_SETTEXT, 0, PREVIEW, 0, 0},
-        {__LINE__, WM_PAINT, 0, FULL, HIDES | DEFAULT, DEF},      {__LINE__, WM_PAINT, 0, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_SETTEXT, 0, FULL, 0, 0},
+        {__LINE__, WM_SETTEXT, 0, PREVIEW, 0, 0},
+        {__LINE__, WM_PAINT, 0, FULL, HIDES | DEFAULT, DEF},
+        {__LINE__, WM_PAINT, 0, PREVIEW, DEFAULT, DEF},
         {__LINE__, WM_PAINT, 0, FULL | CONFIRMED, DEFAULT, DEF},
-        {__LINE__, WM_HELP, 0, PREVIEW, RELAYS, 1},               {__LINE__, WM_CONTEXTMENU, 0, PREVIEW, RELAYS, 1},
-        {__LINE__, WM_HELP, 0, PREVIEW | ORPHAN, 0, 1},           {__LINE__, WM_HELP, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_HELP, 0, PREVIEW, RELAYS, 1},
+        {__LINE__, WM_CONTEXTMENU, 0, PREVIEW, RELAYS, 1},
+        {__LINE__, WM_HELP, 0, PREVIEW | ORPHAN, 0, 1},
+        {__LINE__, WM_HELP, 0, FULL, DEFAULT, DEF},
         {__LINE__, WM_CONTEXTMENU, 0, FULL, DEFAULT, DEF},
-        {__LINE__, WM_SYSCOMMAND, SC_NEXTWINDOW, FULL, 0, 0},     {__LINE__, WM_SYSCOMMAND, SC_PREVWINDOW, FULL, 0, 0},
-        {__LINE__, WM_SYSCOMMAND, SC_SCREENSAVE, FULL, 0, 0},     {__LINE__, WM_SYSCOMMAND, SC_CLOSE, FULL, DEFAULT, DEF},
+        {__LINE__, WM_SYSCOMMAND, SC_NEXTWINDOW, FULL, 0, 0},
+        {__LINE__, WM_SYSCOMMAND, SC_PREVWINDOW, FULL, 0, 0},
+        {__LINE__, WM_SYSCOMMAND, SC_SCREENSAVE, FULL, 0, 0},
+        {__LINE__, WM_SYSCOMMAND, SC_CLOSE, FULL, DEFAULT, DEF},
         {__LINE__, WM_SYSCOMMAND, SC_SCREENSAVE | 2, FULL, DEFAULT, DEF},  // compared unmasked
         {__LINE__, WM_SYSCOMMAND, SC_SCREENSAVE, PREVIEW, DEFAULT, DEF},
-        {__LINE__, WM_TIMER, 1, FULL, YIELDS | DRAWS | DEFAULT, DEF}, {__LINE__, WM_TIMER, 1, PREVIEW, YIELDS | DRAWS | DEFAULT, DEF},
-        {__LINE__, WM_TIMER, 1, FULL | CONFIRMED, 0, 0},          {__LINE__, WM_ERASEBKGND, 0, FULL, 0, 1},  // the scene alone
-        {__LINE__, WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF}, {__LINE__, WM_CHAR, 'a', FULL, DEFAULT, DEF},
+        {__LINE__, WM_TIMER, 1, FULL, YIELDS | DRAWS | DEFAULT, DEF},
+        {__LINE__, WM_TIMER, 1, PREVIEW, YIELDS | DRAWS | DEFAULT, DEF},
+        {__LINE__, WM_TIMER, 1, FULL | CONFIRMED, 0, 0},
+        {__LINE__, WM_ERASEBKGND, 0, FULL, 0, 1},  // the scene alone
+        {__LINE__, WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_CHAR, 'a', FULL, DEFAULT, DEF},
     };
     checkRows("hostWindowProcedure", hostWindowProcedure, rows);
 }
 
 TEST(SaverWindow, HostDefaultHandlingFollowsItsTable) {
-    const std::uint32_t closes = QUITS | DEFAULT;  // the platform default destroys the window
+    const Effects closes = QUITS | DEFAULT;  // the platform default destroys the window
     const Row rows[] = {
         // The preview and an allowed close leave everything to the platform.
-        {__LINE__, WM_KEYDOWN, 0, PREVIEW | WIN95, DEFAULT, DEF}, {__LINE__, WM_RBUTTONDOWN, 0, PREVIEW, DEFAULT, DEF},
-        {__LINE__, WM_MOUSEMOVE, 0, PREVIEW, DEFAULT, DEF},       {__LINE__, WM_ACTIVATEAPP, 0, PREVIEW, DEFAULT, DEF},
-        {__LINE__, WM_SETCURSOR, 0, PREVIEW, DEFAULT, DEF},       {__LINE__, WM_SHOWWINDOW, 1, PREVIEW, DEFAULT, DEF},
-        {__LINE__, WM_CLOSE, 0, PREVIEW | WIN95 | VERIFIER, closes, DEF}, {__LINE__, WM_VERIFY, 0, PREVIEW | WIN95 | VERIFIER, DEFAULT, DEF},
-        {__LINE__, WM_KEYDOWN, 0, FULL | CONFIRMED, DEFAULT, DEF}, {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CONFIRMED, closes, DEF},
+        {__LINE__, WM_KEYDOWN, 0, PREVIEW | WIN95, DEFAULT, DEF},
+        {__LINE__, WM_RBUTTONDOWN, 0, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_MOUSEMOVE, 0, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_ACTIVATEAPP, 0, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_SETCURSOR, 0, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_SHOWWINDOW, 1, PREVIEW, DEFAULT, DEF},
+        {__LINE__, WM_CLOSE, 0, PREVIEW | WIN95 | VERIFIER, closes, DEF},
+        {__LINE__, WM_VERIFY, 0, PREVIEW | WIN95 | VERIFIER, DEFAULT, DEF},
+        {__LINE__, WM_KEYDOWN, 0, FULL | CONFIRMED, DEFAULT, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CONFIRMED, closes, DEF},
         // Closes and the verify request.
-        {__LINE__, WM_CLOSE, 0, FULL | NT, closes, DEF},          {__LINE__, WM_CLOSE, 0, FULL | WIN95, CONFIRMS | closes, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL | NT, closes, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL | WIN95, CONFIRMS | closes, DEF},
         {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER, VERIFIES | CONFIRMS | closes, DEF},
         {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER | REFUSES, VERIFIES | HIDES | ANCHORS, 0},
-        {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CHECKING, ANCHORS, 0}, {__LINE__, WM_CLOSE, 0, FULL | WIN95 | CHECKING, ANCHORS, 0},
-        {__LINE__, WM_VERIFY, 0, FULL | WIN95, 0, 1},             {__LINE__, WM_VERIFY, 0, FULL | WIN95 | VERIFIER, VERIFIES, 3},
-        {__LINE__, WM_VERIFY, 0, FULL | WIN95 | VERIFIER | CHECKING, VERIFIES, 3}, {__LINE__, WM_VERIFY, 0, FULL | NT, DEFAULT, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL | WIN95 | VERIFIER | CHECKING, ANCHORS, 0},
+        {__LINE__, WM_CLOSE, 0, FULL | WIN95 | CHECKING, ANCHORS, 0},
+        {__LINE__, WM_VERIFY, 0, FULL | WIN95, 0, 1},
+        {__LINE__, WM_VERIFY, 0, FULL | WIN95 | VERIFIER, VERIFIES, 3},
+        {__LINE__, WM_VERIFY, 0, FULL | WIN95 | VERIFIER | CHECKING, VERIFIES, 3},
+        {__LINE__, WM_VERIFY, 0, FULL | NT, DEFAULT, DEF},
         // During a check nothing asks to close or hides the cursor.
-        {__LINE__, WM_KEYDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {__LINE__, WM_LBUTTONDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
-        {__LINE__, WM_MOUSEMOVE, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {__LINE__, WM_ACTIVATEAPP, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
-        {__LINE__, WM_SETCURSOR, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF}, {__LINE__, WM_SHOWWINDOW, 1, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_KEYDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_LBUTTONDOWN, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_MOUSEMOVE, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_ACTIVATEAPP, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_SETCURSOR, 0, FULL | WIN95 | CHECKING, DEFAULT, DEF},
+        {__LINE__, WM_SHOWWINDOW, 1, FULL | WIN95 | CHECKING, DEFAULT, DEF},
         // Full screen, running.
-        {__LINE__, WM_SHOWWINDOW, 1, FULL, HIDES | DEFAULT, DEF}, {__LINE__, WM_SHOWWINDOW, 0, FULL, DEFAULT, DEF},
-        {__LINE__, WM_ACTIVATEAPP, 0, FULL, CLOSES | DEFAULT, DEF}, {__LINE__, WM_ACTIVATEAPP, 1, FULL, DEFAULT, DEF},
-        {__LINE__, WM_SETCURSOR, 0, FULL, HIDES, 1},              {__LINE__, WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF},
-        {__LINE__, WM_SYSKEYDOWN, 0, FULL, CLOSES | DEFAULT, DEF}, {__LINE__, WM_LBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
-        {__LINE__, WM_RBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF}, {__LINE__, WM_MBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_SHOWWINDOW, 1, FULL, HIDES | DEFAULT, DEF},
+        {__LINE__, WM_SHOWWINDOW, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_ACTIVATEAPP, 0, FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_ACTIVATEAPP, 1, FULL, DEFAULT, DEF},
+        {__LINE__, WM_SETCURSOR, 0, FULL, HIDES, 1},
+        {__LINE__, WM_KEYDOWN, 'A', FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_SYSKEYDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_LBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_RBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
+        {__LINE__, WM_MBUTTONDOWN, 0, FULL, CLOSES | DEFAULT, DEF},
         {__LINE__, WM_MOUSEMOVE, 0, FULL, CLOSES | ANCHORS | DEFAULT, DEF},
-        {__LINE__, WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},          {__LINE__, WM_PAINT, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_PAINT, 0, FULL, DEFAULT, DEF},
     };
     checkRows("hostDefaultHandling", hostDefaultHandling, rows);
 }
@@ -171,8 +221,7 @@ TEST(SaverWindow, HostDefaultHandlingFollowsItsTable) {
 TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) {
     const InputContext saved = fake.imeContext;
     const struct { int line; bool loaded, exported; InputContext previous; Calls create, destroy; std::vector<WParam> contexts; } rows[] = {
-        {__LINE__, true, true, saved, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {ASSOCIATES, QUITS, STOPS_TIMER, DEFAULT},
-         {0, reinterpret_cast<WParam>(saved)}},
+        {__LINE__, true, true, saved, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {ASSOCIATES, QUITS, STOPS_TIMER, DEFAULT}, {0, WParam(saved)}},
         {__LINE__, true, true, nullptr, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {0}},
         {__LINE__, true, false, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
         {__LINE__, false, true, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
@@ -184,14 +233,14 @@ TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) 
         fake.libraries["IMM32.DLL"] = row.exported ? std::vector<std::string>{"ImmAssociateContext"} : std::vector<std::string>{};
         fake.imeContext = row.previous;
         hostWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
-        EXPECT_EQ(fake.calls, row.create);
+        EXPECT_EQ(callNames(fake.calls), callNames(row.create));
         EXPECT_EQ(fake.timer, "0x5a5a 1 5");  // the frame timer: window, identifier, period
         fake.calls.clear();
         hostWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0);
-        EXPECT_EQ(fake.calls, (Calls{YIELDS, DRAWS, DEFAULT}));
+        EXPECT_EQ(callNames(fake.calls), callNames({YIELDS, DRAWS, DEFAULT}));
         fake.calls.clear();
         hostWindowProcedure(fakeSaverWindow, WM_DESTROY, 0, 0);
-        EXPECT_EQ(fake.calls, row.destroy);
+        EXPECT_EQ(callNames(fake.calls), callNames(row.destroy));
         std::vector<WParam> contexts;
         for (const QueuedMessage& call : fake.associations) {
             EXPECT_EQ(call.window, fakeSaverWindow);
@@ -203,20 +252,33 @@ TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) 
 
 // Movements add up against the anchor, which moves only with a close request.
 TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
-    const struct { Point cursor; std::uint32_t effects; } moves[] = {
-        {{101, 100}, 0}, {{102, 100}, 0}, {{103, 100}, 0}, {{104, 100}, 0}, {{105, 100}, CLOSES},
-        {{107, 102}, 0}, {{108, 102}, CLOSES}, {{104, 102}, 0}, {{103, 102}, CLOSES}, {{103, 98}, 0},
-        {{103, 97}, CLOSES}, {{104, 97}, 0}, {{103, 97}, 0}, {{104, 97}, 0}, {{101, 95}, 0}, {{100, 95}, CLOSES},
+    const struct { int line; Point cursor; Effects effects; } moves[] = {
+        {__LINE__, {101, 100}, 0},
+        {__LINE__, {102, 100}, 0},
+        {__LINE__, {103, 100}, 0},
+        {__LINE__, {104, 100}, 0},
+        {__LINE__, {105, 100}, CLOSES},
+        {__LINE__, {107, 102}, 0},
+        {__LINE__, {108, 102}, CLOSES},
+        {__LINE__, {104, 102}, 0},
+        {__LINE__, {103, 102}, CLOSES},
+        {__LINE__, {103, 98}, 0},
+        {__LINE__, {103, 97}, CLOSES},
+        {__LINE__, {104, 97}, 0},
+        {__LINE__, {103, 97}, 0},
+        {__LINE__, {104, 97}, 0},
+        {__LINE__, {101, 95}, 0},
+        {__LINE__, {100, 95}, CLOSES},
     };
     openWindow(FULL);
-    for (std::size_t i = 0; i < std::size(moves); ++i) {
-        const Point anchor = host.mouseAnchor, cursor = moves[i].cursor;
-        fake.cursor = cursor;
+    for (const auto& move : moves) {
+        const ::testing::ScopedTrace trace(__FILE__, move.line, "move");
+        const Point anchor = host.mouseAnchor, expected = move.effects ? move.cursor : anchor;
+        fake.cursor = move.cursor;
         fake.effects = 0;
         hostDefaultHandling(fakeSaverWindow, WM_MOUSEMOVE, 0, 0);
-        const Point expected = moves[i].effects ? cursor : anchor;
-        EXPECT_EQ(effectNames(fake.effects & ~DEFAULT), effectNames(moves[i].effects)) << "move " << i;
-        EXPECT_TRUE(host.mouseAnchor.x == expected.x && host.mouseAnchor.y == expected.y) << "move " << i;
+        EXPECT_EQ(effectNames(fake.effects & ~DEFAULT), effectNames(move.effects));
+        EXPECT_TRUE(host.mouseAnchor.x == expected.x && host.mouseAnchor.y == expected.y);
     }
 }
 
@@ -226,12 +288,12 @@ TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
 TEST(SaverWindow, EachFormRunsItsCourse) {
     enum : std::uint32_t { PARENT = 1 << 8, FOUND = 1 << 9, STALE = 1 << 10, NO_CLASS = 1 << 11, NO_WINDOW = 1 << 12,
                            ALONE = 1 << 13 /* one monitor */ };
-    const std::uint32_t run = FINDS | REGISTERS | CREATES | HIDES | FOREGROUND | LOOPS;
+    const Effects run = FINDS | REGISTERS | CREATES | HIDES | FOREGROUND | LOOPS;
     const std::string full = "WindowsScreenSaverClass Screen Saver 0x8 0x96000000 (0,0)-(800,600) 0x400000",
                       preview = "WindowsScreenSaverClass Preview 0 0x52000000 (0,0)-(152,112) 0x400000",
                       cover = "VARNOMonitorCover  0x88 0x90000000 ", owner = " owner 0x5a5a 0x400000";
     const std::vector<std::string> covers = {cover + "(-1024,-168)-(0,600)" + owner, cover + "(800,0)-(1440,480)" + owner};
-    const struct { int line; std::uint32_t setup, effects; const std::string* form; bool covered; } rows[] = {
+    const struct { int line; std::uint32_t setup; Effects effects; const std::string* form; bool covered; } rows[] = {
         {__LINE__, FULL | NT, run, &full, true},
         {__LINE__, FULL | NT | ALONE, run, &full, false},
         {__LINE__, FULL | NT | STALE, run, &full, true},
@@ -279,7 +341,7 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
             EXPECT_EQ(fake.broughtForward, setup & FOUND ? running : fakeSaverWindow);
         }
         if (rows[i].effects & RUNNING_OFF) {  // the library goes first, then the flag
-            EXPECT_EQ(Calls(fake.calls.end() - 2, fake.calls.end()), (Calls{FREES, RUNNING_OFF}));
+            EXPECT_EQ(callNames(Calls(fake.calls.end() - 2, fake.calls.end())), callNames({FREES, RUNNING_OFF}));
         }
         if (rows[i].form) {
             EXPECT_EQ(std::make_tuple(std::string(fake.saverClass.name), fake.saverClass.style, fake.saverClass.iconId,
@@ -296,9 +358,11 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
 // A dead parent ends the preview: through the window's destruction while the window is
 // there, with the quit message itself once the system has taken the window too.
 TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
-    const struct { int line; std::uint32_t state; bool ownWindow; std::uint32_t effects; } rows[] = {
-        {__LINE__, PREVIEW, true, 0}, {__LINE__, PREVIEW | ORPHAN, true, DESTROYS | QUITS | DEFAULT},
-        {__LINE__, PREVIEW | ORPHAN, false, QUITS}, {__LINE__, PREVIEW, false, QUITS}};
+    const struct { int line; std::uint32_t state; bool ownWindow; Effects effects; } rows[] = {
+        {__LINE__, PREVIEW, true, 0},
+        {__LINE__, PREVIEW | ORPHAN, true, DESTROYS | QUITS | DEFAULT},
+        {__LINE__, PREVIEW | ORPHAN, false, QUITS},
+        {__LINE__, PREVIEW, false, QUITS}};
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         openWindow(row.state);
@@ -315,8 +379,9 @@ TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
 // give way to one for each other monitor there is now (none without monitor functions).
 TEST(SaverWindow, ADisplayChangeCoversTheNewScreen) {
     const std::vector<Monitor> two = {{{0, 0, 1024, 768}, true}, {{1024, 0, 1664, 480}, false}};
-    const struct { int line; std::uint32_t state; std::vector<Monitor> monitors; std::uint32_t effects; std::size_t covers; } rows[] = {
-        {__LINE__, FULL, two, PLACES | DESTROYS | CREATES | DEFAULT, 1}, {__LINE__, FULL, {}, PLACES | DESTROYS | DEFAULT, 0},
+    const struct { int line; std::uint32_t state; std::vector<Monitor> monitors; Effects effects; std::size_t covers; } rows[] = {
+        {__LINE__, FULL, two, PLACES | DESTROYS | CREATES | DEFAULT, 1},
+        {__LINE__, FULL, {}, PLACES | DESTROYS | DEFAULT, 0},
         {__LINE__, PREVIEW, two, DEFAULT, 0}};
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
@@ -339,11 +404,16 @@ TEST(SaverWindow, ADisplayChangeCoversTheNewScreen) {
 // Input over a cover goes to the saver window as it came; a click does not activate the cover.
 TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
     const Row rows[] = {
-        {__LINE__, 0x0021 /* WM_MOUSEACTIVATE */, 0, FULL, 0, 3}, {__LINE__, WM_SETCURSOR, 0, FULL, HIDES, 1},
-        {__LINE__, WM_KEYDOWN, 'A', FULL, POSTS, 0},              {__LINE__, WM_SYSKEYDOWN, 0x12, FULL, POSTS, 0},
-        {__LINE__, WM_MOUSEMOVE, 0, FULL, POSTS, 0},              {__LINE__, WM_LBUTTONDOWN, 1, FULL, POSTS, 0},
-        {__LINE__, WM_RBUTTONDOWN, 2, FULL, POSTS, 0},            {__LINE__, WM_MBUTTONDOWN, 16, FULL, POSTS, 0},
-        {__LINE__, WM_PAINT, 0, FULL, DEFAULT, DEF},              {__LINE__, WM_CLOSE, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_MOUSEACTIVATE, 0, FULL, 0, 3},
+        {__LINE__, WM_SETCURSOR, 0, FULL, HIDES, 1},
+        {__LINE__, WM_KEYDOWN, 'A', FULL, POSTS, 0},
+        {__LINE__, WM_SYSKEYDOWN, 0x12, FULL, POSTS, 0},
+        {__LINE__, WM_MOUSEMOVE, 0, FULL, POSTS, 0},
+        {__LINE__, WM_LBUTTONDOWN, 1, FULL, POSTS, 0},
+        {__LINE__, WM_RBUTTONDOWN, 2, FULL, POSTS, 0},
+        {__LINE__, WM_MBUTTONDOWN, 16, FULL, POSTS, 0},
+        {__LINE__, WM_PAINT, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL, DEFAULT, DEF},
         {__LINE__, WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},
     };
     checkRows("coverWindowProcedure", coverWindowProcedure, rows, fakeHandle(0xC0));
@@ -351,8 +421,8 @@ TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
 
 TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
     enum : std::uint32_t { KEY = 1 << 8, VALUE = 1 << 9, ZERO = 1 << 10, LIBRARY = 1 << 11, ENTRY = 1 << 12 };
-    const std::uint32_t opened = OPENS_KEY | CLOSES_KEY;
-    const struct { int line; std::uint32_t offer, effects; } rows[] = {
+    const Effects opened = OPENS_KEY | CLOSES_KEY;
+    const struct { int line; std::uint32_t offer; Effects effects; } rows[] = {
         {__LINE__, NT | KEY | VALUE | LIBRARY | ENTRY, 0},
         {__LINE__, WIN95 | VALUE | LIBRARY | ENTRY, OPENS_KEY},
         {__LINE__, WIN95 | KEY | LIBRARY | ENTRY, opened},
@@ -373,7 +443,7 @@ TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
             fake.libraries["PASSWORD.CPL"] = offer & ENTRY ? std::vector<std::string>{"VerifyScreenSavePwd"} : std::vector<std::string>{};
         loadVerifier();
         EXPECT_EQ(effectNames(fake.effects), effectNames(rows[i].effects));
-        for (std::uint32_t unloads : {rows[i].effects & RUNNING_ON ? FREES | RUNNING_OFF : 0, 0u}) {
+        for (Effects unloads : {rows[i].effects & RUNNING_ON ? FREES | RUNNING_OFF : 0, Effects{0}}) {
             fake.effects = 0;
             unloadVerifier();  // twice: the second finds nothing to free
             EXPECT_EQ(effectNames(fake.effects), effectNames(unloads));
@@ -384,7 +454,7 @@ TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
 // Close requests in turn: the first check runs whenever it comes, a refused one keeps the
 // window and starts no new check until 200 ms after its end, across the wrap too.
 TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
-    const struct { int line; bool verifier; std::uint32_t at; std::intptr_t verdict; std::uint32_t takes, effects; MessageResult result; } steps[] = {
+    const struct { int line; bool verifier; std::uint32_t at; std::intptr_t verdict; std::uint32_t takes; Effects effects; MessageResult result; } steps[] = {
         {__LINE__, true, 0x50, 0, 100, VERIFIES | HIDES | ANCHORS, 0},  // 0x51 after "none yet"
         {__LINE__, true, 0xB4 + 199, 0, 0, ANCHORS, 0},
         {__LINE__, true, 0xB4 + 200, 0, 0xFFFFFFF0u - 0x17C, VERIFIES | HIDES | ANCHORS, 0},
@@ -394,14 +464,13 @@ TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
         {__LINE__, false, 0x50, 0, 0, CONFIRMS | QUITS | DEFAULT, DEF},
     };
     openWindow(FULL | WIN95 | VERIFIER);
-    for (std::size_t i = 0; i < std::size(steps); ++i) {
-        const auto& step = steps[i];
+    for (const auto& step : steps) {
         const ::testing::ScopedTrace trace(__FILE__, step.line, "step");
         if (!step.verifier)
             openWindow(FULL | WIN95);
         fake.milliseconds = step.at;
         fake.verifier = [&step](WindowHandle) { return fake.milliseconds += step.takes, step.verdict; };
-        fake.cursor = {static_cast<std::int32_t>(i), 0};
+        fake.cursor = {step.line, 0};  // a new place each step
         const Point anchor = host.mouseAnchor;
         fake.effects = 0;
         EXPECT_EQ(hostWindowProcedure(fakeSaverWindow, WM_CLOSE, 0, 0), step.result);
@@ -420,12 +489,12 @@ TEST(Password, DuringTheCheckNothingAsksToCloseAndAtMostTwoTimersAreDropped) {
     fake.queue = {{other, WM_TIMER, 1, 0}, {fakeSaverWindow, WM_TIMER, 1, 0}, {fakeSaverWindow, WM_KEYDOWN, 0, 0},
                   {fakeSaverWindow, WM_TIMER, 1, 0}, {fakeSaverWindow, WM_TIMER, 1, 0}};
     std::vector<MessageResult> nested;
-    std::uint32_t nestedEffects = 0;
+    Effects nestedEffects = 0;
     fake.verifier = [&](WindowHandle window) -> std::intptr_t {
-        std::vector<std::uint32_t> left;
+        std::string left;
         for (const QueuedMessage& m : fake.queue)
-            left.push_back(m.message | (m.window == other ? 0x10000 : 0));
-        EXPECT_EQ(left, (std::vector<std::uint32_t>{WM_TIMER | 0x10000, WM_KEYDOWN, WM_TIMER}));
+            left += messageName(m.message) + (m.window == other ? " of 0x300 " : " ");
+        EXPECT_EQ(left, "WM_TIMER of 0x300 WM_KEYDOWN WM_TIMER ");
         fake.effects = 0;
         for (std::uint32_t message : {WM_CLOSE, WM_KEYDOWN, WM_ACTIVATEAPP, WM_SETCURSOR})
             nested.push_back(hostWindowProcedure(window, message, 0, 0));
@@ -439,9 +508,12 @@ TEST(Password, DuringTheCheckNothingAsksToCloseAndAtMostTwoTimersAreDropped) {
 }
 
 TEST(Password, TheChangeGoesToTheProviderWithTheWindowAndFreesTheLibrary) {
-    const struct { std::vector<std::string> exports; bool library; std::uint32_t effects; } rows[] = {
-        {{"PwdChangePasswordA"}, true, LOADS | CHANGES | FREES}, {{}, true, LOADS | FREES}, {{}, false, LOADS}};
+    const struct { int line; std::vector<std::string> exports; bool library; Effects effects; } rows[] = {
+        {__LINE__, {"PwdChangePasswordA"}, true, LOADS | CHANGES | FREES},
+        {__LINE__, {}, true, LOADS | FREES},
+        {__LINE__, {}, false, LOADS}};
     for (const auto& row : rows) {
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         resetFake();
         if (row.library)
             fake.libraries["MPR.DLL"] = row.exports;

@@ -10,6 +10,9 @@
 #include "tests/native/fake_platform.h"
 #include "tests/native/scene_images.h"
 
+// A copy's operation by name in failure reports.
+void PrintTo(RasterOp op, std::ostream* out) { *out << (op == RasterOp::copy ? "copy" : op == RasterOp::and_ ? "and" : "or"); }
+
 namespace {
 
 // One-pixel copies of each operation onto 0x03F1F0 at (3, 3), then clipping against canary
@@ -24,11 +27,13 @@ TEST(Raster, CopiesCombineAndClipLikeTheDisplay) {
     for (std::int32_t i = 0; i < 16; ++i)
         fake.bitmaps[fake.selected[source]].at(i % 4, i / 4) = 0x10000u * (i % 4 + 1) + 0x100u * (i / 4 + 1);
     const struct { int line; RasterOp op; std::int32_t x, y, width, height, sourceX, sourceY; Point probe; std::uint32_t value; long canaries; } rows[] = {
-        {__LINE__, RasterOp::copy, 3, 3, 1, 1, 1, 2, {3, 3}, 0x020300, 63}, {__LINE__, RasterOp::and_, 3, 3, 1, 1, 1, 2, {3, 3}, 0x020100, 63},
+        {__LINE__, RasterOp::copy, 3, 3, 1, 1, 1, 2, {3, 3}, 0x020300, 63},
+        {__LINE__, RasterOp::and_, 3, 3, 1, 1, 1, 2, {3, 3}, 0x020100, 63},
         {__LINE__, RasterOp::or_, 3, 3, 1, 1, 1, 2, {3, 3}, 0x03F3F0, 63},
         {__LINE__, RasterOp::copy, 6, -1, 4, 4, 0, 0, {6, 0}, 0x010200, 57},  // the target clips: 2 x 3 land
         {__LINE__, RasterOp::copy, 1, 1, 4, 4, 2, -1, {1, 2}, 0x030100, 57},  // the source clips: 2 x 3 land
-        {__LINE__, RasterOp::copy, 8, 0, 4, 4, 0, 0, {7, 0}, canary, 63},     {__LINE__, RasterOp::copy, 0, 0, 4, 4, 4, 0, {0, 0}, canary, 63},
+        {__LINE__, RasterOp::copy, 8, 0, 4, 4, 0, 0, {7, 0}, canary, 63},
+        {__LINE__, RasterOp::copy, 0, 0, 4, 4, 4, 0, {0, 0}, canary, 63},
     };
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
@@ -36,7 +41,7 @@ TEST(Raster, CopiesCombineAndClipLikeTheDisplay) {
         to.at(3, 3) = 0x03F1F0;
         blockCopy(target, row.x, row.y, row.width, row.height, source, row.sourceX, row.sourceY, row.op);
         EXPECT_EQ(std::make_pair(to.at(row.probe.x, row.probe.y), std::count(to.data.begin(), to.data.end(), canary)),
-                  std::make_pair(row.value, row.canaries)) << row.x << "," << row.y;
+                  std::make_pair(row.value, row.canaries));
     }
     to = filled(8, 8, canary);
     for (Rect r : {Rect{1, 2, 3, 5}, Rect{6, 6, 20, 20}, Rect{-3, -3, 1, 1}, Rect{5, 5, 5, 9}})
@@ -157,11 +162,16 @@ TEST(Scene, TheSeedIsWholeSecondsSince1970ModuloTwoToThe32) {
 // A step that ends exactly on a limit keeps its way; one pixel beyond turns it back.
 TEST(Scene, TheLogoTurnsBackOnlyWhenItsNextStepWouldCrossALimit) {
     constexpr std::uint32_t KEEPS = 0, TURNS_X = 1, TURNS_Y = 2;
+    const char* const names[] = {"KEEPS", "TURNS_X", "TURNS_Y", "TURNS_X|TURNS_Y"};
     const struct { int line; std::int32_t x, dx, y, dy; std::uint32_t turns; } rows[] = {
-        {__LINE__, 413, 7, 200, 6, KEEPS}, {__LINE__, 414, 7, 200, 6, TURNS_X},  // right limit 650 - 230 = 420
-        {__LINE__, 17, -7, 200, 6, KEEPS}, {__LINE__, 16, -7, 200, 6, TURNS_X},  // left 10
-        {__LINE__, 200, 7, 384, 6, KEEPS}, {__LINE__, 200, 7, 385, 6, TURNS_Y},  // bottom limit 500 - 110 = 390
-        {__LINE__, 200, 7, 26, -6, KEEPS}, {__LINE__, 200, 7, 25, -6, TURNS_Y},  // top 20
+        {__LINE__, 413, 7, 200, 6, KEEPS},
+        {__LINE__, 414, 7, 200, 6, TURNS_X},  // right limit 650 - 230 = 420
+        {__LINE__, 17, -7, 200, 6, KEEPS},
+        {__LINE__, 16, -7, 200, 6, TURNS_X},  // left 10
+        {__LINE__, 200, 7, 384, 6, KEEPS},
+        {__LINE__, 200, 7, 385, 6, TURNS_Y},  // bottom limit 500 - 110 = 390
+        {__LINE__, 200, 7, 26, -6, KEEPS},
+        {__LINE__, 200, 7, 25, -6, TURNS_Y},  // top 20
         {__LINE__, 414, 7, 25, -6, TURNS_X | TURNS_Y},
     };
     for (const auto& row : rows) {
@@ -172,19 +182,23 @@ TEST(Scene, TheLogoTurnsBackOnlyWhenItsNextStepWouldCrossALimit) {
         scene.logoHeight = logoH;
         std::tie(scene.logoX, scene.logoDx, scene.logoY, scene.logoDy) = std::make_tuple(row.x, row.dx, row.y, row.dy);
         bounceLogo();
-        EXPECT_EQ((scene.logoDx == -row.dx ? TURNS_X : 0) | (scene.logoDy == -row.dy ? TURNS_Y : 0), row.turns);
+        EXPECT_STREQ(names[(scene.logoDx == -row.dx ? TURNS_X : 0) | (scene.logoDy == -row.dy ? TURNS_Y : 0)], names[row.turns]);
     }
 }
 
 TEST(Scene, TheRevealGrowsFromThePicturesCentreInFifteenSteps) {
     const struct { int line; std::int32_t width, height, step, revealWidth, revealHeight, offsetX, offsetY; } rows[] = {
-        {__LINE__, 250, 148, 1, 16, 9, 117, 69},  {__LINE__, 250, 148, 2, 33, 19, 108, 64},  {__LINE__, 250, 148, 7, 116, 69, 67, 39},
-        {__LINE__, 250, 148, 14, 233, 138, 8, 5}, {__LINE__, 250, 148, 15, 250, 148, 0, 0}, {__LINE__, 400, 358, 1, 26, 23, 187, 167}};
+        {__LINE__, 250, 148, 1, 16, 9, 117, 69},
+        {__LINE__, 250, 148, 2, 33, 19, 108, 64},
+        {__LINE__, 250, 148, 7, 116, 69, 67, 39},
+        {__LINE__, 250, 148, 14, 233, 138, 8, 5},
+        {__LINE__, 250, 148, 15, 250, 148, 0, 0},
+        {__LINE__, 400, 358, 1, 26, 23, 187, 167}};
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         const RevealFrame f = revealFrame(row.width, row.height, row.step);
         EXPECT_EQ(std::make_tuple(f.width, f.height, f.offsetX, f.offsetY),
-                  std::make_tuple(row.revealWidth, row.revealHeight, row.offsetX, row.offsetY)) << row.step;
+                  std::make_tuple(row.revealWidth, row.revealHeight, row.offsetX, row.offsetY));
     }
 }
 
@@ -202,17 +216,24 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
         ticks(1);
         ASSERT_EQ(std::make_pair(scene.logoX, scene.logoY), std::make_pair(41 + 7 * (n - 1), 288 + 6 * (n - 1))) << n;
     }
-    const struct { std::int32_t x, y, shownX, shownY; } turn[] = {{139, 360, 139, 366}, {146, 354, 146, 360}};
+    const struct { int line; std::int32_t x, y, shownX, shownY; } turn[] = {
+        {__LINE__, 139, 360, 139, 366},
+        {__LINE__, 146, 354, 146, 360}};
     for (const auto& t : turn) {  // ticks 15 and 16
+        const ::testing::ScopedTrace trace(__FILE__, t.line, "tick");
         ticks(1);
         EXPECT_EQ(std::make_pair(scene.logoX, scene.logoY), std::make_pair(t.x, t.y));
         EXPECT_EQ(fake.screenPixels.at(t.shownX + 115, t.shownY + 55), logoPixel(115, 55));
         EXPECT_EQ(fake.screenPixels.at(t.shownX + 2, t.shownY + 55), logoPixel(2, 55));
         EXPECT_TRUE(frameIsRight(true));
     }
-    const struct { int tick, row; std::int32_t left, top; } changes[] = {{151, 6, 374, 68}, {315, 17, 384, 267}, {479, 3, 72, 209}};
+    const struct { int line, tick, row; std::int32_t left, top; } changes[] = {
+        {__LINE__, 151, 6, 374, 68},
+        {__LINE__, 315, 17, 384, 267},
+        {__LINE__, 479, 3, 72, 209}};
     int tick = 16;
     for (const auto& change : changes) {
+        const ::testing::ScopedTrace trace(__FILE__, change.line, "change");
         ticks(change.tick - 1 - tick);
         const Rect old = scene.pictureRect;
         fake.recordCopies = true;
@@ -229,20 +250,22 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
     }
     const Surface window = fakeWindowSurface, under = scene.underLogo, compose = scene.composeSurface,
                   reveal = scene.revealSurface, picture = scene.pictureSource;
-    const CopyRecord expected[] = {
-        {window, 188, 222, 237, 116, under, 0, 0, RasterOp::copy},
-        {under, 0, 0, 237, 116, window, 188, 222, RasterOp::copy},
-        {reveal, 0, 0, 300, 199, picture, 0, 0, RasterOp::copy},
-        {under, 24, 80, 21, 14, picture, 140, 93, RasterOp::copy},
-        {compose, 0, 0, 237, 116, under, 0, 0, RasterOp::copy},
-        {compose, 0, 0, logoW, logoH, scene.logoMask, 0, 0, RasterOp::and_},
-        {compose, 0, 0, logoW, logoH, scene.logoImage, 0, 0, RasterOp::or_},
-        {reveal, 140, 93, 21, 14, compose, 24, 80, RasterOp::copy},
-        {window, 212, 302, 20, 13, reveal, 140, 93, RasterOp::copy},
+    const struct { int line; CopyRecord copy; } expected[] = {
+        {__LINE__, {window, 188, 222, 237, 116, under, 0, 0, RasterOp::copy}},
+        {__LINE__, {under, 0, 0, 237, 116, window, 188, 222, RasterOp::copy}},
+        {__LINE__, {reveal, 0, 0, 300, 199, picture, 0, 0, RasterOp::copy}},
+        {__LINE__, {under, 24, 80, 21, 14, picture, 140, 93, RasterOp::copy}},
+        {__LINE__, {compose, 0, 0, 237, 116, under, 0, 0, RasterOp::copy}},
+        {__LINE__, {compose, 0, 0, logoW, logoH, scene.logoMask, 0, 0, RasterOp::and_}},
+        {__LINE__, {compose, 0, 0, logoW, logoH, scene.logoImage, 0, 0, RasterOp::or_}},
+        {__LINE__, {reveal, 140, 93, 21, 14, compose, 24, 80, RasterOp::copy}},
+        {__LINE__, {window, 212, 302, 20, 13, reveal, 140, 93, RasterOp::copy}},
     };
     ASSERT_EQ(fake.copies.size(), std::size(expected) + 7);  // and the logo's seven
-    for (std::size_t i = 0; i < std::size(expected); ++i)
-        EXPECT_EQ(copyOf(fake.copies[i]), copyOf(expected[i])) << "copy " << i;
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const ::testing::ScopedTrace trace(__FILE__, expected[i].line, "copy");
+        EXPECT_EQ(copyOf(fake.copies[i]), copyOf(expected[i].copy));
+    }
     EXPECT_EQ(scene.logoX, 195);
 }
 

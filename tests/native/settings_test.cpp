@@ -24,8 +24,7 @@ TEST(Settings, TheDialogShowsStoresOrLeavesTheSwitches) {
     } rows[] = {
         {__LINE__, {}, {OK}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 1, {"Sound=0", "Logo=1", "Pics=1"}},
         {__LINE__, {{"sound", "2"}, {"logo", "0"}}, {OK}, {{LOGO_BOX, 0}, {PICS_BOX, 1}, {SOUND_BOX, 1}}, 1, {"Sound=1", "Logo=0", "Pics=1"}},
-        {__LINE__, {{"pics", "0"}}, {LOGO_BOX, SOUND_BOX, 0x12345, OK}, {{LOGO_BOX, 1}, {PICS_BOX, 0}, {SOUND_BOX, 0}}, 1,
-         {"Sound=1", "Logo=0", "Pics=0"}},
+        {__LINE__, {{"pics", "0"}}, {LOGO_BOX, SOUND_BOX, 0x12345, OK}, {{LOGO_BOX, 1}, {PICS_BOX, 0}, {SOUND_BOX, 0}}, 1, {"Sound=1", "Logo=0", "Pics=0"}},
         {__LINE__, {}, {PICS_BOX, 1 << 16 | OK}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 1, {"Sound=0", "Logo=1", "Pics=0"}},
         {__LINE__, {}, {LOGO_BOX, CANCEL}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}},
         {__LINE__, {}, {SOUND_BOX, ESCAPE}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}},
@@ -74,8 +73,8 @@ TEST(Settings, AFailedSaveIsReportedAndTheDialogStaysOpen) {
 }
 
 // The 64-bit build reads the user's VirtualStore copy (logo off there) once it exists and
-// writes it, once its folders are made, when the Windows folder refuses; the warning stays
-// for when both fail. The 32-bit build, whose writes the system redirects, never looks there.
+// writes it, once it has made VirtualStore and its Windows folder, when the Windows folder
+// refuses; the warning stays for when both fail. The 32-bit build, whose writes the system redirects, never looks there.
 TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
     const struct {
         int line;
@@ -90,9 +89,11 @@ TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
         {__LINE__, false, false, true, 0, 1, {}, 1},
         {__LINE__, true, true, false, 1, 1, {"Sound=0"}, 1},
     };
+    const std::string local = "C:\\Users\\u\\AppData\\Local";
+    const std::vector<std::string> made = {local + "\\VirtualStore", local + "\\VirtualStore\\Windows"};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         resetFake();
-        fake.virtualised = rows[i].virtualised, fake.localAppData = "C:\\Users\\u\\AppData\\Local";
+        fake.virtualised = rows[i].virtualised, fake.localAppData = local;
         fake.storeProfile = {{"logo", "0"}}, fake.commands = {OK, CANCEL};
         fake.storeExists = rows[i].storeExists, fake.storeFails = rows[i].storeFails;
         fake.writesBeforeFailure = rows[i].writesBeforeFailure;
@@ -101,6 +102,7 @@ TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
         EXPECT_EQ(fake.shown[LOGO_BOX], rows[i].logoShown);
         EXPECT_EQ(fake.written, rows[i].written);
         EXPECT_EQ(fake.messageBoxes.size(), rows[i].boxes);
+        EXPECT_EQ(fake.folders, !rows[i].virtualised && !rows[i].storeExists ? made : std::vector<std::string>{});
     }
 }
 

@@ -37,12 +37,14 @@ test_settings() {
 
 # OK with a settings file that cannot be written (a folder of its name): a warning owned
 # by the dialog names the file and the system's reason, the dialog stays and the file
-# does not change; once the folder is gone, OK saves and ends with 1.
+# does not change. The 64-bit build's second choice, the user's copy, fails too while a
+# file stands where its VirtualStore folder goes; once that is gone, OK makes the folders,
+# saves there and ends with 1.
 test_settings_not_saved() {
   test_begin
   local file=$WINEPREFIX/drive_c/windows/VARNO.INI box
-  local store=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/VirtualStore/Windows/VARNO.INI
-  mkdir -p "$file" "$store"  # the 64-bit build's second choice, the user's copy, fails too
+  local store=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/VirtualStore
+  mkdir "$file" && rm -rf "$store" && touch "$store"
   dialog
   drv click "$DIALOG" $SOUND_BOX >/dev/null
   drv click "$DIALOG" $OK >/dev/null &  # returns once the warning has closed
@@ -54,10 +56,11 @@ test_settings_not_saved() {
   drv click "$(field window "$box")" 1 >/dev/null
   expect "dialog after the warning" running "$(saver_exit 1)"
   [[ -d "$file" ]] || fail "the folder in the file's place changed"
-  rmdir "$store"
+  rm "$store"
   drv click "$DIALOG" $OK >/dev/null
   expect "exit code after OK" 1 "$(saver_exit 20)"
-  expect "user's copy after OK" "[VARNO] Sound=1 Logo=1 Pics=1 " "$(tr -d '\r' <"$store" | tr '\n' ' ')"
+  expect "user's copy in the folders made after OK" "[VARNO] Sound=1 Logo=1 Pics=1 " \
+    "$(tr -d '\r' <"$store/Windows/VARNO.INI" | tr '\n' ' ')"
 }
 
 wine_main
