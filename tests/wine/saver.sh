@@ -1,18 +1,6 @@
-# The real executable: its exit codes, its windows, the input that ends it, and the input
+# The real executable: its windows, the input that ends it, and the input
 # context it hands back. Values: as in lib.sh; preview_host, tools/preview_host.cpp's program.
 . "$(dirname "$0")/lib.sh" "name source work template saver driver doubles preview_host" "$@"
-
-# Refused command lines end with -1, 255 in the shell; "/a" belongs to the Windows 95
-# family, and Wine reports the NT family here.
-test_exit_codes() {
-  test_begin
-  local tail
-  drv_line gone parent 10 10 "$TEST_DIR"  # a window destroyed at once: its handle names none
-  for tail in "/x" "/p" "/p 0" "/p $gone" "/a"; do
-    run 30 $tail
-    expect "exit code of '$tail'" 255 $?
-  done
-}
 
 test_full_screen() {
   test_begin
