@@ -385,8 +385,9 @@ PLUGIN_FUNCTION(WriteBoot) {
         error = writeBeside(ini, edited, editedLength, copy);
         if (!error)
             error = swapIn(copy, ini);
-        if (!error && attributes != INVALID_FILE_ATTRIBUTES)
-            SetFileAttributesA(ini, attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
+        DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+        if (!error && attributes != INVALID_FILE_ATTRIBUTES && kept)
+            SetFileAttributesA(ini, kept);
         WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini);  // the system reads the new file
     }
     GlobalFree(text);
