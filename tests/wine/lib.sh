@@ -147,11 +147,11 @@ saver_thread() {
   THREAD=$(sed -n 's/^\([0-9a-f]*\):Call user32.SystemParametersInfoA(0*61,.*/\1/p' "$TEST_DIR/saver.log" | head -n1)
 }
 
-# sound_cue: waits for the first sound cue (tick 310, seconds in) and prints its call;
-# the test's REG includes SOUND_TRACE.
+# expect_sound_cue: waits for the first sound cue (tick 310, seconds in) and expects its call: WAVE 137
+# of the saver's module (a handle, not 0), asynchronous, not waiting; the test's REG includes SOUND_TRACE.
 SOUND_TRACE='[Software\\Wine\\Debug]
 "RelayInclude"="winmm.PlaySoundA"'
-sound_cue() {
+expect_sound_cue() {
   poll 30 '[[ -n "$(relay_calls PlaySoundA)" ]]'
-  relay_calls PlaySoundA | head -n1 | sed -E 's/,0*[1-9a-f][0-9a-f]*,/,MODULE,/'  # a module, not 0
+  expect "sound cue" "PlaySoundA(00000089,MODULE,00042005)" "$(relay_calls PlaySoundA | head -n1 | sed -E 's/,0*[1-9a-f][0-9a-f]*,/,MODULE,/')"
 }
