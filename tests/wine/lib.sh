@@ -12,6 +12,7 @@ for pair in "${@:2}"; do printf -v "${pair%%=*}" '%s' "${pair#*=}"; done
 TEST_DIR=$work/$name
 APP=$TEST_DIR/app
 CLASS=WindowsScreenSaverClass
+DIALOG_TITLE=$(sed -n 's/^DIALOG_TITLE = "\(.*\)"$/\1/p' "$source/tools/asset_catalog.py")  # the settings dialog's
 FAILED=0
 
 fail() { echo "FAIL  $*"; FAILED=1; }

@@ -9,7 +9,7 @@ eval "$(sed -n 's/^#define ID_\([A-Z_]*\) \([0-9]*\).*/\1=\2/p' "$source/assets/
 # dialog: "/c", and DIALOG once it is shown.
 dialog() {
   saver_start /c
-  DIALOG=$(field window "$(drv find '#32770' 'Hi There !' 20)")
+  DIALOG=$(field window "$(drv find '#32770' "$DIALOG_TITLE" 20)")
 }
 
 # The boxes show the file; Cancel leaves it alone; OK writes every switch, and the
