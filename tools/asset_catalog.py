@@ -32,3 +32,7 @@ SOUND = Sound(137, "WAVE", "chime.wav")  # a resource type named by a string
 # The window class asks for icon 100, and the shell shows the first icon group:
 # one group, 100, whose one 32 x 32 image is icon 1.
 ICON = Icon(100, 1, "varno.ico")
+
+# The settings dialog's caption: the check holds dialog 2003 to it, the Wine tests and the
+# screenshots find the dialog by it.
+DIALOG_TITLE = "Hi There !"

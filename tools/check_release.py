@@ -166,8 +166,8 @@ def read_field(template, at):
 def check_dialog(template):
     header = struct.unpack_from("<IIHhhhh", template)
     check(header == (0x80C800C0, 0, len(DIALOG_CONTROLS), 0, 0, 243, 149), "dialog: header %s" % (header,))
-    # No menu, the standard class, the title, then 8-point MS Sans Serif.
-    look = "\0\0Hi There !\0\x08MS Sans Serif\0".encode("utf-16-le")
+    # No menu, the standard class, the catalog's title, then 8-point MS Sans Serif.
+    look = ("\0\0%s\0\x08MS Sans Serif\0" % catalog.DIALOG_TITLE).encode("utf-16-le")
     at = 18 + len(look)
     check(template[18:at] == look, "dialog: menu, class, title or font %r" % template[18:at])
     for index, expected in enumerate(DIALOG_CONTROLS[:header[2]], 1):

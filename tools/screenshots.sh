@@ -64,7 +64,7 @@ case $mode in
   settings)
     wine_run 60 "$saver" /c &
     pid=$!
-    wait_shown '#32770' 'Hi There !' "the settings dialog"
+    wait_shown '#32770' "$(sed -n 's/^DIALOG_TITLE = "\(.*\)"$/\1/p' tools/asset_catalog.py)" "the settings dialog"
     grab settings 500
     xdotool key Escape
     wait "$pid" || true

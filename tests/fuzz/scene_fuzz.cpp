@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fake.recordCopies = true;
     fake.resources = catalogImageSizes();
     if (in.missing & 0x80)
-        fake.resources.erase(in.missing & 1 ? ID_LOGO : pictureIds[in.missing % 24]);
+        fake.resources.erase(in.missing & 1 ? ID_LOGO : pictureIds[in.missing % pictureCount]);
     fake.seconds = in.seed;
     fake.profile["sound"] = in.settings & 1 ? "1" : "0";
     fake.profile["logo"] = in.settings & 2 ? "1" : "0";

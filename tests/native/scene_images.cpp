@@ -3,12 +3,9 @@
 
 #include <vector>
 
-#include "scene/scene.h"
-
-const Size catalogPictureSizes[24] = {
-    {250, 148}, {250, 140}, {250, 210}, {300, 199}, {250, 152}, {250, 188}, {250, 160}, {250, 168},
-    {250, 140}, {250, 168}, {250, 148}, {332, 282}, {250, 139}, {250, 151}, {250, 165}, {250, 172},
-    {250, 171}, {250, 170}, {250, 190}, {400, 358}, {250, 171}, {240, 366}, {300, 204}, {340, 241}};
+const Size catalogPictureSizes[pictureCount] = {  // tools/asset_catalog.py's, written by the build
+#include "catalog_pictures.inc"
+};
 
 Pixels filled(std::int32_t width, std::int32_t height, std::uint32_t value) {
     Pixels p;
@@ -56,9 +53,8 @@ void provideCatalogImages() {
                     made[ID_LOGO].at(x, y) = logoPixel(x, y);
                     made[ID_LOGO_MASK].at(x, y) = 0;
                 }
-        for (int row = 0; row < 24; ++row) {
-            Pixels& picture = made[pictureIds[row]];
-            picture = filled(catalogPictureSizes[row].width, catalogPictureSizes[row].height, 0);
+        for (int row = 0; row < pictureCount; ++row) {
+            Pixels& picture = made[pictureIds[row]] = filled(catalogPictureSizes[row].width, catalogPictureSizes[row].height, 0);
             for (std::int32_t y = 0; y < picture.height; ++y)
                 for (std::int32_t x = 0; x < picture.width; ++x)
                     picture.at(x, y) = picturePixel(row, x, y);
@@ -70,7 +66,7 @@ void provideCatalogImages() {
 
 std::map<int, Pixels> catalogImageSizes() {
     std::map<int, Pixels> sizes = {{ID_LOGO, {logoW, logoH, {}}}, {ID_LOGO_MASK, {logoW, logoH, {}}}};
-    for (int row = 0; row < 24; ++row)
+    for (int row = 0; row < pictureCount; ++row)
         sizes[pictureIds[row]] = {catalogPictureSizes[row].width, catalogPictureSizes[row].height, {}};
     return sizes;
 }

@@ -253,7 +253,7 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
     const struct { int line; CopyRecord copy; } expected[] = {
         {__LINE__, {window, 188, 222, 237, 116, under, 0, 0, RasterOp::copy}},
         {__LINE__, {under, 0, 0, 237, 116, window, 188, 222, RasterOp::copy}},
-        {__LINE__, {reveal, 0, 0, 300, 199, picture, 0, 0, RasterOp::copy}},
+        {__LINE__, {reveal, 0, 0, catalogPictureSizes[3].width, catalogPictureSizes[3].height, picture, 0, 0, RasterOp::copy}},
         {__LINE__, {under, 24, 80, 21, 14, picture, 140, 93, RasterOp::copy}},
         {__LINE__, {compose, 0, 0, 237, 116, under, 0, 0, RasterOp::copy}},
         {__LINE__, {compose, 0, 0, logoW, logoH, scene.logoMask, 0, 0, RasterOp::and_}},

@@ -12,6 +12,7 @@ for pair in "${@:2}"; do printf -v "${pair%%=*}" '%s' "${pair#*=}"; done
 TEST_DIR=$work/$name
 APP=$TEST_DIR/app
 CLASS=WindowsScreenSaverClass
+DIALOG_TITLE=$(sed -n 's/^DIALOG_TITLE = "\(.*\)"$/\1/p' "$source/tools/asset_catalog.py")  # the settings dialog's
 FAILED=0
 
 fail() { echo "FAIL  $*"; FAILED=1; }
@@ -147,11 +148,11 @@ saver_thread() {
   THREAD=$(sed -n 's/^\([0-9a-f]*\):Call user32.SystemParametersInfoA(0*61,.*/\1/p' "$TEST_DIR/saver.log" | head -n1)
 }
 
-# sound_cue: waits for the first sound cue (tick 310, seconds in) and prints its call;
-# the test's REG includes SOUND_TRACE.
+# expect_sound_cue: waits for the first sound cue (tick 310, seconds in) and expects its call: WAVE 137
+# of the saver's module (a handle, not 0), asynchronous, not waiting; the test's REG includes SOUND_TRACE.
 SOUND_TRACE='[Software\\Wine\\Debug]
 "RelayInclude"="winmm.PlaySoundA"'
-sound_cue() {
+expect_sound_cue() {
   poll 30 '[[ -n "$(relay_calls PlaySoundA)" ]]'
-  relay_calls PlaySoundA | head -n1 | sed -E 's/,0*[1-9a-f][0-9a-f]*,/,MODULE,/'  # a module, not 0
+  expect "sound cue" "PlaySoundA(00000089,MODULE,00042005)" "$(relay_calls PlaySoundA | head -n1 | sed -E 's/,0*[1-9a-f][0-9a-f]*,/,MODULE,/')"
 }

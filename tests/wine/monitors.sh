@@ -4,7 +4,8 @@
 . "$(dirname "$0")/lib.sh" "name source work template saver driver doubles" "$@"
 export VARNO_CALLS_LOG=$APP/calls.log
 COVER=VARNOMonitorCover
-SECOND=640x480+800+0
+read -r W0 H0 W1 H1 <<<"$(sed -n 's/^ *Virtual //p' "$source/tests/wine/two-monitors.conf" | xargs)"
+SECOND=${W1}x$H1+$W0+0  # the layout's sizes (W0 x H0, W1 x H1); the second right of the first, at the top
 REG='[Software\\Wine\\X11 Driver]
 "UseXRandR"="N"
 "UseXVidMode"="N"'
@@ -18,9 +19,9 @@ start_with_pointer_at() {
 
 covered() {
   # The system adds WS_CLIPSIBLINGS (0x04000000) to every top-level window.
-  expect "the cover" "place=800,0,1440,480 style=0x94000000 exstyle=0x00000088 owner=$WINDOW" \
+  expect "the cover" "place=$W0,0,$((W0 + W1)),$H1 style=0x94000000 exstyle=0x00000088 owner=$WINDOW" \
     "$(grep -o 'place=[^ ]*\|style=[^ ]*\|exstyle=[^ ]*\|owner=[^ ]*' <<<"$COVER_INFO" | grep -v client | tr '\n' ' ' | sed 's/ $//')"
-  expect "the second monitor" "640x480 0 0" "$(screen $SECOND)"
+  expect "the second monitor" "${W1}x$H1 0 0" "$(screen $SECOND)"
 }
 
 test_monitors() {
@@ -30,7 +31,7 @@ test_monitors() {
   desktop=$(screen $SECOND)
   start_with_pointer_at 1000 100 || return
   covered
-  [[ "$(screen 800x600+0+0)" != "800x600 0 0" ]] || fail "the primary monitor shows no scene"
+  [[ "$(screen ${W0}x$H0+0+0)" != "${W0}x$H0 0 0" ]] || fail "the primary monitor shows no scene"
   if [[ -n "${GALLERY:-}" ]]; then xwd -root -silent | /usr/bin/convert xwd:- "$GALLERY/two-monitors.png"; fi
   xdo mousemove 1004 100
   sleep 1

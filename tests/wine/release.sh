@@ -23,7 +23,7 @@ test_release32() {
   run 30 /x
   expect "exit code of '/x'" 255 $?
   saver_start /c
-  focused 'Hi There !' && xdo key Escape
+  focused "$DIALOG_TITLE" && xdo key Escape
   expect "exit code of '/c' after Escape" 0 "$(saver_exit 20)"
   WINEDEBUG=+relay saver_start /s
   focused 'Screen Saver' && saver_thread && sleep 2

@@ -22,7 +22,7 @@ open(sys.argv[2], "wb").write(data)
 PYTHON
   write_settings 1 1 1
   WINEDEBUG=+relay full_screen || return
-  expect "sound cue" "PlaySoundA(00000089,MODULE,00042005)" "$(sound_cue)"
+  expect_sound_cue
   [[ "$(screen)" =~ ^800x600\ [0-9]+\ [1-9] ]] || fail "no picture on the screen: $(screen)"
   expect "saver after the sound cue" running "$(saver_exit 0)"
   xdo key a

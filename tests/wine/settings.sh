@@ -9,7 +9,7 @@ eval "$(sed -n 's/^#define ID_\([A-Z_]*\) \([0-9]*\).*/\1=\2/p' "$source/assets/
 # dialog: "/c", and DIALOG once it is shown.
 dialog() {
   saver_start /c
-  DIALOG=$(field window "$(drv find '#32770' 'Hi There !' 20)")
+  DIALOG=$(field window "$(drv find '#32770' "$DIALOG_TITLE" 20)")
 }
 
 # The boxes show the file; Cancel leaves it alone; OK writes every switch, and the
@@ -29,7 +29,7 @@ test_settings() {
   expect "exit code after OK" 1 "$(saver_exit 20)"
   expect "file after OK" "[VARNO] Sound=1 Logo=0 Pics=0 " "$(tr -d '\r' <"$file" | tr '\n' ' ')"
   WINEDEBUG=+relay full_screen || return
-  expect "sound cue" "PlaySoundA(00000089,MODULE,00042005)" "$(sound_cue)"
+  expect_sound_cue
   expect "screen without logo and pictures" "800x600 0 0" "$(screen)"
   xdo key a
   expect "exit code after a key" 0 "$(saver_exit 20)"

@@ -172,7 +172,7 @@ test_setup64() {
   installed "$saver"
   [[ -z "$(ls "$WINEPREFIX/drive_c/windows/syswow64" | grep -i varno)" ]] || fail "VARNO in SysWOW64"
   expect "saver and active" 'C:\windows\system32\VARNO.scr 1' "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
-  for form in "/c:Hi There !" "/s:Screen Saver"; do
+  for form in "/c:$DIALOG_TITLE" "/s:Screen Saver"; do
     APP=$SYSTEM saver_start "${form%%:*}"
     poll 30 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "${form#*:}" ]]' && sleep 0.5 && xdo key Escape
     expect "installed saver: exit code of '${form%%:*}' after Escape" 0 "$(saver_exit 20)"
