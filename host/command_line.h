@@ -12,10 +12,10 @@ using CharacterStep = const char* (*)(const char*);
 const char* skipProgramName(const char* line, CharacterStep next);
 
 struct SwitchReading {
-    bool recognised;          // false: an unknown byte, or 'a' off the Windows 95 family
+    bool recognised;  // false: an unknown byte, or 'a' off the Windows 95 family
     RunMode mode;
-    bool ownedByForeground;   // configure: 'c' gives the foreground window as owner
-    const char* rest;         // preview and passwordChange: what follows the letter and spaces
+    bool ownedByForeground;  // configure: 'c' gives the foreground window as owner
+    const char* rest;        // preview and passwordChange: what follows the letter and spaces
 };
 
 SwitchReading readCommandSwitch(const char* tail, std::uint32_t isWin95Family);

@@ -31,13 +31,13 @@ struct HostState {
 };
 
 constexpr std::uint32_t noCheckYet = 0xFFFFFFFFu;
-constexpr HostState initialHostState = {
-    nullptr, 0, nullptr, 0, {0, 0}, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, noCheckYet, 0, 0, {}};
+constexpr HostState initialHostState = {nullptr, 0,       nullptr, 0, {0, 0},     nullptr, nullptr, nullptr,
+                                        nullptr, nullptr, 0,       0, noCheckYet, 0,       0,       {}};
 
 extern HostState host;
 
 constexpr std::int32_t mouseThreshold = 4;
-constexpr std::uint32_t checkRepeatInterval = 200;      // milliseconds
+constexpr std::uint32_t checkRepeatInterval = 200;  // milliseconds
 constexpr const char* saverClassName = "WindowsScreenSaverClass";
 constexpr const char* fullScreenTitle = "Screen Saver";
 constexpr const char* previewTitle = "Preview";
@@ -53,13 +53,10 @@ std::int32_t runChangePassword(const char* rest);
 
 // Saver window.
 std::int32_t runSaverWindow(WindowHandle parent);
-MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
-                                  LParam lParam);
-MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WParam wParam,
-                                  LParam lParam);
+MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam);
+MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam);
 void checkPreviewParent();
-MessageResult coverWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
-                                   LParam lParam);
+MessageResult coverWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam);
 
 // Password check and change.
 void loadVerifier();

@@ -49,8 +49,7 @@ std::int32_t hostMain(ModuleHandle instance, const char* tail) {
 }
 
 std::int32_t runSettings(WindowHandle owner) {
-    return static_cast<std::int32_t>(
-        runDialog(host.moduleInstance, ID_SETTINGS_DIALOG, owner, settingsDialogProc));
+    return static_cast<std::int32_t>(runDialog(host.moduleInstance, ID_SETTINGS_DIALOG, owner, settingsDialogProc));
 }
 
 std::int32_t runPreview(const char* rest) {

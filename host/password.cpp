@@ -65,8 +65,7 @@ std::intptr_t verifyClose(WindowHandle window) {
         return 1;
     }
     const std::uint32_t now = tickCount();
-    if (host.lastCheckEnd != noCheckYet &&
-        tickDifference(host.lastCheckEnd, now) < checkRepeatInterval)
+    if (host.lastCheckEnd != noCheckYet && tickDifference(host.lastCheckEnd, now) < checkRepeatInterval)
         return 0;
 
     host.checkInProgress = 1;

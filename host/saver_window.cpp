@@ -69,8 +69,7 @@ void restoreInputMethod(WindowHandle window) {
 
 // Every monitor but the primary goes black for as long as the saver window lives.
 void coverOtherMonitors() {
-    const WindowClassRecord coverClass = {coverClassName, 0, 0, host.moduleInstance,
-                                          coverWindowProcedure};
+    const WindowClassRecord coverClass = {coverClassName, 0, 0, host.moduleInstance, coverWindowProcedure};
     Monitor monitors[maxMonitors];
     const int count = listMonitors(monitors, maxMonitors);
     for (int i = 0; i < count; ++i) {
@@ -78,9 +77,8 @@ void coverOtherMonitors() {
             continue;
         if (!host.coverClassRegistered && !(host.coverClassRegistered = registerWindowClass(&coverClass)))
             return;
-        const WindowHandle cover = createWindow(coverForm.exStyle, coverClassName, coverForm.title,
-                                                coverForm.style, monitors[i].area, host.saverWindow,
-                                                host.moduleInstance);
+        const WindowHandle cover = createWindow(coverForm.exStyle, coverClassName, coverForm.title, coverForm.style,
+                                                monitors[i].area, host.saverWindow, host.moduleInstance);
         if (cover != nullptr)
             host.covers[host.coverCount++] = cover;
     }
@@ -105,8 +103,8 @@ void relayToParent(WindowHandle window, std::uint32_t message, LParam lParam) {
 }  // namespace
 
 std::int32_t runSaverWindow(WindowHandle parent) {
-    const WindowClassRecord windowClass = {saverClassName, classStyle, ID_CLASS_ICON,
-                                           host.moduleInstance, hostWindowProcedure};
+    const WindowClassRecord windowClass = {saverClassName, classStyle, ID_CLASS_ICON, host.moduleInstance,
+                                           hostWindowProcedure};
     WindowForm form;
     Rect placement = {0, 0, 0, 0};
     if (parent != nullptr) {
@@ -130,8 +128,8 @@ std::int32_t runSaverWindow(WindowHandle parent) {
 
     std::int32_t exitCode = 0;
     if (registerWindowClass(&windowClass))
-        host.saverWindow = createWindow(form.exStyle, saverClassName, form.title, form.style,
-                                        placement, parent, host.moduleInstance);
+        host.saverWindow =
+            createWindow(form.exStyle, saverClassName, form.title, form.style, placement, parent, host.moduleInstance);
     if (host.saverWindow != nullptr) {
         if (parent == nullptr) {
             coverOtherMonitors();
@@ -145,8 +143,7 @@ std::int32_t runSaverWindow(WindowHandle parent) {
     return exitCode;
 }
 
-MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
-                                  LParam lParam) {
+MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
     switch (message) {
     case WM_CREATE:
         detachInputMethod(window);
@@ -174,8 +171,7 @@ MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WP
         }
         break;
     case WM_SYSCOMMAND:
-        if (!host.isPreview &&
-            (wParam == SC_NEXTWINDOW || wParam == SC_PREVWINDOW || wParam == SC_SCREENSAVE))
+        if (!host.isPreview && (wParam == SC_NEXTWINDOW || wParam == SC_PREVWINDOW || wParam == SC_SCREENSAVE))
             return 0;
         break;
     case WM_TIMER:
@@ -210,8 +206,7 @@ void checkPreviewParent() {
         postQuitMessage(0);
 }
 
-MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WParam wParam,
-                                  LParam lParam) {
+MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
     if (host.isPreview || host.closeConfirmed)
         return defaultProcedure(window, message, wParam, lParam);
 
@@ -254,8 +249,7 @@ MessageResult hostDefaultHandling(WindowHandle window, std::uint32_t message, WP
     return defaultProcedure(window, message, wParam, lParam);
 }
 
-MessageResult coverWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
-                                   LParam lParam) {
+MessageResult coverWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
     if (isUserInput(message)) {
         // Input over a cover is input over the saver window, under the same rules.
         postMessage(host.saverWindow, message, wParam, lParam);

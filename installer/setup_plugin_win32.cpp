@@ -50,15 +50,13 @@ bool isNt() {
 bool isWindows2000OrLater() {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-           version.dwMajorVersion >= 5;
+    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 5;
 }
 
 template <typename Function>
 Function systemFunction(const char* module, const char* name) {
     HMODULE handle = GetModuleHandleA(module);
-    return handle ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(handle, name)))
-                  : nullptr;
+    return handle ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(handle, name))) : nullptr;
 }
 
 // The processor that Windows itself runs on.
@@ -399,4 +397,6 @@ PLUGIN_FUNCTION(WriteBoot) {
 }
 
 // The DLL's entry: nothing to set up.
-extern "C" BOOL WINAPI varnoPluginEntry(HINSTANCE, DWORD, void*) { return TRUE; }
+extern "C" BOOL WINAPI varnoPluginEntry(HINSTANCE, DWORD, void*) {
+    return TRUE;
+}

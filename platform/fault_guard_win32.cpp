@@ -15,8 +15,7 @@ void (*guardCleanup)();
 
 }  // namespace
 
-extern "C" EXCEPTION_DISPOSITION __cdecl varnoGuardHandler(EXCEPTION_RECORD* record, void*,
-                                                           CONTEXT* context, void*) {
+extern "C" EXCEPTION_DISPOSITION __cdecl varnoGuardHandler(EXCEPTION_RECORD* record, void*, CONTEXT* context, void*) {
     if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
         return ExceptionContinueSearch;
     EXCEPTION_POINTERS pointers = {record, context};

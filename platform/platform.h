@@ -43,8 +43,7 @@ struct Size {
     std::int32_t width, height;
 };
 
-using WindowProcedure = MessageResult (*)(WindowHandle window, std::uint32_t message,
-                                          WParam wParam, LParam lParam);
+using WindowProcedure = MessageResult (*)(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam);
 
 struct WindowClassRecord {
     const char* name;
@@ -72,18 +71,17 @@ const char* commandTail();
 
 // Process.
 const char* commandLine();
-const char* nextCharacter(const char* text);             // one character on, DBCS-aware
+const char* nextCharacter(const char* text);  // one character on, DBCS-aware
 ModuleHandle ownModule();
-bool queryPlatformId(std::uint32_t* platformId);          // false when the version query fails
+bool queryPlatformId(std::uint32_t* platformId);  // false when the version query fails
 // Runs body(tail) under the fault guard. A fault that the system's last-chance filter
 // decides to handle runs cleanup and ends the process with the fault's code.
 std::int32_t runGuarded(std::int32_t (*body)(const char*), const char* tail, void (*cleanup)());
 
 // Windows and messages.
 bool registerWindowClass(const WindowClassRecord* record);
-WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title,
-                          std::uint32_t style, Rect placement, WindowHandle parent,
-                          ModuleHandle instance);
+WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title, std::uint32_t style,
+                          Rect placement, WindowHandle parent, ModuleHandle instance);
 void destroyWindow(WindowHandle window);
 // Moves and sizes a top-level window to placement, above every window but topmost
 // ones, without activating it.
@@ -98,53 +96,48 @@ Size screenSize();
 // The monitors the system reports, at most capacity of them; 0 where it cannot
 // tell (Windows 95 and NT 4 have no monitor functions).
 int listMonitors(Monitor* monitors, int capacity);
-std::int32_t runMessageLoop();                            // until WM_QUIT; returns its code
-MessageResult defaultProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
-                               LParam lParam);
+std::int32_t runMessageLoop();  // until WM_QUIT; returns its code
+MessageResult defaultProcedure(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam);
 void postMessage(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam);
-MessageResult sendMessage(WindowHandle window, std::uint32_t message, WParam wParam,
-                          LParam lParam);
-bool removeTimerMessage(WindowHandle window);             // takes at most one WM_TIMER
+MessageResult sendMessage(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam);
+bool removeTimerMessage(WindowHandle window);  // takes at most one WM_TIMER
 void postQuitMessage(std::int32_t code);
 void hideCursor();
 Point cursorPosition();
-void yieldProcessor();                                    // a zero-length sleep
+void yieldProcessor();  // a zero-length sleep
 
 // Libraries and the components looked up in them.
-ModuleHandle loadedModule(const char* name);              // only if already loaded
+ModuleHandle loadedModule(const char* name);  // only if already loaded
 ModuleHandle loadLibrary(const char* name);
 void freeLibrary(ModuleHandle module);
 ProcAddress procAddress(ModuleHandle module, const char* name);
-InputContext callImeAssociateContext(ProcAddress entry, WindowHandle window,
-                                     InputContext context);
+InputContext callImeAssociateContext(ProcAddress entry, WindowHandle window, InputContext context);
 std::intptr_t callVerifier(ProcAddress entry, WindowHandle window);
 void callPasswordChange(ProcAddress entry, const char* provider, WindowHandle window);
 
 // Registry, system parameters, clock.
-RegistryKey openUserKey(const char* path);                // 0 on failure
+RegistryKey openUserKey(const char* path);  // 0 on failure
 bool queryValue32(RegistryKey key, const char* name, std::uint32_t* value);
 void closeKey(RegistryKey key);
 void setScreenSaverRunning(std::uint32_t on);
-std::uint32_t tickCount();                                // milliseconds, wraps at 2^32
-std::uint64_t systemFileTime();                           // 100 ns units since 1601, UTC
+std::uint32_t tickCount();       // milliseconds, wraps at 2^32
+std::uint64_t systemFileTime();  // 100 ns units since 1601, UTC
 
 // Settings file and dialog.
-std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback,
-                             const char* file);
+std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback, const char* file);
 bool writeProfileString(const char* section, const char* key, const char* value,
-                        const char* file);                // false when nothing was written
+                        const char* file);  // false when nothing was written
 std::uint32_t lastErrorCode();
-void windowsFolder(char* path, std::uint32_t capacity);   // where a bare profile name lives
+void windowsFolder(char* path, std::uint32_t capacity);  // where a bare profile name lives
 // Vista and later redirect this build's writes to the Windows folder into the user's
 // VirtualStore by themselves: true for the 32-bit build, which has no manifest.
 bool systemVirtualisesWrites();
-bool localAppDataFolder(char* path, std::uint32_t capacity);  // false where there is none
-bool fileExists(const char* path);                         // a file, not a folder
-void createFolder(const char* path);                      // nothing if it exists
+bool localAppDataFolder(char* path, std::uint32_t capacity);                   // false where there is none
+bool fileExists(const char* path);                                             // a file, not a folder
+void createFolder(const char* path);                                           // nothing if it exists
 void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity);  // "" if none
 void messageBox(WindowHandle owner, const char* text, const char* title, std::uint32_t flags);
-std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner,
-                        WindowProcedure procedure);
+std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner, WindowProcedure procedure);
 void setDialogCheck(WindowHandle dialog, int control, std::uint32_t state);
 std::uint32_t dialogCheck(WindowHandle dialog, int control);
 void endDialog(WindowHandle dialog, std::intptr_t result);
@@ -153,16 +146,15 @@ void endDialog(WindowHandle dialog, std::intptr_t result);
 Surface windowSurface(WindowHandle window);
 void releaseWindowSurface(WindowHandle window, Surface surface);
 Surface createSurface(Surface compatibleWith);
-void deleteSurface(Surface surface);                           // the bitmap in it stays
+void deleteSurface(Surface surface);  // the bitmap in it stays
 Bitmap createBitmap(Surface compatibleWith, std::int32_t width, std::int32_t height);
-Bitmap selectBitmap(Surface surface, Bitmap bitmap);           // returns the one it replaced
+Bitmap selectBitmap(Surface surface, Bitmap bitmap);  // returns the one it replaced
 void deleteBitmap(Bitmap bitmap);
-void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t width,
-               std::int32_t height, Surface source, std::int32_t sourceX, std::int32_t sourceY,
-               RasterOp op);
+void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, Surface source,
+               std::int32_t sourceX, std::int32_t sourceY, RasterOp op);
 void fillBlack(Surface surface, Rect rect);
-Bitmap loadBitmap(ModuleHandle instance, int id);         // 0 when absent
-Size bitmapSize(Bitmap bitmap);                           // 0 x 0 for an empty handle
+Bitmap loadBitmap(ModuleHandle instance, int id);  // 0 when absent
+Size bitmapSize(Bitmap bitmap);                    // 0 x 0 for an empty handle
 std::uintptr_t startTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds);
 void stopTimer(WindowHandle window, std::uintptr_t id);
 // A timer of the thread rather than of a window: tick runs from the message loop every

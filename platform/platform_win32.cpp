@@ -113,13 +113,11 @@ bool registerWindowClass(const WindowClassRecord* record) {
     return true;
 }
 
-WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title,
-                          std::uint32_t style, Rect placement, WindowHandle parent,
-                          ModuleHandle instance) {
-    return handle(CreateWindowExA(exStyle, className, title, style, placement.left,
-                                  placement.top, placement.right - placement.left,
-                                  placement.bottom - placement.top, hwnd(parent), nullptr,
-                                  hinstance(instance), nullptr));
+WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title, std::uint32_t style,
+                          Rect placement, WindowHandle parent, ModuleHandle instance) {
+    return handle(CreateWindowExA(exStyle, className, title, style, placement.left, placement.top,
+                                  placement.right - placement.left, placement.bottom - placement.top, hwnd(parent),
+                                  nullptr, hinstance(instance), nullptr));
 }
 
 void destroyWindow(WindowHandle window) {
@@ -127,8 +125,8 @@ void destroyWindow(WindowHandle window) {
 }
 
 void placeTopmost(WindowHandle window, Rect placement) {
-    SetWindowPos(hwnd(window), HWND_TOPMOST, placement.left, placement.top,
-                 placement.right - placement.left, placement.bottom - placement.top, SWP_NOACTIVATE);
+    SetWindowPos(hwnd(window), HWND_TOPMOST, placement.left, placement.top, placement.right - placement.left,
+                 placement.bottom - placement.top, SWP_NOACTIVATE);
 }
 
 WindowHandle findWindow(const char* className, const char* title) {
@@ -164,11 +162,11 @@ Size screenSize() {
 int listMonitors(Monitor* monitors, int capacity) {
     // Looked up, not imported: Windows 95 and NT 4 have neither function.
     const HMODULE user = GetModuleHandleA("USER32.DLL");
-    const auto enumerate = reinterpret_cast<MonitorEnumerator>(
-        reinterpret_cast<void*>(GetProcAddress(user, "EnumDisplayMonitors")));
-    MonitorListing listing = {reinterpret_cast<DescribeMonitor>(reinterpret_cast<void*>(
-                                  GetProcAddress(user, "GetMonitorInfoA"))),
-                              monitors, capacity, 0};
+    const auto enumerate =
+        reinterpret_cast<MonitorEnumerator>(reinterpret_cast<void*>(GetProcAddress(user, "EnumDisplayMonitors")));
+    MonitorListing listing = {
+        reinterpret_cast<DescribeMonitor>(reinterpret_cast<void*>(GetProcAddress(user, "GetMonitorInfoA"))), monitors,
+        capacity, 0};
     if (enumerate == nullptr || listing.describe == nullptr)
         return 0;
     enumerate(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&listing));
@@ -184,8 +182,7 @@ std::int32_t runMessageLoop() {
     return static_cast<std::int32_t>(message.wParam);
 }
 
-MessageResult defaultProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
-                               LParam lParam) {
+MessageResult defaultProcedure(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
     return DefWindowProcA(hwnd(window), message, wParam, lParam);
 }
 
@@ -193,8 +190,7 @@ void postMessage(WindowHandle window, std::uint32_t message, WParam wParam, LPar
     PostMessageA(hwnd(window), message, wParam, lParam);
 }
 
-MessageResult sendMessage(WindowHandle window, std::uint32_t message, WParam wParam,
-                          LParam lParam) {
+MessageResult sendMessage(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
     return SendMessageA(hwnd(window), message, wParam, lParam);
 }
 
@@ -237,8 +233,7 @@ ProcAddress procAddress(ModuleHandle module, const char* name) {
     return reinterpret_cast<ProcAddress>(GetProcAddress(reinterpret_cast<HMODULE>(module), name));
 }
 
-InputContext callImeAssociateContext(ProcAddress entry, WindowHandle window,
-                                     InputContext context) {
+InputContext callImeAssociateContext(ProcAddress entry, WindowHandle window, InputContext context) {
     const auto associate = reinterpret_cast<ImeAssociate>(entry);
     return reinterpret_cast<InputContext>(associate(hwnd(window), reinterpret_cast<HANDLE>(context)));
 }
@@ -261,8 +256,8 @@ RegistryKey openUserKey(const char* path) {
 bool queryValue32(RegistryKey key, const char* name, std::uint32_t* value) {
     DWORD buffer = 0;
     DWORD size = sizeof buffer;
-    if (RegQueryValueExA(reinterpret_cast<HKEY>(key), name, nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(&buffer), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(reinterpret_cast<HKEY>(key), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&buffer),
+                         &size) != ERROR_SUCCESS)
         return false;
     *value = buffer;
     return true;
@@ -287,13 +282,11 @@ std::uint64_t systemFileTime() {
     return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
-std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback,
-                             const char* file) {
+std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback, const char* file) {
     return GetPrivateProfileIntA(section, key, fallback, file);
 }
 
-bool writeProfileString(const char* section, const char* key, const char* value,
-                        const char* file) {
+bool writeProfileString(const char* section, const char* key, const char* value, const char* file) {
     return WritePrivateProfileStringA(section, key, value, file) != 0;
 }
 
@@ -325,8 +318,8 @@ void createFolder(const char* path) {
 }
 
 void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity) {
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, text, capacity, nullptr);
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                  capacity, nullptr);
     while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n'))
         --length;  // the system's text ends with a line break
     text[length] = '\0';
@@ -336,11 +329,9 @@ void messageBox(WindowHandle owner, const char* text, const char* title, std::ui
     MessageBoxA(hwnd(owner), text, title, flags);
 }
 
-std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner,
-                        WindowProcedure procedure) {
+std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner, WindowProcedure procedure) {
     dialogProcedure = procedure;
-    return DialogBoxParamA(hinstance(instance), MAKEINTRESOURCEA(templateId), hwnd(owner),
-                           dialogThunk, 0);
+    return DialogBoxParamA(hinstance(instance), MAKEINTRESOURCEA(templateId), hwnd(owner), dialogThunk, 0);
 }
 
 void setDialogCheck(WindowHandle dialog, int control, std::uint32_t state) {
@@ -383,12 +374,10 @@ void deleteBitmap(Bitmap bitmap) {
     DeleteObject(gdiObject(bitmap));
 }
 
-void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t width,
-               std::int32_t height, Surface source, std::int32_t sourceX, std::int32_t sourceY,
-               RasterOp op) {
+void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, Surface source,
+               std::int32_t sourceX, std::int32_t sourceY, RasterOp op) {
     static const DWORD rop[] = {SRCCOPY, SRCAND, SRCPAINT};
-    BitBlt(hdc(target), x, y, width, height, hdc(source), sourceX, sourceY,
-           rop[static_cast<int>(op)]);
+    BitBlt(hdc(target), x, y, width, height, hdc(source), sourceX, sourceY, rop[static_cast<int>(op)]);
 }
 
 void fillBlack(Surface surface, Rect rect) {

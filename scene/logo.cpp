@@ -37,19 +37,17 @@ void moveLogo() {
 
     // The old background, then the window under the new region; the part of the
     // capture that still shows last tick's logo is repaired from the old background.
-    blockCopy(scene.scratchSurface, 0, 0, region.width, region.height, scene.underLogo, 0, 0,
+    blockCopy(scene.scratchSurface, 0, 0, region.width, region.height, scene.underLogo, 0, 0, RasterOp::copy);
+    blockCopy(scene.underLogo, 0, 0, region.width, region.height, scene.window, scene.logoX, scene.logoY,
               RasterOp::copy);
-    blockCopy(scene.underLogo, 0, 0, region.width, region.height, scene.window, scene.logoX,
-              scene.logoY, RasterOp::copy);
     const std::int32_t ox = dx < 0 ? ax : 0;
     const std::int32_t oy = dy < 0 ? ay : 0;
-    blockCopy(scene.underLogo, ox, oy, scene.logoWidth, scene.logoHeight, scene.scratchSurface,
-              ax - ox, ay - oy, RasterOp::copy);
+    blockCopy(scene.underLogo, ox, oy, scene.logoWidth, scene.logoHeight, scene.scratchSurface, ax - ox, ay - oy,
+              RasterOp::copy);
 
     // One copy to the window removes the old logo and shows the new one.
-    blockCopy(scene.composeSurface, 0, 0, region.width, region.height, scene.scratchSurface, 0, 0,
-              RasterOp::copy);
+    blockCopy(scene.composeSurface, 0, 0, region.width, region.height, scene.scratchSurface, 0, 0, RasterOp::copy);
     layLogo(scene.composeSurface, ax - ox, ay - oy);
-    blockCopy(scene.window, scene.logoX - dx, scene.logoY - dy, region.width, region.height,
-              scene.composeSurface, 0, 0, RasterOp::copy);
+    blockCopy(scene.window, scene.logoX - dx, scene.logoY - dy, region.width, region.height, scene.composeSurface, 0, 0,
+              RasterOp::copy);
 }

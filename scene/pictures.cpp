@@ -30,11 +30,11 @@ void changePicture() {
     }
     const Size region = logoRegionSize();
     // Take the logo off, blacken the old picture, save the clean background again.
-    blockCopy(scene.window, scene.logoX, scene.logoY, region.width, region.height, scene.underLogo,
-              0, 0, RasterOp::copy);
+    blockCopy(scene.window, scene.logoX, scene.logoY, region.width, region.height, scene.underLogo, 0, 0,
+              RasterOp::copy);
     fillBlack(scene.window, scene.pictureRect);
-    blockCopy(scene.underLogo, 0, 0, region.width, region.height, scene.window, scene.logoX,
-              scene.logoY, RasterOp::copy);
+    blockCopy(scene.underLogo, 0, 0, region.width, region.height, scene.window, scene.logoX, scene.logoY,
+              RasterOp::copy);
 
     selectPicture(drawRandom(scene.random) % pictureCount);
     const PictureEntry& picture = scene.pictureTable[scene.pictureIndex];
@@ -57,16 +57,11 @@ void overlapWork(const Rect& overlap, const Rect& revealRect, const RevealFrame&
     const std::int32_t copyHeight = overlap.bottom - overlap.top + 1;
     const Size region = logoRegionSize();
 
-    blockCopy(scene.underLogo, x0, y0, copyWidth, copyHeight, scene.pictureSource, x1, y1,
-              RasterOp::copy);
-    blockCopy(scene.composeSurface, 0, 0, region.width, region.height, scene.underLogo, 0, 0,
-              RasterOp::copy);
-    blockCopy(scene.composeSurface, 0, 0, scene.logoWidth, scene.logoHeight, scene.logoMask, 0, 0,
-              RasterOp::and_);
-    blockCopy(scene.composeSurface, 0, 0, scene.logoWidth, scene.logoHeight, scene.logoImage, 0,
-              0, RasterOp::or_);
-    blockCopy(scene.revealSurface, x1, y1, copyWidth, copyHeight, scene.composeSurface, x0, y0,
-              RasterOp::copy);
+    blockCopy(scene.underLogo, x0, y0, copyWidth, copyHeight, scene.pictureSource, x1, y1, RasterOp::copy);
+    blockCopy(scene.composeSurface, 0, 0, region.width, region.height, scene.underLogo, 0, 0, RasterOp::copy);
+    blockCopy(scene.composeSurface, 0, 0, scene.logoWidth, scene.logoHeight, scene.logoMask, 0, 0, RasterOp::and_);
+    blockCopy(scene.composeSurface, 0, 0, scene.logoWidth, scene.logoHeight, scene.logoImage, 0, 0, RasterOp::or_);
+    blockCopy(scene.revealSurface, x1, y1, copyWidth, copyHeight, scene.composeSurface, x0, y0, RasterOp::copy);
 }
 
 }  // namespace
@@ -86,8 +81,8 @@ void showInitialPicture() {
     placeCurrentPicture();
     if (scene.settings.picturesEnabled) {
         const PictureEntry& picture = scene.pictureTable[scene.pictureIndex];
-        blockCopy(scene.window, scene.pictureRect.left, scene.pictureRect.top, picture.width,
-                  picture.height, scene.pictureSource, 0, 0, RasterOp::copy);
+        blockCopy(scene.window, scene.pictureRect.left, scene.pictureRect.top, picture.width, picture.height,
+                  scene.pictureSource, 0, 0, RasterOp::copy);
     }
 }
 
@@ -98,8 +93,7 @@ void pictureStep() {
     const std::int32_t step = ++scene.revealStep;
     const PictureEntry& picture = scene.pictureTable[scene.pictureIndex];
     const RevealFrame frame = revealFrame(picture.width, picture.height, step);
-    const Rect revealRect = {scene.pictureRect.left + frame.offsetX,
-                             scene.pictureRect.top + frame.offsetY,
+    const Rect revealRect = {scene.pictureRect.left + frame.offsetX, scene.pictureRect.top + frame.offsetY,
                              scene.pictureRect.left + frame.offsetX + frame.width,
                              scene.pictureRect.top + frame.offsetY + frame.height};
     const Rect region = logoRegion();
@@ -108,12 +102,11 @@ void pictureStep() {
                           revealRect.right < region.right ? revealRect.right : region.right,
                           revealRect.bottom < region.bottom ? revealRect.bottom : region.bottom};
 
-    blockCopy(scene.revealSurface, 0, 0, picture.width, picture.height, scene.pictureSource, 0, 0,
-              RasterOp::copy);
+    blockCopy(scene.revealSurface, 0, 0, picture.width, picture.height, scene.pictureSource, 0, 0, RasterOp::copy);
     if (overlap.left < overlap.right && overlap.top < overlap.bottom && scene.settings.logoEnabled)
         overlapWork(overlap, revealRect, frame);
-    blockCopy(scene.window, revealRect.left, revealRect.top, frame.width, frame.height,
-              scene.revealSurface, frame.offsetX, frame.offsetY, RasterOp::copy);
+    blockCopy(scene.window, revealRect.left, revealRect.top, frame.width, frame.height, scene.revealSurface,
+              frame.offsetX, frame.offsetY, RasterOp::copy);
 
     if (step == revealSteps) {
         scene.revealStep = 0;

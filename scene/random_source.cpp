@@ -13,4 +13,3 @@ std::int32_t drawRandom(RandomSource& random) {
     random.state = random.state * 214013u + 2531011u;
     return static_cast<std::int32_t>((random.state >> 16) & 0x7FFF);
 }
-

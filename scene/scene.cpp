@@ -29,10 +29,10 @@ void eraseOnce(WindowHandle window) {
 void restartScene(WindowHandle window) {
     const Rect client = clientRect(window);
     const Rect& old = scene.clientRect;
-    if (scene.logoImage == nullptr || (client.right - client.left == old.right - old.left &&
-                                       client.bottom - client.top == old.bottom - old.top))
+    if (scene.logoImage == nullptr ||
+        (client.right - client.left == old.right - old.left && client.bottom - client.top == old.bottom - old.top))
         return;
-    Surface* const surfaces[] = {&scene.logoImage, &scene.logoMask,    &scene.composeSurface, &scene.scratchSurface,
+    Surface* const surfaces[] = {&scene.logoImage, &scene.logoMask,      &scene.composeSurface, &scene.scratchSurface,
                                  &scene.underLogo, &scene.pictureSource, &scene.revealSurface};
     for (Surface* surface : surfaces) {
         deleteSurface(*surface);
@@ -63,8 +63,7 @@ void drawFrame(WindowHandle window) {
 
 }  // namespace
 
-bool sceneWindowProcedure(WindowHandle window, std::uint32_t message, WParam,
-                          LParam, MessageResult* result) {
+bool sceneWindowProcedure(WindowHandle window, std::uint32_t message, WParam, LParam, MessageResult* result) {
     switch (message) {
     case WM_CREATE:
         createScene(window);
@@ -144,8 +143,8 @@ void setupScene() {
     scene.revealSurface = createSurface(scene.window);
 
     // After the initial picture, so a picture under the start is part of the background.
-    blockCopy(scene.underLogo, 0, 0, region.width, region.height, scene.window, scene.logoX,
-              scene.logoY, RasterOp::copy);
+    blockCopy(scene.underLogo, 0, 0, region.width, region.height, scene.window, scene.logoX, scene.logoY,
+              RasterOp::copy);
 }
 
 void advanceScene() {

@@ -32,14 +32,14 @@ struct PictureEntry {
 };
 
 constexpr int pictureCount = 24;
-constexpr int pictureIds[pictureCount] = {
-    ID_PICTURE_0,  ID_PICTURE_1,  ID_PICTURE_2,  ID_PICTURE_3,  ID_PICTURE_4,  ID_PICTURE_5,
-    ID_PICTURE_6,  ID_PICTURE_7,  ID_PICTURE_8,  ID_PICTURE_9,  ID_PICTURE_10, ID_PICTURE_11,
-    ID_PICTURE_12, ID_PICTURE_13, ID_PICTURE_14, ID_PICTURE_15, ID_PICTURE_16, ID_PICTURE_17,
-    ID_PICTURE_18, ID_PICTURE_19, ID_PICTURE_20, ID_PICTURE_21, ID_PICTURE_22, ID_PICTURE_23};
+constexpr int pictureIds[pictureCount] = {ID_PICTURE_0,  ID_PICTURE_1,  ID_PICTURE_2,  ID_PICTURE_3,  ID_PICTURE_4,
+                                          ID_PICTURE_5,  ID_PICTURE_6,  ID_PICTURE_7,  ID_PICTURE_8,  ID_PICTURE_9,
+                                          ID_PICTURE_10, ID_PICTURE_11, ID_PICTURE_12, ID_PICTURE_13, ID_PICTURE_14,
+                                          ID_PICTURE_15, ID_PICTURE_16, ID_PICTURE_17, ID_PICTURE_18, ID_PICTURE_19,
+                                          ID_PICTURE_20, ID_PICTURE_21, ID_PICTURE_22, ID_PICTURE_23};
 
 constexpr std::uintptr_t frameTimerId = 1;
-constexpr std::uint32_t framePeriod = 5;      // milliseconds
+constexpr std::uint32_t framePeriod = 5;  // milliseconds
 // Counted in tickCount, so a picture changes every 164 timer messages (150 and the 14
 // further steps of its reveal).
 constexpr std::uint32_t revealInterval = 150;
@@ -58,15 +58,14 @@ struct SceneState {
     std::int32_t screenWidth, screenHeight;  // one more than the client's width and height
     std::int32_t logoX, logoY;
     std::int32_t logoDx, logoDy;
-    Surface logoImage, logoMask, composeSurface, scratchSurface, underLogo, pictureSource,
-        revealSurface;
+    Surface logoImage, logoMask, composeSurface, scratchSurface, underLogo, pictureSource, revealSurface;
     Bitmap composeBuffer, scratchBuffer, underLogoBuffer;
     std::int32_t pictureIndex;
     Rect pictureRect;
     std::int32_t revealStep;
     Bitmap revealBuffer;
     Bitmap revealSurfaceOriginal;  // what revealSurface held before its first buffer
-    std::uint32_t tickCount;  // timer messages drawn, a whole reveal of 15 counting as one
+    std::uint32_t tickCount;       // timer messages drawn, a whole reveal of 15 counting as one
     RandomSource random;
     Surface window;  // the window's drawing context while a message draws
 };
@@ -76,8 +75,8 @@ extern SceneState scene;
 // The scene's part of the saver window's procedure. Returns true when the scene
 // answered the message alone (the answer is in *result); otherwise the host's
 // default handling comes next.
-bool sceneWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
-                          LParam lParam, MessageResult* result);
+bool sceneWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam,
+                          MessageResult* result);
 
 // Scene lifecycle and clock.
 void createScene(WindowHandle window);
@@ -98,7 +97,7 @@ void pictureStep();
 
 // The reveal geometry of step k (1 to 15) for a picture of the given size.
 struct RevealFrame {
-    std::int32_t width, height;      // the visible part
-    std::int32_t offsetX, offsetY;   // where it begins inside the picture
+    std::int32_t width, height;     // the visible part
+    std::int32_t offsetX, offsetY;  // where it begins inside the picture
 };
 RevealFrame revealFrame(std::int32_t pictureWidth, std::int32_t pictureHeight, std::int32_t step);

@@ -111,8 +111,7 @@ SceneSettings readSceneSettings() {
     return settings;
 }
 
-MessageResult settingsDialogProc(WindowHandle dialog, std::uint32_t message, WParam wParam,
-                                 LParam) {
+MessageResult settingsDialogProc(WindowHandle dialog, std::uint32_t message, WParam wParam, LParam) {
     if (message == WM_INITDIALOG) {
         const SceneSettings stored = readSceneSettings();
         setDialogCheck(dialog, ID_LOGO_BOX, stored.logoEnabled != 0);

@@ -18,5 +18,4 @@ constexpr const char* saverName = "VARNO";
 
 SceneSettings readSceneSettings();
 
-MessageResult settingsDialogProc(WindowHandle dialog, std::uint32_t message, WParam wParam,
-                                 LParam lParam);
+MessageResult settingsDialogProc(WindowHandle dialog, std::uint32_t message, WParam wParam, LParam lParam);

@@ -66,13 +66,13 @@ int main(int argc, char** argv) {
     if (argc != 3 && argc != 5 && argc != 7)
         return std::fputs("usage: preview_host W H [SECONDS FILE [W2 H2]]\n", stderr), 2;
     const RECT frame = frameFor(std::atoi(argv[1]), std::atoi(argv[2]));
-    const HWND parent = CreateWindowExA(0, "STATIC", "VARNO preview", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 30,
-                                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                                        nullptr, nullptr);
+    const HWND parent =
+        CreateWindowExA(0, "STATIC", "VARNO preview", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 30,
+                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, nullptr, nullptr);
     if (!parent)
         return 1;
-    staticProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostProcedure)));
+    staticProcedure =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostProcedure)));
     const UINT seconds = argc >= 5 ? static_cast<UINT>(std::atof(argv[3]) * 1000) : 0;
     if (argc >= 5) {
         frameFile = argv[4];

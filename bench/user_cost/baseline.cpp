@@ -61,8 +61,7 @@ void writeResult() {
     if (out == nullptr)
         return;
     std::fprintf(out, "ticks %lu\n", ticks);
-    std::fprintf(out, "tick_span_ms %.3f\n",
-                 ticks > 1 ? milliseconds(lastTick.QuadPart - firstTick.QuadPart) : 0.0);
+    std::fprintf(out, "tick_span_ms %.3f\n", ticks > 1 ? milliseconds(lastTick.QuadPart - firstTick.QuadPart) : 0.0);
     std::fclose(out);
 }
 
@@ -181,10 +180,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.lpszClassName = "UserCostBaseline";
     if (!RegisterClassA(&windowClass))
         return 1;
-    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, windowClass.lpszClassName, "Baseline",
-                                WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                nullptr, nullptr, instance, nullptr);
+    HWND hwnd = CreateWindowExA(
+        WS_EX_TOPMOST, windowClass.lpszClassName, "Baseline", WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+        0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
     if (hwnd == nullptr)
         return 1;
     SetForegroundWindow(hwnd);

@@ -110,10 +110,8 @@ bool measure(Screen& screen, std::string commandLine, Outcome* outcome) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     const LONGLONG start = now();
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        std::fprintf(stderr, "first_frame: cannot start %s (%lu)\n", commandLine.c_str(),
-                     GetLastError());
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        std::fprintf(stderr, "first_frame: cannot start %s (%lu)\n", commandLine.c_str(), GetLastError());
         return false;
     }
 
@@ -135,8 +133,7 @@ bool measure(Screen& screen, std::string commandLine, Outcome* outcome) {
         }
         if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
             ended = true;
-            std::fprintf(stderr, "first_frame: %s ended before its first frame\n",
-                         commandLine.c_str());
+            std::fprintf(stderr, "first_frame: %s ended before its first frame\n", commandLine.c_str());
             break;
         }
         if (milliseconds(last - start) > startTimeoutMs)
@@ -192,8 +189,8 @@ int main(int argc, char** argv) {
             std::fprintf(out,
                          "%ld %d window_ms %.3f frame_ms %.3f frame_pixels %ld poll_ms %.3f "
                          "read_ms %.3f\n",
-                         round, index - 3, outcome.windowMs, outcome.frameMs,
-                         outcome.framePixels, outcome.pollMs, outcome.readMs);
+                         round, index - 3, outcome.windowMs, outcome.frameMs, outcome.framePixels, outcome.pollMs,
+                         outcome.readMs);
             std::fflush(out);
         }
     }

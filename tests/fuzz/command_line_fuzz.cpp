@@ -8,9 +8,7 @@
 
 namespace {
 
-const char* byteStep(const char* text) {
-    return *text ? text + 1 : text;
-}
+const char* byteStep(const char* text) { return *text ? text + 1 : text; }
 
 struct Expected {
     bool recognised;
@@ -19,9 +17,7 @@ struct Expected {
     std::uint32_t handle;
 };
 
-bool blank(unsigned char c) {
-    return c >= 1 && c <= 0x20;
-}
+bool blank(unsigned char c) { return c >= 1 && c <= 0x20; }
 
 std::uint32_t digits(const std::string& s, std::size_t i) {
     std::uint64_t value = 0;

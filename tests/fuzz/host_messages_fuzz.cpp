@@ -11,10 +11,8 @@
 
 namespace {
 
-const std::uint32_t messages[] = {WM_KEYDOWN,     WM_SYSKEYDOWN,  WM_MOUSEMOVE,   WM_LBUTTONDOWN,
-                                  WM_RBUTTONDOWN, WM_MBUTTONDOWN, WM_ACTIVATEAPP, WM_SETCURSOR,
-                                  WM_SHOWWINDOW,  WM_CLOSE,       WM_PAINT,       WM_SYSCOMMAND,
-                                  WM_HELP,        WM_SETTEXT,     WM_VERIFY,      WM_CONTEXTMENU};
+const std::uint32_t messages[] = {WM_KEYDOWN,    WM_SYSKEYDOWN, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN, WM_ACTIVATEAPP, WM_SETCURSOR,
+                                  WM_SHOWWINDOW, WM_CLOSE,      WM_PAINT,     WM_SYSCOMMAND,  WM_HELP,        WM_SETTEXT,     WM_VERIFY,      WM_CONTEXTMENU};
 const WParam commands[] = {SC_NEXTWINDOW, SC_PREVWINDOW, SC_SCREENSAVE, SC_CLOSE, 0, 1};
 
 struct Input {
@@ -52,8 +50,7 @@ void deliver(std::uint32_t message, WParam wParam) {
         require(knownConfirmed == 0 && message == WM_CLOSE);
     knownConfirmed = host.closeConfirmed;
     if (knownAnchor.x != host.mouseAnchor.x || knownAnchor.y != host.mouseAnchor.y)
-        require((message == WM_MOUSEMOVE && (effects & CLOSES)) ||
-                (message == WM_CLOSE && host.closeConfirmed == 0 && host.isWin95Family));
+        require((message == WM_MOUSEMOVE && (effects & CLOSES)) || (message == WM_CLOSE && host.closeConfirmed == 0 && host.isWin95Family));
     knownAnchor = host.mouseAnchor;
 }
 

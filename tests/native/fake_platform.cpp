@@ -40,23 +40,17 @@ void note(Effects effect) {
 }
 
 // A component called through the entry that procAddress found by its own name.
-void noteCall(ProcAddress entry, const char* name, Effects effect) {
-    note(names.count(entry) && names[entry] == name ? effect : BAD_CALL);
-}
+void noteCall(ProcAddress entry, const char* name, Effects effect) { note(names.count(entry) && names[entry] == name ? effect : BAD_CALL); }
 
 std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), ::tolower);
     return text;
 }
 
-bool isTheSettingsFile(const char* section, const char* file) {
-    return lower(section) == "varno" && lower(file) == "varno.ini";
-}
+bool isTheSettingsFile(const char* section, const char* file) { return lower(section) == "varno" && lower(file) == "varno.ini"; }
 
 std::string storePath() { return fake.localAppData + "\\VirtualStore\\Windows\\VARNO.INI"; }
-bool isTheStore(const char* section, const char* file) {
-    return lower(section) == "varno" && !fake.localAppData.empty() && file == storePath();
-}
+bool isTheStore(const char* section, const char* file) { return lower(section) == "varno" && !fake.localAppData.empty() && file == storePath(); }
 
 MessageResult deliver(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
     const WindowProcedure procedure = window == fakeSaverWindow ? fake.saverClass.procedure : nullptr;
@@ -100,13 +94,13 @@ std::string stateNames(std::uint32_t state) {
 }
 
 std::string messageName(std::uint32_t message) {
-#define M(name) {name, #name}
+#define M(name) \
+    { name, #name }
     static const std::map<std::uint32_t, const char*> names = {
-        M(WM_CREATE), M(WM_DESTROY), M(WM_SIZE), M(WM_SETTEXT), M(WM_PAINT), M(WM_CLOSE), M(WM_ERASEBKGND),
-        M(WM_SHOWWINDOW), M(WM_ACTIVATEAPP), M(WM_SETCURSOR), M(WM_MOUSEACTIVATE), M(WM_HELP), M(WM_CONTEXTMENU),
-        M(WM_DISPLAYCHANGE), M(WM_KEYDOWN), M(WM_CHAR), M(WM_SYSKEYDOWN), M(WM_INITDIALOG), M(WM_COMMAND),
-        M(WM_SYSCOMMAND), M(WM_TIMER), M(WM_MOUSEMOVE), M(WM_LBUTTONDOWN), M(WM_LBUTTONUP), M(WM_RBUTTONDOWN),
-        M(WM_MBUTTONDOWN), M(WM_VERIFY)};
+        M(WM_CREATE),     M(WM_DESTROY),     M(WM_SIZE),       M(WM_SETTEXT),       M(WM_PAINT),       M(WM_CLOSE),       M(WM_ERASEBKGND),
+        M(WM_SHOWWINDOW), M(WM_ACTIVATEAPP), M(WM_SETCURSOR),  M(WM_MOUSEACTIVATE), M(WM_HELP),        M(WM_CONTEXTMENU), M(WM_DISPLAYCHANGE),
+        M(WM_KEYDOWN),    M(WM_CHAR),        M(WM_SYSKEYDOWN), M(WM_INITDIALOG),    M(WM_COMMAND),     M(WM_SYSCOMMAND),  M(WM_TIMER),
+        M(WM_MOUSEMOVE),  M(WM_LBUTTONDOWN), M(WM_LBUTTONUP),  M(WM_RBUTTONDOWN),   M(WM_MBUTTONDOWN), M(WM_VERIFY)};
 #undef M
     const auto name = names.find(message);
     return name != names.end() ? name->second : hex(message);
@@ -151,12 +145,11 @@ bool registerWindowClass(const WindowClassRecord* record) {
 }
 
 // Only a registered class makes a window; WM_CREATE reaches its procedure before the handle returns.
-WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title, std::uint32_t style,
-                          Rect r, WindowHandle parent, ModuleHandle instance) {
+WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title, std::uint32_t style, Rect r, WindowHandle parent,
+                          ModuleHandle instance) {
     note(CREATES);
-    const std::string form = std::string(className) + " " + title + " " + hex(exStyle) + " " + hex(style) + " (" +
-                             std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) +
-                             "," + std::to_string(r.bottom) + ")";
+    const std::string form = std::string(className) + " " + title + " " + hex(exStyle) + " " + hex(style) + " (" + std::to_string(r.left) + "," +
+                             std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
     if (fake.otherClasses.count(className)) {
         fake.others.push_back(form + " owner " + hex(parent) + " " + hex(instance));
         return newHandle<WindowHandle>();
@@ -179,8 +172,8 @@ void destroyWindow(WindowHandle window) {
 
 void placeTopmost(WindowHandle window, Rect r) {
     note(PLACES);
-    fake.placed = hex(window) + " (" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
-                  std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+    fake.placed =
+        hex(window) + " (" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
 }
 
 WindowHandle findWindow(const char* className, const char* title) {
@@ -239,13 +232,10 @@ void postMessage(WindowHandle window, std::uint32_t message, WParam wParam, LPar
     fake.queue.push_back({window, message, wParam, lParam});
 }
 
-MessageResult sendMessage(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) {
-    return deliver(window, message, wParam, lParam);
-}
+MessageResult sendMessage(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam) { return deliver(window, message, wParam, lParam); }
 
 bool removeTimerMessage(WindowHandle window) {
-    auto m = std::find_if(fake.queue.begin(), fake.queue.end(),
-                          [window](const QueuedMessage& q) { return q.window == window && q.message == WM_TIMER; });
+    auto m = std::find_if(fake.queue.begin(), fake.queue.end(), [window](const QueuedMessage& q) { return q.window == window && q.message == WM_TIMER; });
     return m != fake.queue.end() && (fake.queue.erase(m), true);
 }
 
@@ -258,9 +248,7 @@ void hideCursor() { note(HIDES); }
 Point cursorPosition() { return fake.cursor; }
 void yieldProcessor() { note(YIELDS); }
 
-ModuleHandle loadedModule(const char* name) {
-    return fake.immLoaded && std::string(name) == "IMM32.DLL" ? immModule : nullptr;
-}
+ModuleHandle loadedModule(const char* name) { return fake.immLoaded && std::string(name) == "IMM32.DLL" ? immModule : nullptr; }
 
 ModuleHandle loadLibrary(const char* name) {
     note(LOADS);
@@ -346,9 +334,7 @@ bool writeProfileString(const char* section, const char* key, const char* value,
 
 std::uint32_t lastErrorCode() { return fake.lastError; }
 bool systemVirtualisesWrites() { return fake.virtualised; }
-bool localAppDataFolder(char* path, std::uint32_t capacity) {
-    return std::snprintf(path, capacity, "%s", fake.localAppData.c_str()) > 0;
-}
+bool localAppDataFolder(char* path, std::uint32_t capacity) { return std::snprintf(path, capacity, "%s", fake.localAppData.c_str()) > 0; }
 bool fileExists(const char* path) { return fake.storeExists && path == storePath(); }
 // As the system makes them: one at a time, each in a folder that is there.
 void createFolder(const char* path) {
@@ -358,9 +344,7 @@ void createFolder(const char* path) {
 }
 void windowsFolder(char* path, std::uint32_t capacity) { std::snprintf(path, capacity, "C:\\WINDOWS"); }
 
-void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity) {
-    std::snprintf(text, capacity, "%s", code == 5 ? "Access is denied." : "");
-}
+void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity) { std::snprintf(text, capacity, "%s", code == 5 ? "Access is denied." : ""); }
 
 void messageBox(WindowHandle owner, const char* text, const char* title, std::uint32_t flags) {
     fake.messageBoxes.push_back(hex(owner) + "|" + title + "|" + hex(flags) + "|" + text);
@@ -423,8 +407,8 @@ void deleteBitmap(Bitmap bitmap) {
         fake.bitmaps.erase(bitmap);
 }
 
-void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
-               Surface source, std::int32_t sourceX, std::int32_t sourceY, RasterOp op) {
+void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, Surface source, std::int32_t sourceX,
+               std::int32_t sourceY, RasterOp op) {
     if (fake.recordCopies)
         fake.copies.push_back({target, x, y, width, height, source, sourceX, sourceY, op});
     Pixels* to = pixelsOf(target);
@@ -465,9 +449,7 @@ Bitmap loadBitmap(ModuleHandle instance, int id) {
     return bitmap;
 }
 
-Size bitmapSize(Bitmap bitmap) {
-    return fake.bitmaps.count(bitmap) ? Size{fake.bitmaps[bitmap].width, fake.bitmaps[bitmap].height} : Size{0, 0};
-}
+Size bitmapSize(Bitmap bitmap) { return fake.bitmaps.count(bitmap) ? Size{fake.bitmaps[bitmap].width, fake.bitmaps[bitmap].height} : Size{0, 0}; }
 
 std::uintptr_t startTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds) {
     note(STARTS_TIMER);

@@ -21,11 +21,11 @@ constexpr WParam SC_CLOSE = 0xF060;
 // order. CLOSES is WM_CLOSE (0, 0) posted to the saver, RELAYS a post to its parent, BAD_CALL
 // a component called through another's entry; the checkers add ANCHORS (the mouse anchor
 // moved) and CONFIRMS (a close was allowed) from the host's record.
-#define VARNO_EFFECTS(E)                                                                       \
-    E(DEFAULT) E(CLOSES) E(RELAYS) E(POSTS) E(HIDES) E(QUITS) E(YIELDS) E(DRAWS) E(STARTS_TIMER) \
-    E(STOPS_TIMER) E(ASSOCIATES) E(VERIFIES) E(CHANGES) E(LOADS) E(FREES) E(OPENS_KEY)          \
-    E(CLOSES_KEY) E(RUNNING_ON) E(RUNNING_OFF) E(FINDS) E(FOREGROUND) E(REGISTERS) E(CREATES)   \
-    E(LOOPS) E(DIALOG) E(WRITES) E(CUE) E(DESTROYS) E(PLACES) E(BAD_CALL) E(ANCHORS) E(CONFIRMS)
+#define VARNO_EFFECTS(E)                                                                                                                                       \
+    E(DEFAULT)                                                                                                                                                 \
+    E(CLOSES) E(RELAYS) E(POSTS) E(HIDES) E(QUITS) E(YIELDS) E(DRAWS) E(STARTS_TIMER) E(STOPS_TIMER) E(ASSOCIATES) E(VERIFIES) E(CHANGES) E(LOADS) E(FREES)    \
+        E(OPENS_KEY) E(CLOSES_KEY) E(RUNNING_ON) E(RUNNING_OFF) E(FINDS) E(FOREGROUND) E(REGISTERS) E(CREATES) E(LOOPS) E(DIALOG) E(WRITES) E(CUE) E(DESTROYS) \
+            E(PLACES) E(BAD_CALL) E(ANCHORS) E(CONFIRMS)
 #define VARNO_EFFECT_BIT(name) name##_BIT,
 enum : int { VARNO_EFFECTS(VARNO_EFFECT_BIT) EFFECT_COUNT };
 using Effects = std::uint64_t;  // the 32 above fill 32 bits; whatever holds effects has this type
@@ -43,9 +43,17 @@ struct Pixels {
     std::uint32_t& at(std::int32_t x, std::int32_t y) { return data[y * width + x]; }
 };
 
-struct QueuedMessage { WindowHandle window; std::uint32_t message; WParam wParam; LParam lParam; };
+struct QueuedMessage {
+    WindowHandle window;
+    std::uint32_t message;
+    WParam wParam;
+    LParam lParam;
+};
 struct CopyRecord {
-    Surface target; std::int32_t x, y, width, height; Surface source; std::int32_t sourceX, sourceY;
+    Surface target;
+    std::int32_t x, y, width, height;
+    Surface source;
+    std::int32_t sourceX, sourceY;
     RasterOp op;
 };
 
@@ -65,13 +73,13 @@ struct FakePlatform {
     WindowHandle foreground = nullptr, parentOf = nullptr, broughtForward = nullptr;
     WindowHandle runningSaver = nullptr;  // found by class and title
     bool classRegisters = true, windowCreates = true;
-    WindowClassRecord saverClass = {};    // as registered; other classes after it:
+    WindowClassRecord saverClass = {};  // as registered; other classes after it:
     std::map<std::string, WindowClassRecord> otherClasses;
-    std::vector<std::string> others;      // windows of other classes, as createWindow got them
-    std::vector<Monitor> monitors;        // as the system lists them
-    std::string created;                  // the saver window's form, as createWindow got it
-    std::string placed;                   // the last placement asked for
-    std::uint32_t watchPeriod = 0;        // the thread's timer
+    std::vector<std::string> others;  // windows of other classes, as createWindow got them
+    std::vector<Monitor> monitors;    // as the system lists them
+    std::string created;              // the saver window's form, as createWindow got it
+    std::string placed;               // the last placement asked for
+    std::uint32_t watchPeriod = 0;    // the thread's timer
     void (*watch)() = nullptr;
     WindowHandle createdParent = nullptr;
     Size screen = {640, 480};
@@ -83,24 +91,24 @@ struct FakePlatform {
     std::map<std::string, std::vector<std::string>> libraries;
     bool immLoaded = false;
     InputContext imeContext = reinterpret_cast<InputContext>(0x77);
-    std::vector<QueuedMessage> associations;  // (window, context as wParam)
+    std::vector<QueuedMessage> associations;              // (window, context as wParam)
     std::function<std::intptr_t(WindowHandle)> verifier;  // by default the verdict is 3
     WindowHandle verifiedFor = nullptr, changedFor = nullptr;
     std::string provider;  // handed to the password change
     bool desktopKeyOpens = true, passwordValuePresent = false;
     std::uint32_t passwordValue = 0, milliseconds = 1000, seconds = 1;
-    std::map<std::string, std::string> profile;  // section VARNO of VARNO.INI, lower-case keys
+    std::map<std::string, std::string> profile;                        // section VARNO of VARNO.INI, lower-case keys
     bool virtualised = true, storeExists = false, storeFails = false;  // 32-bit; else the user's copy
-    std::string localAppData;                   // "" when unset
-    std::map<std::string, std::string> storeProfile;  // of VirtualStore\Windows\VARNO.INI
-    std::vector<std::string> folders;           // as made, in order
-    std::vector<std::string> written;           // "Key=value" in order
-    int writesBeforeFailure = -1;               // -1: every write succeeds
-    std::uint32_t lastError = 5;                // what the system says after the failure
-    std::vector<std::string> messageBoxes;      // "owner|title|flags|text"
-    std::vector<WParam> commands;               // what the user does in the dialog
-    std::map<int, std::uint32_t> checks, shown;  // now, and as the dialog opened
-    std::string dialog;                         // its instance and template
+    std::string localAppData;                                          // "" when unset
+    std::map<std::string, std::string> storeProfile;                   // of VirtualStore\Windows\VARNO.INI
+    std::vector<std::string> folders;                                  // as made, in order
+    std::vector<std::string> written;                                  // "Key=value" in order
+    int writesBeforeFailure = -1;                                      // -1: every write succeeds
+    std::uint32_t lastError = 5;                                       // what the system says after the failure
+    std::vector<std::string> messageBoxes;                             // "owner|title|flags|text"
+    std::vector<WParam> commands;                                      // what the user does in the dialog
+    std::map<int, std::uint32_t> checks, shown;                        // now, and as the dialog opened
+    std::string dialog;                                                // its instance and template
     WindowHandle dialogOwner = nullptr;
     MessageResult initAnswer = -1;
     std::intptr_t dialogResult = -2;
@@ -126,7 +134,12 @@ WindowHandle fakeHandle(std::uintptr_t value);
 
 // What the window is in when a message comes, as the rows name it.
 enum WindowState : std::uint32_t {
-    FULL = 0, NT = 0, PREVIEW = 1, WIN95 = 2, CONFIRMED = 4, CHECKING = 8,
+    FULL = 0,
+    NT = 0,
+    PREVIEW = 1,
+    WIN95 = 2,
+    CONFIRMED = 4,
+    CHECKING = 8,
     VERIFIER = 16,  // a password is wanted and the verifier is loaded
     REFUSES = 32,   // the verifier refuses
     ORPHAN = 64,    // the preview's parent is no window

@@ -23,6 +23,7 @@ std::string callNames(const Calls& calls) {
 // handed to the change. The platform's code page is double-byte (0x81 to 0xFE lead).
 TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
     const Effects full = FINDS | CREATES;
+    // clang-format off
     const struct { int sourceLine; const char* line; std::uint32_t state; std::int32_t exitCode; Effects ran; std::uintptr_t handle; } rows[] = {
         {__LINE__, "\"C:\\Program Files\\VARNO.scr\" /s", NT, 0, full, 0},
         {__LINE__, "\"C:\\VARNO.scr\"/p 12", NT, 0, CREATES, 12},          // no blank needed after the quote
@@ -63,6 +64,7 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         {__LINE__, "VARNO.scr 1", NT, -1, 0, 0},
         {__LINE__, "VARNO.scr /\ts", NT, -1, 0, 0},
     };
+    // clang-format on
     for (const auto& row : rows) {
         resetFake();
         fake.line = row.line;
@@ -76,18 +78,19 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         const Effects ran = fake.effects & (DIALOG | FINDS | CREATES | CHANGES);
         const WindowHandle handle = ran & DIALOG ? fake.dialogOwner : ran & CHANGES ? fake.changedFor : fake.createdParent;
         if (exitCode != row.exitCode || ran != row.ran || handle != fakeHandle(row.handle))
-            ADD_FAILURE_AT(__FILE__, row.sourceLine) << "expected " << row.exitCode << ", " << effectNames(row.ran) << ", "
-                          << row.handle << "; got " << exitCode << ", " << effectNames(ran) << ", "
-                          << reinterpret_cast<std::uintptr_t>(handle);
+            ADD_FAILURE_AT(__FILE__, row.sourceLine) << "expected " << row.exitCode << ", " << effectNames(row.ran) << ", " << row.handle << "; got "
+                                                     << exitCode << ", " << effectNames(ran) << ", " << reinterpret_cast<std::uintptr_t>(handle);
     }
 }
 
 TEST(CommandLine, OnlyAQueryThatSaysPlatformOneIsWindows95AndOnlyThereTheGuardClearsTheFlag) {
+    // clang-format off
     const struct { int line; bool succeeds; std::uint32_t id, win95; Effects cleanup; } rows[] = {
         {__LINE__, true, 1, 1, RUNNING_OFF},
         {__LINE__, true, 2, 0, 0},
         {__LINE__, true, 0, 0, 0},
         {__LINE__, false, 1, 0, 0}};
+    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         resetFake();
@@ -112,7 +115,14 @@ Effects observed(Point anchorBefore, std::intptr_t confirmedBefore) {
     return effects;
 }
 
-struct Row { int line; std::uint32_t message; WParam wParam; std::uint32_t state; Effects effects; MessageResult result; };
+struct Row {
+    int line;
+    std::uint32_t message;
+    WParam wParam;
+    std::uint32_t state;
+    Effects effects;
+    MessageResult result;
+};
 
 // Whatever a row posts besides a close keeps the message and lParam; a relay names the
 // parent in wParam, a cover's hand-over keeps it.
@@ -125,13 +135,13 @@ void checkRows(const char* table, WindowProcedure handler, const Row (&rows)[N],
         const MessageResult result = handler(self, row.message, row.wParam, 0x1234);
         Effects effects = observed({100, 100}, confirmed);
         for (const QueuedMessage& m : fake.queue)
-            if (m.message != WM_CLOSE && (m.message != row.message || m.lParam != 0x1234 ||
-                                          m.wParam != (m.window == fake.parentOf ? WParam{0x300} : row.wParam)))
+            if (m.message != WM_CLOSE &&
+                (m.message != row.message || m.lParam != 0x1234 || m.wParam != (m.window == fake.parentOf ? WParam{0x300} : row.wParam)))
                 effects |= BAD_CALL;
         if (effects != row.effects || result != row.result)
-            ADD_FAILURE_AT(__FILE__, row.line) << table << " {" << messageName(row.message) << ", 0x" << std::hex
-                          << row.wParam << ", " << stateNames(row.state) << "}: expected " << effectNames(row.effects)
-                          << " -> 0x" << row.result << ", got " << effectNames(effects) << " -> 0x" << result;
+            ADD_FAILURE_AT(__FILE__, row.line) << table << " {" << messageName(row.message) << ", 0x" << std::hex << row.wParam << ", " << stateNames(row.state)
+                                               << "}: expected " << effectNames(row.effects) << " -> 0x" << row.result << ", got " << effectNames(effects)
+                                               << " -> 0x" << result;
     }
 }
 
@@ -220,12 +230,14 @@ TEST(SaverWindow, HostDefaultHandlingFollowsItsTable) {
 // its timer. WM_DESTROY hands the window back the input context that WM_CREATE took.
 TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) {
     const InputContext saved = fake.imeContext;
+    // clang-format off
     const struct { int line; bool loaded, exported; InputContext previous; Calls create, destroy; std::vector<WParam> contexts; } rows[] = {
         {__LINE__, true, true, saved, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {ASSOCIATES, QUITS, STOPS_TIMER, DEFAULT}, {0, WParam(saved)}},
         {__LINE__, true, true, nullptr, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {0}},
         {__LINE__, true, false, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
         {__LINE__, false, true, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
     };
+    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         openWindow(FULL);
@@ -252,6 +264,7 @@ TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) 
 
 // Movements add up against the anchor, which moves only with a close request.
 TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
+    // clang-format off
     const struct { int line; Point cursor; Effects effects; } moves[] = {
         {__LINE__, {101, 100}, 0},
         {__LINE__, {102, 100}, 0},
@@ -270,6 +283,7 @@ TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
         {__LINE__, {101, 95}, 0},
         {__LINE__, {100, 95}, CLOSES},
     };
+    // clang-format on
     openWindow(FULL);
     for (const auto& move : moves) {
         const ::testing::ScopedTrace trace(__FILE__, move.line, "move");
@@ -286,13 +300,13 @@ TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
 // Full screen, each monitor but the primary gets a black window of its own class, owned by
 // the saver window (so it goes with it), topmost and off the taskbar; a preview covers nothing.
 TEST(SaverWindow, EachFormRunsItsCourse) {
-    enum : std::uint32_t { PARENT = 1 << 8, FOUND = 1 << 9, STALE = 1 << 10, NO_CLASS = 1 << 11, NO_WINDOW = 1 << 12,
-                           ALONE = 1 << 13 /* one monitor */ };
+    enum : std::uint32_t { PARENT = 1 << 8, FOUND = 1 << 9, STALE = 1 << 10, NO_CLASS = 1 << 11, NO_WINDOW = 1 << 12, ALONE = 1 << 13 /* one monitor */ };
     const Effects run = FINDS | REGISTERS | CREATES | HIDES | FOREGROUND | LOOPS;
     const std::string full = "WindowsScreenSaverClass Screen Saver 0x8 0x96000000 (0,0)-(800,600) 0x400000",
-                      preview = "WindowsScreenSaverClass Preview 0 0x52000000 (0,0)-(152,112) 0x400000",
-                      cover = "VARNOMonitorCover  0x88 0x90000000 ", owner = " owner 0x5a5a 0x400000";
+                      preview = "WindowsScreenSaverClass Preview 0 0x52000000 (0,0)-(152,112) 0x400000", cover = "VARNOMonitorCover  0x88 0x90000000 ",
+                      owner = " owner 0x5a5a 0x400000";
     const std::vector<std::string> covers = {cover + "(-1024,-168)-(0,600)" + owner, cover + "(800,0)-(1440,480)" + owner};
+    // clang-format off
     const struct { int line; std::uint32_t setup; Effects effects; const std::string* form; bool covered; } rows[] = {
         {__LINE__, FULL | NT, run, &full, true},
         {__LINE__, FULL | NT | ALONE, run, &full, false},
@@ -304,6 +318,7 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
         {__LINE__, PARENT | WIN95 | VERIFIER, REGISTERS | CREATES | LOOPS, &preview, false},
         {__LINE__, PARENT | NT | NO_WINDOW, REGISTERS | CREATES, &preview, false},
     };
+    // clang-format on
     const WindowHandle running = fakeHandle(0x42), parent = fakeHandle(0x300);
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const std::uint32_t setup = rows[i].setup;
@@ -325,15 +340,13 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
         fake.windowCreates = !(setup & NO_WINDOW);
         const std::int32_t exitCode = runSaverWindow(setup & PARENT ? parent : nullptr);
         const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
-        EXPECT_EQ(effectNames(fake.effects & (run | LOADS | RUNNING_ON | VERIFIES | FREES | RUNNING_OFF | BAD_CALL)),
-                  effectNames(rows[i].effects));
+        EXPECT_EQ(effectNames(fake.effects & (run | LOADS | RUNNING_ON | VERIFIES | FREES | RUNNING_OFF | BAD_CALL)), effectNames(rows[i].effects));
         EXPECT_EQ(fake.created, rows[i].form ? *rows[i].form : "");
         EXPECT_EQ(fake.createdParent, setup & PARENT ? parent : nullptr);
         EXPECT_EQ(fake.others, rows[i].covered ? covers : std::vector<std::string>{});
         // Only a preview watches its parent, on a timer of its own that outlives the window.
         const bool watches = setup & PARENT && !(setup & NO_WINDOW);
-        EXPECT_EQ(std::make_pair(fake.watchPeriod, fake.watch),
-                  std::make_pair(watches ? 250u : 0u, watches ? &checkPreviewParent : nullptr));
+        EXPECT_EQ(std::make_pair(fake.watchPeriod, fake.watch), std::make_pair(watches ? 250u : 0u, watches ? &checkPreviewParent : nullptr));
         if (rows[i].effects & LOOPS || setup & FOUND) {
             EXPECT_EQ(exitCode, 0);
         }
@@ -344,8 +357,8 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
             EXPECT_EQ(callNames(Calls(fake.calls.end() - 2, fake.calls.end())), callNames({FREES, RUNNING_OFF}));
         }
         if (rows[i].form) {
-            EXPECT_EQ(std::make_tuple(std::string(fake.saverClass.name), fake.saverClass.style, fake.saverClass.iconId,
-                                      fake.saverClass.instance, fake.saverClass.procedure),
+            EXPECT_EQ(std::make_tuple(std::string(fake.saverClass.name), fake.saverClass.style, fake.saverClass.iconId, fake.saverClass.instance,
+                                      fake.saverClass.procedure),
                       std::make_tuple(std::string("WindowsScreenSaverClass"), 0x2Bu, 100, fakeModule, &hostWindowProcedure));
         }
         if (rows[i].covered) {
@@ -358,11 +371,13 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
 // A dead parent ends the preview: through the window's destruction while the window is
 // there, with the quit message itself once the system has taken the window too.
 TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
+    // clang-format off
     const struct { int line; std::uint32_t state; bool ownWindow; Effects effects; } rows[] = {
         {__LINE__, PREVIEW, true, 0},
         {__LINE__, PREVIEW | ORPHAN, true, DESTROYS | QUITS | DEFAULT},
         {__LINE__, PREVIEW | ORPHAN, false, QUITS},
         {__LINE__, PREVIEW, false, QUITS}};
+    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         openWindow(row.state);
@@ -379,10 +394,12 @@ TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
 // give way to one for each other monitor there is now (none without monitor functions).
 TEST(SaverWindow, ADisplayChangeCoversTheNewScreen) {
     const std::vector<Monitor> two = {{{0, 0, 1024, 768}, true}, {{1024, 0, 1664, 480}, false}};
+    // clang-format off
     const struct { int line; std::uint32_t state; std::vector<Monitor> monitors; Effects effects; std::size_t covers; } rows[] = {
         {__LINE__, FULL, two, PLACES | DESTROYS | CREATES | DEFAULT, 1},
         {__LINE__, FULL, {}, PLACES | DESTROYS | DEFAULT, 0},
         {__LINE__, PREVIEW, two, DEFAULT, 0}};
+    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         openWindow(row.state);
@@ -404,17 +421,10 @@ TEST(SaverWindow, ADisplayChangeCoversTheNewScreen) {
 // Input over a cover goes to the saver window as it came; a click does not activate the cover.
 TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
     const Row rows[] = {
-        {__LINE__, WM_MOUSEACTIVATE, 0, FULL, 0, 3},
-        {__LINE__, WM_SETCURSOR, 0, FULL, HIDES, 1},
-        {__LINE__, WM_KEYDOWN, 'A', FULL, POSTS, 0},
-        {__LINE__, WM_SYSKEYDOWN, 0x12, FULL, POSTS, 0},
-        {__LINE__, WM_MOUSEMOVE, 0, FULL, POSTS, 0},
-        {__LINE__, WM_LBUTTONDOWN, 1, FULL, POSTS, 0},
-        {__LINE__, WM_RBUTTONDOWN, 2, FULL, POSTS, 0},
-        {__LINE__, WM_MBUTTONDOWN, 16, FULL, POSTS, 0},
-        {__LINE__, WM_PAINT, 0, FULL, DEFAULT, DEF},
-        {__LINE__, WM_CLOSE, 0, FULL, DEFAULT, DEF},
-        {__LINE__, WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_MOUSEACTIVATE, 0, FULL, 0, 3},     {__LINE__, WM_SETCURSOR, 0, FULL, HIDES, 1},     {__LINE__, WM_KEYDOWN, 'A', FULL, POSTS, 0},
+        {__LINE__, WM_SYSKEYDOWN, 0x12, FULL, POSTS, 0}, {__LINE__, WM_MOUSEMOVE, 0, FULL, POSTS, 0},     {__LINE__, WM_LBUTTONDOWN, 1, FULL, POSTS, 0},
+        {__LINE__, WM_RBUTTONDOWN, 2, FULL, POSTS, 0},   {__LINE__, WM_MBUTTONDOWN, 16, FULL, POSTS, 0},  {__LINE__, WM_PAINT, 0, FULL, DEFAULT, DEF},
+        {__LINE__, WM_CLOSE, 0, FULL, DEFAULT, DEF},     {__LINE__, WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},
     };
     checkRows("coverWindowProcedure", coverWindowProcedure, rows, fakeHandle(0xC0));
 }
@@ -422,6 +432,7 @@ TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
 TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
     enum : std::uint32_t { KEY = 1 << 8, VALUE = 1 << 9, ZERO = 1 << 10, LIBRARY = 1 << 11, ENTRY = 1 << 12 };
     const Effects opened = OPENS_KEY | CLOSES_KEY;
+    // clang-format off
     const struct { int line; std::uint32_t offer; Effects effects; } rows[] = {
         {__LINE__, NT | KEY | VALUE | LIBRARY | ENTRY, 0},
         {__LINE__, WIN95 | VALUE | LIBRARY | ENTRY, OPENS_KEY},
@@ -431,6 +442,7 @@ TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
         {__LINE__, WIN95 | KEY | VALUE | LIBRARY, opened | LOADS | FREES},
         {__LINE__, WIN95 | KEY | VALUE | LIBRARY | ENTRY, opened | LOADS | RUNNING_ON},
     };
+    // clang-format on
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const std::uint32_t offer = rows[i].offer;
         const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
@@ -454,6 +466,7 @@ TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
 // Close requests in turn: the first check runs whenever it comes, a refused one keeps the
 // window and starts no new check until 200 ms after its end, across the wrap too.
 TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
+    // clang-format off
     const struct { int line; bool verifier; std::uint32_t at; std::intptr_t verdict; std::uint32_t takes; Effects effects; MessageResult result; } steps[] = {
         {__LINE__, true, 0x50, 0, 100, VERIFIES | HIDES | ANCHORS, 0},  // 0x51 after "none yet"
         {__LINE__, true, 0xB4 + 199, 0, 0, ANCHORS, 0},
@@ -463,6 +476,7 @@ TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
         {__LINE__, true, 0xFFFFFFF0u + 200, 9, 5, VERIFIES | CONFIRMS | QUITS | DEFAULT, DEF},
         {__LINE__, false, 0x50, 0, 0, CONFIRMS | QUITS | DEFAULT, DEF},
     };
+    // clang-format on
     openWindow(FULL | WIN95 | VERIFIER);
     for (const auto& step : steps) {
         const ::testing::ScopedTrace trace(__FILE__, step.line, "step");
@@ -486,8 +500,11 @@ TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
 TEST(Password, DuringTheCheckNothingAsksToCloseAndAtMostTwoTimersAreDropped) {
     openWindow(FULL | WIN95 | VERIFIER);
     const WindowHandle other = fakeHandle(0x300);
-    fake.queue = {{other, WM_TIMER, 1, 0}, {fakeSaverWindow, WM_TIMER, 1, 0}, {fakeSaverWindow, WM_KEYDOWN, 0, 0},
-                  {fakeSaverWindow, WM_TIMER, 1, 0}, {fakeSaverWindow, WM_TIMER, 1, 0}};
+    fake.queue = {{other, WM_TIMER, 1, 0},
+                  {fakeSaverWindow, WM_TIMER, 1, 0},
+                  {fakeSaverWindow, WM_KEYDOWN, 0, 0},
+                  {fakeSaverWindow, WM_TIMER, 1, 0},
+                  {fakeSaverWindow, WM_TIMER, 1, 0}};
     std::vector<MessageResult> nested;
     Effects nestedEffects = 0;
     fake.verifier = [&](WindowHandle window) -> std::intptr_t {
@@ -508,10 +525,12 @@ TEST(Password, DuringTheCheckNothingAsksToCloseAndAtMostTwoTimersAreDropped) {
 }
 
 TEST(Password, TheChangeGoesToTheProviderWithTheWindowAndFreesTheLibrary) {
+    // clang-format off
     const struct { int line; std::vector<std::string> exports; bool library; Effects effects; } rows[] = {
         {__LINE__, {"PwdChangePasswordA"}, true, LOADS | CHANGES | FREES},
         {__LINE__, {}, true, LOADS | FREES},
         {__LINE__, {}, false, LOADS}};
+    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         resetFake();
@@ -519,8 +538,7 @@ TEST(Password, TheChangeGoesToTheProviderWithTheWindowAndFreesTheLibrary) {
             fake.libraries["MPR.DLL"] = row.exports;
         changePassword(fakeHandle(0x44));
         EXPECT_EQ(effectNames(fake.effects), effectNames(row.effects));
-        EXPECT_EQ(fake.provider + " " + std::to_string(reinterpret_cast<std::uintptr_t>(fake.changedFor)),
-                  row.effects & CHANGES ? "SCRSAVE 68" : " 0");
+        EXPECT_EQ(fake.provider + " " + std::to_string(reinterpret_cast<std::uintptr_t>(fake.changedFor)), row.effects & CHANGES ? "SCRSAVE 68" : " 0");
     }
 }
 

@@ -3,7 +3,8 @@
 
 #include <vector>
 
-const Size catalogPictureSizes[pictureCount] = {  // tools/asset_catalog.py's, written by the build
+const Size catalogPictureSizes[pictureCount] = {
+    // tools/asset_catalog.py's, written by the build
 #include "catalog_pictures.inc"
 };
 
@@ -16,13 +17,10 @@ Pixels filled(std::int32_t width, std::int32_t height, std::uint32_t value) {
 }
 
 std::uint32_t picturePixel(int row, std::int32_t x, std::int32_t y) {
-    return static_cast<std::uint32_t>(row + 1) << 16 | static_cast<std::uint32_t>(x & 0xFF) << 8 |
-           static_cast<std::uint32_t>(y & 0xFF);
+    return static_cast<std::uint32_t>(row + 1) << 16 | static_cast<std::uint32_t>(x & 0xFF) << 8 | static_cast<std::uint32_t>(y & 0xFF);
 }
 
-std::uint32_t logoPixel(std::int32_t x, std::int32_t y) {
-    return logoMarker | static_cast<std::uint32_t>(x * logoH + y);
-}
+std::uint32_t logoPixel(std::int32_t x, std::int32_t y) { return logoMarker | static_cast<std::uint32_t>(x * logoH + y); }
 
 namespace {
 
@@ -40,9 +38,7 @@ const std::vector<std::uint8_t> logoShape = ellipse();
 
 }  // namespace
 
-bool insideLogoShape(std::int32_t x, std::int32_t y) {
-    return x >= 0 && y >= 0 && x < logoW && y < logoH && logoShape[y * logoW + x] != 0;
-}
+bool insideLogoShape(std::int32_t x, std::int32_t y) { return x >= 0 && y >= 0 && x < logoW && y < logoH && logoShape[y * logoW + x] != 0; }
 
 void provideCatalogImages() {
     static const std::map<int, Pixels> images = [] {

@@ -26,6 +26,7 @@ TEST(Raster, CopiesCombineAndClipLikeTheDisplay) {
     Pixels& to = fake.bitmaps[fake.selected[target]];
     for (std::int32_t i = 0; i < 16; ++i)
         fake.bitmaps[fake.selected[source]].at(i % 4, i / 4) = 0x10000u * (i % 4 + 1) + 0x100u * (i / 4 + 1);
+    // clang-format off
     const struct { int line; RasterOp op; std::int32_t x, y, width, height, sourceX, sourceY; Point probe; std::uint32_t value; long canaries; } rows[] = {
         {__LINE__, RasterOp::copy, 3, 3, 1, 1, 1, 2, {3, 3}, 0x020300, 63},
         {__LINE__, RasterOp::and_, 3, 3, 1, 1, 1, 2, {3, 3}, 0x020100, 63},
@@ -35,13 +36,13 @@ TEST(Raster, CopiesCombineAndClipLikeTheDisplay) {
         {__LINE__, RasterOp::copy, 8, 0, 4, 4, 0, 0, {7, 0}, canary, 63},
         {__LINE__, RasterOp::copy, 0, 0, 4, 4, 4, 0, {0, 0}, canary, 63},
     };
+    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         to = filled(8, 8, canary);
         to.at(3, 3) = 0x03F1F0;
         blockCopy(target, row.x, row.y, row.width, row.height, source, row.sourceX, row.sourceY, row.op);
-        EXPECT_EQ(std::make_pair(to.at(row.probe.x, row.probe.y), std::count(to.data.begin(), to.data.end(), canary)),
-                  std::make_pair(row.value, row.canaries));
+        EXPECT_EQ(std::make_pair(to.at(row.probe.x, row.probe.y), std::count(to.data.begin(), to.data.end(), canary)), std::make_pair(row.value, row.canaries));
     }
     to = filled(8, 8, canary);
     for (Rect r : {Rect{1, 2, 3, 5}, Rect{6, 6, 20, 20}, Rect{-3, -3, 1, 1}, Rect{5, 5, 5, 9}})
@@ -50,7 +51,11 @@ TEST(Raster, CopiesCombineAndClipLikeTheDisplay) {
     EXPECT_EQ(to.at(2, 4) | to.at(7, 7) | to.at(0, 0), 0u);
 }
 
-struct SceneRun { std::int32_t width, height; std::uint32_t seed; bool pictures, logo; };
+struct SceneRun {
+    std::int32_t width, height;
+    std::uint32_t seed;
+    bool pictures, logo;
+};
 
 MessageResult toScene(std::uint32_t message) {
     MessageResult result = -1;
@@ -77,9 +82,7 @@ void ticks(int count) {
         toScene(WM_TIMER);
 }
 
-bool inside(const Rect& r, std::int32_t x, std::int32_t y) {
-    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-}
+bool inside(const Rect& r, std::int32_t x, std::int32_t y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
 // After a tick the window shows the logo's opaque pixels at its shown place, the picture
 // where it has been revealed, black elsewhere; near the logo a picture pixel may show a
@@ -88,10 +91,9 @@ bool inside(const Rect& r, std::int32_t x, std::int32_t y) {
 ::testing::AssertionResult frameIsRight(bool logoShown) {
     const Pixels& window = fake.screenPixels;
     const Rect picture = scene.pictureRect;
-    const RevealFrame part = revealFrame(picture.right - picture.left, picture.bottom - picture.top,
-                                         scene.revealStep ? scene.revealStep : 15);
-    const Rect shown = {picture.left + part.offsetX, picture.top + part.offsetY,
-                        picture.left + part.offsetX + part.width, picture.top + part.offsetY + part.height};
+    const RevealFrame part = revealFrame(picture.right - picture.left, picture.bottom - picture.top, scene.revealStep ? scene.revealStep : 15);
+    const Rect shown = {picture.left + part.offsetX, picture.top + part.offsetY, picture.left + part.offsetX + part.width,
+                        picture.top + part.offsetY + part.height};
     const std::int32_t dx = scene.logoDx, dy = scene.logoDy;
     const Point logo = {std::max(scene.logoX, scene.logoX - dx), std::max(scene.logoY, scene.logoY - dy)};
     const Rect region = {scene.logoX, scene.logoY, scene.logoX + logoW + std::abs(dx), scene.logoY + logoH + std::abs(dy)};
@@ -101,27 +103,24 @@ bool inside(const Rect& r, std::int32_t x, std::int32_t y) {
             const std::uint32_t p = window.at(x, y);
             const bool logoHere = logoShown && insideLogoShape(x - logo.x, y - logo.y);
             const std::uint32_t own = inside(picture, x, y) ? picturePixel(scene.pictureIndex, x - picture.left, y - picture.top) : 0;
-            const std::uint32_t expected = logoHere ? logoPixel(x - logo.x, y - logo.y)
-                                           : scene.settings.picturesEnabled && inside(shown, x, y) ? own : 0;
+            const std::uint32_t expected = logoHere ? logoPixel(x - logo.x, y - logo.y) : scene.settings.picturesEnabled && inside(shown, x, y) ? own : 0;
             const bool early = logoShown && own && p == own && (inside(region, x, y) || inside(before, x, y));
             if (p != expected && !early)
-                return ::testing::AssertionFailure() << "window " << x << "," << y << " is " << std::hex << p
-                                                     << ", expected " << expected;
+                return ::testing::AssertionFailure() << "window " << x << "," << y << " is " << std::hex << p << ", expected " << expected;
         }
     const Pixels& under = fake.bitmaps[scene.underLogoBuffer];
     for (std::int32_t y = 0; scene.settings.logoEnabled && y < under.height; ++y)
         for (std::int32_t x = 0; x < under.width; ++x) {
             const std::int32_t wx = region.left + x, wy = region.top + y;
-            const bool seen = wx >= 0 && wy >= 0 && wx < window.width && wy < window.height &&
-                              !(logoShown && insideLogoShape(wx - logo.x, wy - logo.y));
+            const bool seen = wx >= 0 && wy >= 0 && wx < window.width && wy < window.height && !(logoShown && insideLogoShape(wx - logo.x, wy - logo.y));
             if ((under.at(x, y) & logoMarker) || (seen && under.at(x, y) != window.at(wx, wy)))
-                return ::testing::AssertionFailure() << "saved background " << x << "," << y << " is " << std::hex
-                                                     << under.at(x, y);
+                return ::testing::AssertionFailure() << "saved background " << x << "," << y << " is " << std::hex << under.at(x, y);
         }
     return ::testing::AssertionSuccess();
 }
 
 TEST(Scene, TheFirstTickPlacesLogoAndPictureFromTheSeedAndShowsThePictureWhole) {
+    // clang-format off
     const struct { int line; SceneRun run; std::int32_t logoX, logoY, dx, dy, row, left, top; } rows[] = {
         {__LINE__, {640, 480, 1, true, true}, 41, 288, 7, 6, 10, 84, 156},
         {__LINE__, {640, 480, 1, false, true}, 41, 288, 7, 6, 10, 84, 156},  // drawn, not shown
@@ -129,6 +128,7 @@ TEST(Scene, TheFirstTickPlacesLogoAndPictureFromTheSeedAndShowsThePictureWhole) 
         {__LINE__, {152, 112, 1, true, true}, 41, 2, 7, 6, 10, 10, 33},  // negative divisors
         {__LINE__, {229, 109, 1, true, true}, 0, 0, 7, 6, 10, 4, 2},     // the logo's divisors are 0
     };
+    // clang-format on
     for (const auto& row : rows) {
         start(row.run);
         ticks(1);
@@ -137,8 +137,7 @@ TEST(Scene, TheFirstTickPlacesLogoAndPictureFromTheSeedAndShowsThePictureWhole) 
                                   bitmapSize(scene.underLogoBuffer).height, scene.tickCount),
                   std::make_tuple(row.logoX, row.logoY, row.dx, row.dy, logoW + row.dx, logoH + row.dy, 1u));
         const Size size = catalogPictureSizes[row.row];
-        EXPECT_EQ(std::make_tuple(scene.pictureIndex, scene.pictureRect.left, scene.pictureRect.top,
-                                  scene.pictureRect.right, scene.pictureRect.bottom),
+        EXPECT_EQ(std::make_tuple(scene.pictureIndex, scene.pictureRect.left, scene.pictureRect.top, scene.pictureRect.right, scene.pictureRect.bottom),
                   std::make_tuple(row.row, row.left, row.top, row.left + size.width, row.top + size.height));
         EXPECT_TRUE(frameIsRight(false));
     }
@@ -146,6 +145,7 @@ TEST(Scene, TheFirstTickPlacesLogoAndPictureFromTheSeedAndShowsThePictureWhole) 
 
 // The seed is the system's file time (100 ns units since 1601) in whole seconds since 1970.
 TEST(Scene, TheSeedIsWholeSecondsSince1970ModuloTwoToThe32) {
+    // clang-format off
     const struct { int line; std::uint64_t fileTime; std::uint32_t seconds; } rows[] = {
         {__LINE__, 116444736000000000ull, 0},           // 1970-01-01 00:00:00
         {__LINE__, 116444736009999999ull, 0},           // its last 100 ns
@@ -153,6 +153,7 @@ TEST(Scene, TheSeedIsWholeSecondsSince1970ModuloTwoToThe32) {
         {__LINE__, 133537247990000000ull, 1709251199},  // 2024-02-29 23:59:59
         {__LINE__, 159394408970000000ull, 1},           // 2106-02-07 06:28:17, past 2^32 seconds
     };
+    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         EXPECT_EQ(secondsSince1970(row.fileTime), row.seconds);
@@ -163,6 +164,7 @@ TEST(Scene, TheSeedIsWholeSecondsSince1970ModuloTwoToThe32) {
 TEST(Scene, TheLogoTurnsBackOnlyWhenItsNextStepWouldCrossALimit) {
     constexpr std::uint32_t KEEPS = 0, TURNS_X = 1, TURNS_Y = 2;
     const char* const names[] = {"KEEPS", "TURNS_X", "TURNS_Y", "TURNS_X|TURNS_Y"};
+    // clang-format off
     const struct { int line; std::int32_t x, dx, y, dy; std::uint32_t turns; } rows[] = {
         {__LINE__, 413, 7, 200, 6, KEEPS},
         {__LINE__, 414, 7, 200, 6, TURNS_X},  // right limit 650 - 230 = 420
@@ -174,6 +176,7 @@ TEST(Scene, TheLogoTurnsBackOnlyWhenItsNextStepWouldCrossALimit) {
         {__LINE__, 200, 7, 25, -6, TURNS_Y},  // top 20
         {__LINE__, 414, 7, 25, -6, TURNS_X | TURNS_Y},
     };
+    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         resetFake();
@@ -187,6 +190,7 @@ TEST(Scene, TheLogoTurnsBackOnlyWhenItsNextStepWouldCrossALimit) {
 }
 
 TEST(Scene, TheRevealGrowsFromThePicturesCentreInFifteenSteps) {
+    // clang-format off
     const struct { int line; std::int32_t width, height, step, revealWidth, revealHeight, offsetX, offsetY; } rows[] = {
         {__LINE__, 250, 148, 1, 16, 9, 117, 69},
         {__LINE__, 250, 148, 2, 33, 19, 108, 64},
@@ -194,17 +198,15 @@ TEST(Scene, TheRevealGrowsFromThePicturesCentreInFifteenSteps) {
         {__LINE__, 250, 148, 14, 233, 138, 8, 5},
         {__LINE__, 250, 148, 15, 250, 148, 0, 0},
         {__LINE__, 400, 358, 1, 26, 23, 187, 167}};
+    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         const RevealFrame f = revealFrame(row.width, row.height, row.step);
-        EXPECT_EQ(std::make_tuple(f.width, f.height, f.offsetX, f.offsetY),
-                  std::make_tuple(row.revealWidth, row.revealHeight, row.offsetX, row.offsetY));
+        EXPECT_EQ(std::make_tuple(f.width, f.height, f.offsetX, f.offsetY), std::make_tuple(row.revealWidth, row.revealHeight, row.offsetX, row.offsetY));
     }
 }
 
-auto copyOf(const CopyRecord& c) {
-    return std::make_tuple(c.target, c.x, c.y, c.width, c.height, c.source, c.sourceX, c.sourceY, c.op);
-}
+auto copyOf(const CopyRecord& c) { return std::make_tuple(c.target, c.x, c.y, c.width, c.height, c.source, c.sourceX, c.sourceY, c.op); }
 
 // Seed 1 on 640 x 480: the logo from (41, 288) by (7, 6) turns back from the bottom on tick
 // 15 and stays shown there for a tick; the pictures change on ticks 151, 315 and 479, and the
@@ -216,9 +218,11 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
         ticks(1);
         ASSERT_EQ(std::make_pair(scene.logoX, scene.logoY), std::make_pair(41 + 7 * (n - 1), 288 + 6 * (n - 1))) << n;
     }
+    // clang-format off
     const struct { int line; std::int32_t x, y, shownX, shownY; } turn[] = {
         {__LINE__, 139, 360, 139, 366},
         {__LINE__, 146, 354, 146, 360}};
+    // clang-format on
     for (const auto& t : turn) {  // ticks 15 and 16
         const ::testing::ScopedTrace trace(__FILE__, t.line, "tick");
         ticks(1);
@@ -227,10 +231,12 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
         EXPECT_EQ(fake.screenPixels.at(t.shownX + 2, t.shownY + 55), logoPixel(2, 55));
         EXPECT_TRUE(frameIsRight(true));
     }
+    // clang-format off
     const struct { int line, tick, row; std::int32_t left, top; } changes[] = {
         {__LINE__, 151, 6, 374, 68},
         {__LINE__, 315, 17, 384, 267},
         {__LINE__, 479, 3, 72, 209}};
+    // clang-format on
     int tick = 16;
     for (const auto& change : changes) {
         const ::testing::ScopedTrace trace(__FILE__, change.line, "change");
@@ -248,8 +254,9 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
                   std::make_tuple(old.left, old.top, old.right, old.bottom));
         EXPECT_TRUE(frameIsRight(true));
     }
-    const Surface window = fakeWindowSurface, under = scene.underLogo, compose = scene.composeSurface,
-                  reveal = scene.revealSurface, picture = scene.pictureSource;
+    const Surface window = fakeWindowSurface, under = scene.underLogo, compose = scene.composeSurface, reveal = scene.revealSurface,
+                  picture = scene.pictureSource;
+    // clang-format off
     const struct { int line; CopyRecord copy; } expected[] = {
         {__LINE__, {window, 188, 222, 237, 116, under, 0, 0, RasterOp::copy}},
         {__LINE__, {under, 0, 0, 237, 116, window, 188, 222, RasterOp::copy}},
@@ -261,6 +268,7 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
         {__LINE__, {reveal, 140, 93, 21, 14, compose, 24, 80, RasterOp::copy}},
         {__LINE__, {window, 212, 302, 20, 13, reveal, 140, 93, RasterOp::copy}},
     };
+    // clang-format on
     ASSERT_EQ(fake.copies.size(), std::size(expected) + 7);  // and the logo's seven
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         const ::testing::ScopedTrace trace(__FILE__, expected[i].line, "copy");
@@ -273,11 +281,13 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
 // (here up to the first change of picture), and no surface or buffer of the old scene is left; an unchanged size changes
 // nothing, a zero size draws nothing. Pixels left from the old size are 0x654321.
 TEST(Scene, ANewSizeStartsTheSceneAgain) {
+    // clang-format off
     const struct { int line; SceneRun run; int before; Size size; bool viaZero; } rows[] = {
         {__LINE__, {640, 480, 1, true, true}, 320, {320, 240}, false},  // in the middle of a reveal
         {__LINE__, {320, 240, 7, true, true}, 20, {800, 600}, true},
         {__LINE__, {320, 240, 7, true, true}, 20, {320, 240}, false},
     };
+    // clang-format on
     auto resize = [](Size size) {
         fake.windows[fakeSaverWindow] = {0, 0, size.width, size.height};
         if (size.width != fake.screenPixels.width || size.height != fake.screenPixels.height)
@@ -285,8 +295,7 @@ TEST(Scene, ANewSizeStartsTheSceneAgain) {
         toScene(WM_SIZE);
     };
     auto held = [] {  // surfaces, and bitmaps but the 1 x 1 that a new surface holds
-        return std::make_pair(fake.selected.size(), std::count_if(fake.bitmaps.begin(), fake.bitmaps.end(),
-                                                                  [](auto& b) { return b.second.data.size() > 1; }));
+        return std::make_pair(fake.selected.size(), std::count_if(fake.bitmaps.begin(), fake.bitmaps.end(), [](auto& b) { return b.second.data.size() > 1; }));
     };
     for (const auto& row : rows) {
         const bool same = row.size.width == row.run.width && row.size.height == row.run.height;
@@ -312,6 +321,7 @@ TEST(Scene, ANewSizeStartsTheSceneAgain) {
 // Per tick (from 1), whether the window saw a change of picture (the old one blackened),
 // a reveal step, a sound cue. tickCount can be set after the first tick.
 TEST(Scene, PicturesChangeEvery164TicksAndTheCueSoundsEvery310Counts) {
+    // clang-format off
     const struct { int line; bool pictures; const char* sound; int ticks; std::uint32_t count; std::vector<int> changes, cues; } rows[] = {
         {__LINE__, true, "1", 700, 0, {151, 315, 479, 643}, {338, 676}},
         {__LINE__, true, "2", 700, 0, {151, 315, 479, 643}, {338, 676}},
@@ -319,6 +329,7 @@ TEST(Scene, PicturesChangeEvery164TicksAndTheCueSoundsEvery310Counts) {
         {__LINE__, false, "1", 950, 0, {}, {310, 620, 930}},
         {__LINE__, true, "1", 40, 4649, {3}, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},  // 4650 = 31 x 150 = 15 x 310
     };
+    // clang-format on
     for (const auto& row : rows) {
         start({640, 480, 1, row.pictures, true}, false, row.sound);
         fake.recordCopies = true;
@@ -332,8 +343,8 @@ TEST(Scene, PicturesChangeEvery164TicksAndTheCueSoundsEvery310Counts) {
                 scene.tickCount = row.count;
             if (!fake.fills.empty())
                 changes.push_back(t);
-            if (std::any_of(fake.copies.begin(), fake.copies.end(), [](const CopyRecord& c) {
-                    return c.target == fakeWindowSurface && c.source == scene.revealSurface; }))
+            if (std::any_of(fake.copies.begin(), fake.copies.end(),
+                            [](const CopyRecord& c) { return c.target == fakeWindowSurface && c.source == scene.revealSurface; }))
                 reveals.push_back(t);
             if (fake.effects & CUE)
                 cues.push_back(t);
@@ -383,15 +394,12 @@ TEST_P(LongRun, KeepsTheFrameRightOnEveryTick) {
     EXPECT_EQ(fake.strayDrawing, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Clients, LongRun,
-    ::testing::Values(SceneRun{640, 480, 1, true, true}, SceneRun{640, 480, 1, false, true},
-                      SceneRun{640, 480, 5, true, false}, SceneRun{800, 600, 123456789, true, true},
-                      SceneRun{1024, 768, 0xFFFFFFFF, true, true}, SceneRun{320, 240, 42, true, true},
-                      SceneRun{152, 112, 5, true, true}, SceneRun{249, 147, 3, true, true},
-                      SceneRun{237, 116, 11, false, true}, SceneRun{100, 50, 2, true, true},
-                      SceneRun{229, 109, 7, true, true}, SceneRun{240, 700, 9, true, true},
-                      SceneRun{1, 1, 4, true, true}, SceneRun{0, 0, 4, true, true}),
-    ::testing::PrintToStringParamName());
+INSTANTIATE_TEST_SUITE_P(Clients, LongRun,
+                         ::testing::Values(SceneRun{640, 480, 1, true, true}, SceneRun{640, 480, 1, false, true}, SceneRun{640, 480, 5, true, false},
+                                           SceneRun{800, 600, 123456789, true, true}, SceneRun{1024, 768, 0xFFFFFFFF, true, true},
+                                           SceneRun{320, 240, 42, true, true}, SceneRun{152, 112, 5, true, true}, SceneRun{249, 147, 3, true, true},
+                                           SceneRun{237, 116, 11, false, true}, SceneRun{100, 50, 2, true, true}, SceneRun{229, 109, 7, true, true},
+                                           SceneRun{240, 700, 9, true, true}, SceneRun{1, 1, 4, true, true}, SceneRun{0, 0, 4, true, true}),
+                         ::testing::PrintToStringParamName());
 
 }  // namespace

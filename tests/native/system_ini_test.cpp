@@ -17,6 +17,7 @@ std::string rewritten(const std::string& text, const std::string& value) {
 const std::string kLong(1030, 'x');  // longer than the setup tool's strings
 
 TEST(SystemIni, TheBootSaverLineIsSetOrTakenOutAndNothingElseChanges) {
+    // clang-format off
     const struct {
         int line;
         std::string before, value, after;
@@ -34,6 +35,7 @@ TEST(SystemIni, TheBootSaverLineIsSetOrTakenOutAndNothingElseChanges) {
         {__LINE__, "[boot]\r\na=1\r\n", "", "[boot]\r\na=1\r\n"},
         {__LINE__, "[386Enh]\r\nd=1", "", "[386Enh]\r\nd=1"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         EXPECT_EQ(rewritten(row.before, row.value), row.after);

@@ -12,9 +12,7 @@ namespace {
 
 int* volatile nowhere;  // volatile: the store cannot be dropped
 
-unsigned long long number(const void* handle) {
-    return reinterpret_cast<ULONG_PTR>(handle);
-}
+unsigned long long number(const void* handle) { return reinterpret_cast<ULONG_PTR>(handle); }
 
 void record(const char* line) {
     const char* path = std::getenv("VARNO_CALLS_LOG");
@@ -34,11 +32,10 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
     return calls > 1;
 }
 
-extern "C" __declspec(dllexport) DWORD WINAPI PwdChangePasswordA(LPCSTR provider, HWND window,
-                                                                 DWORD third, LPVOID fourth) {
+extern "C" __declspec(dllexport) DWORD WINAPI PwdChangePasswordA(LPCSTR provider, HWND window, DWORD third, LPVOID fourth) {
     char line[160];
-    std::snprintf(line, sizeof line, "change provider=%.40s window=%llu third=%lu fourth=%llu\n",
-                  provider ? provider : "(null)", number(window), third, number(fourth));
+    std::snprintf(line, sizeof line, "change provider=%.40s window=%llu third=%lu fourth=%llu\n", provider ? provider : "(null)", number(window), third,
+                  number(fourth));
     record(line);
     return 0;
 }

@@ -15,9 +15,7 @@
 
 namespace {
 
-HWND handle(const char* text) {
-    return reinterpret_cast<HWND>(std::strtoull(text, nullptr, 0));
-}
+HWND handle(const char* text) { return reinterpret_cast<HWND>(std::strtoull(text, nullptr, 0)); }
 
 WNDPROC staticProcedure;
 
@@ -37,13 +35,11 @@ int parent(int argc, char** argv) {
         return 2;
     RECT frame = {0, 0, std::atoi(argv[1]), std::atoi(argv[2])};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    const HWND window = CreateWindowExA(0, "STATIC", argv[0], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 30,
-                                        frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                        nullptr, nullptr, nullptr);
+    const HWND window = CreateWindowExA(0, "STATIC", argv[0], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 30, frame.right - frame.left, frame.bottom - frame.top,
+                                        nullptr, nullptr, nullptr, nullptr);
     if (!window)
         return 1;
-    staticProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(parentProcedure)));
+    staticProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(parentProcedure)));
     SetForegroundWindow(window);
     std::printf("%llu\n", reinterpret_cast<ULONG_PTR>(window));
     std::fflush(stdout);
@@ -65,20 +61,18 @@ int find(int argc, char** argv) {
         return 2;
     HWND window = nullptr;
     for (int tries = std::atoi(argv[3]) * 20; tries >= 0; --tries, Sleep(50))
-        if ((window = FindWindowExA(argc == 5 ? handle(argv[4]) : nullptr, nullptr, argv[1], argv[2])) &&
-            IsWindowVisible(window))
+        if ((window = FindWindowExA(argc == 5 ? handle(argv[4]) : nullptr, nullptr, argv[1], argv[2])) && IsWindowVisible(window))
             break;
     if (!window)
         return std::puts("none"), 1;
     RECT place, client;
     GetWindowRect(window, &place);
     GetClientRect(window, &client);
-    std::printf("window=%llu place=%ld,%ld,%ld,%ld client=%ldx%ld style=0x%08lX exstyle=0x%08lX "
-                "foreground=%d owner=%llu\n",
-                reinterpret_cast<ULONG_PTR>(window), place.left, place.top, place.right, place.bottom, client.right,
-                client.bottom, GetWindowLongA(window, GWL_STYLE),
-                GetWindowLongA(window, GWL_EXSTYLE), GetForegroundWindow() == window,
-                reinterpret_cast<ULONG_PTR>(GetWindow(window, GW_OWNER)));
+    std::printf(
+        "window=%llu place=%ld,%ld,%ld,%ld client=%ldx%ld style=0x%08lX exstyle=0x%08lX "
+        "foreground=%d owner=%llu\n",
+        reinterpret_cast<ULONG_PTR>(window), place.left, place.top, place.right, place.bottom, client.right, client.bottom, GetWindowLongA(window, GWL_STYLE),
+        GetWindowLongA(window, GWL_EXSTYLE), GetForegroundWindow() == window, reinterpret_cast<ULONG_PTR>(GetWindow(window, GW_OWNER)));
     return 0;
 }
 
@@ -130,9 +124,7 @@ int checks(int argc, char** argv) {
     }
     const UINT message = std::strcmp(argv[0], "click") == 0 ? BM_CLICK : BM_GETCHECK;
     for (int i = 2; i < argc; ++i)
-        std::printf("%s%ld", i > 2 ? " " : "",
-                    static_cast<long>(SendDlgItemMessageA(handle(argv[1]), std::atoi(argv[i]),
-                                                          message, 0, 0)));
+        std::printf("%s%ld", i > 2 ? " " : "", static_cast<long>(SendDlgItemMessageA(handle(argv[1]), std::atoi(argv[i]), message, 0, 0)));
     std::puts("");
     return 0;
 }
@@ -173,19 +165,15 @@ bool writeFrame(HWND window, const char* path) {
 struct Command {
     const char* name;
     int (*run)(int argc, char** argv);
-} const commands[] = {{"parent", parent}, {"find", find}, {"cursor", cursor},  {"window", window}, {"mode", mode},         {"checks", checks},
-                      {"click", checks}, {"text", checks},  {"scene", runScene}};
+} const commands[] = {{"parent", parent}, {"find", find},    {"cursor", cursor}, {"window", window}, {"mode", mode},
+                      {"checks", checks}, {"click", checks}, {"text", checks},   {"scene", runScene}};
 
 }  // namespace
 
 // The scene's run: no clock but the seed, no timer but the ticks sent below.
-extern "C" std::uint64_t __wrap_systemFileTime() {
-    return fileTimeOf1970 + sceneSeed * fileTimeUnitsPerSecond;
-}
+extern "C" std::uint64_t __wrap_systemFileTime() { return fileTimeOf1970 + sceneSeed * fileTimeUnitsPerSecond; }
 
-extern "C" std::uintptr_t __wrap_startTimer(WindowHandle, std::uintptr_t id, std::uint32_t) {
-    return id;
-}
+extern "C" std::uintptr_t __wrap_startTimer(WindowHandle, std::uintptr_t id, std::uint32_t) { return id; }
 
 extern "C" std::int32_t __real_runMessageLoop();
 extern "C" std::int32_t __wrap_runMessageLoop() {

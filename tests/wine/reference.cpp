@@ -17,9 +17,7 @@ namespace {
 Pixels readBmp(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     const std::vector<unsigned char> d((std::istreambuf_iterator<char>(file)), {});
-    const auto little = [&](std::size_t at) {
-        return d.at(at) | d.at(at + 1) << 8 | d.at(at + 2) << 16 | std::uint32_t{d.at(at + 3)} << 24;
-    };
+    const auto little = [&](std::size_t at) { return d.at(at) | d.at(at + 1) << 8 | d.at(at + 2) << 16 | std::uint32_t{d.at(at + 3)} << 24; };
     Pixels image;
     image.width = static_cast<std::int32_t>(little(18));
     image.height = static_cast<std::int32_t>(little(22));

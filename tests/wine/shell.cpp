@@ -8,8 +8,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = "Shell_TrayWnd";
-    if (!RegisterClassA(&windowClass) ||
-        !CreateWindowExA(0, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr))
+    if (!RegisterClassA(&windowClass) || !CreateWindowExA(0, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr))
         return 1;
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "ready\n", 6, &written, nullptr);
