@@ -28,6 +28,7 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         {__LINE__, "\"C:\\Program Files\\VARNO.scr\" /s", NT, 0, full, 0},
         {__LINE__, "\"C:\\VARNO.scr\"/p 12", NT, 0, CREATES, 12},          // no blank needed after the quote
         {__LINE__, "\"C:\\VARNO.scr\"s", NT, 0, full, 0},                 // nor before a bare switch
+        {__LINE__, "\"C:\\VARNO.scr\"\t\x01 /s", NT, 0, full, 0},        // and every blank after it is skipped
         {__LINE__, "\"C:\\VARNO.scr\"", NT, 1, DIALOG, 0},                 // the shell's Configure verb
         {__LINE__, "\"C:\\Never Closed /s", NT, 1, DIALOG, 0},              // an open quote is all name
         {__LINE__, "VARNO.scr \t\r\n\x01 /p 12", NT, 0, CREATES, 12},      // 0x01 to 0x20 are blanks
