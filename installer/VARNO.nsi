@@ -322,6 +322,12 @@ Section Uninstall
   Delete "$LOCALAPPDATA\VirtualStore\Windows\VARNO.INI"
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ClearErrors
+  EnumRegValue $0 HKLM "${UNINSTALL_KEY}" 0  ; sets the error flag once the key is gone
+  ${IfNot} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "VARNO is removed, but its entry in Add/Remove Programs could not be." /SD IDOK
+    SetErrorLevel 5
+  ${EndIf}
   Delete "$INSTDIR\uninstall.exe"
   RMDir $INSTDIR
 SectionEnd
