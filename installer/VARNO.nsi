@@ -10,7 +10,8 @@
 ; Exit codes (docs/INSTALL.txt): 0 done; 1 closed before installing; 2 cancelled or busy
 ; (VARNO.scr in use, another setup running); 3 no administrator rights; 4 VARNO.scr could
 ; not be written or removed; 5 the uninstaller or its Add/Remove entry could not be
-; written (or the entry removed); 6 installed or removed, but the choice of screen saver could not be changed.
+; written (or the entry removed); 6 installed or removed, but the choice of screen saver
+; could not be changed.
 Unicode false
 Target x86-ansi
 SetCompressor /SOLID lzma
