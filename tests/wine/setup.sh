@@ -26,16 +26,17 @@ setup() { timeout -k 5 60 "$WINE32_LOADER" "$setup" "$@" >>"$TEST_DIR/setup.log"
 # uninstall: the quiet command of the Add/Remove entry, as Add/Remove Programs runs it; then
 # neither the file, nor the entry, nor the uninstaller, nor its copy in %TEMP%.
 uninstall() {
-  local command program folder
+  local command program file
   command=$(value "$UNINSTALL_KEY" QuietUninstallString)
-  if [[ ! $command =~ ^\"([^\"]+)\"\ (.*)$ ]]; then
-    fail "the Add/Remove entry has no quiet command: '$command'"
+  if [[ ! $command =~ ^\"[Cc]:\\([^\"]+)\"\ (.*)$ ]]; then
+    fail "the Add/Remove entry has no quiet command on drive C: '$command'"
     return 1
   fi
   program=${BASH_REMATCH[1]}
-  timeout -k 5 60 "$WINE32_LOADER" "$program" ${BASH_REMATCH[2]} >>"$TEST_DIR/setup.log" 2>&1
-  folder=$(WINEPREFIX=$WINEPREFIX timeout -k 5 30 "$WINE64" winepath -u "$program" 2>/dev/null)
-  poll 40 '[[ ! -e "$folder" ]]' || fail "the uninstaller is still there: $program"
+  file=$WINEPREFIX/drive_c/${program//\\//}
+  [[ -f "$file" ]] || fail "no uninstaller at $file"
+  timeout -k 5 60 "$WINE32_LOADER" "C:\\$program" ${BASH_REMATCH[2]} >>"$TEST_DIR/setup.log" 2>&1
+  poll 40 '[[ ! -e "$file" ]]' || fail "the uninstaller is still there: $file"
   poll 20 '! pgrep -f "$TEST_DIR/loader.*Un.exe" >/dev/null' || fail "the uninstaller's copy still runs"
   [[ ! -e "$SYSTEM/VARNO.scr" ]] || fail "VARNO.scr is still in $SYSTEM"
   expect "Add/Remove entry after the uninstaller" none "$(value "$UNINSTALL_KEY" DisplayName)"
