@@ -89,7 +89,7 @@ test_setup95() {
   [[ -d "$ini" ]] || fail "the SYSTEM.INI that could not be read was replaced"
   rmdir "$ini"
 
-  printf '[boot]\r\nSCRNSAVE.EXE=C:\\windows\\system\\VARNO.scr\r\nshell=other.exe\r\n' >"$ini"
+  printf '[boot]\r\nscrnsave.exe=C:\\windows\\system\\VARNO.scr\r\nshell=other.exe\r\n' >"$ini"
   chmod a-w "$ini"
   cp "$ini" "$TEST_DIR/system.ini"
   setup /S
