@@ -126,20 +126,38 @@ test_setup95() {
     "$(tr -d '\r' <"$ini" | tr '\n' '|')"
 }
 
+# shell_start: the stand-in shell in the background; shell_ready waits until it has its
+# window, starting it again when qemu lost it (now and then a program under emulation
+# crashes as it starts: "stack smashing detected").
+shell_start() {
+  timeout -k 5 600 "$WINE32_LOADER" "$shell32" >"$TEST_DIR/shell.out" 2>>"$TEST_DIR/shell.log" &
+  SHELL_PID=$!
+}
+
+shell_ready() {
+  local try
+  for try in 1 2 3; do
+    poll 30 'grep -q ready "$TEST_DIR/shell.out"' && return 0
+    kill "$SHELL_PID" 2>/dev/null
+    wait "$SHELL_PID" 2>/dev/null
+    shell_start
+  done
+  return 1
+}
+
 # The NT family: the user's desktop values, made only by a setup of the desktop's user (the
 # owner of the shell, here a stand-in: Wine's explorer does not run under qemu). A file that
 # may not be written is an error of its own; another saver chosen before uninstalling
 # stays, and so does "(None)" with savers on when VARNO.scr is already gone.
 test_setup_nt() {
   begin winxp system32 "$template32"
-  timeout -k 5 600 "$WINE32_LOADER" "$shell32" >"$TEST_DIR/shell.out" 2>/dev/null &
-  local shell=$!
+  shell_start
   mkdir "$SYSTEM/VARNO.scr"
   setup /S
   expect "exit code of the setup when VARNO.scr may not be written" 4 $?
   expect "Add/Remove entry after that" none "$(value "$UNINSTALL_KEY" DisplayName)"
   rmdir "$SYSTEM/VARNO.scr"
-  poll 30 'grep -q ready "$TEST_DIR/shell.out"' || fail "the stand-in shell did not start"
+  shell_ready || fail "the stand-in shell did not start, three times"
   setup /S
   expect "exit code of the setup" 0 $?
   installed "$saver32"
@@ -156,8 +174,8 @@ test_setup_nt() {
   expect "\"(None)\" and active after the uninstaller without VARNO.scr" 'none 1' \
     "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
 
-  kill "$shell"
-  wait "$shell" 2>/dev/null
+  kill "$SHELL_PID"
+  wait "$SHELL_PID" 2>/dev/null
   setup /S
   expect "exit code of the setup with no shell to tell the desktop's user" 0 $?
   expect "saver without that user" none "$(value "$DESKTOP" SCRNSAVE.EXE)"
