@@ -126,21 +126,16 @@ test_setup95() {
     "$(tr -d '\r' <"$ini" | tr '\n' '|')"
 }
 
-# shell_start: the stand-in shell in the background; shell_ready waits until it has its
-# window, starting it again when qemu lost it (now and then a program under emulation
-# crashes as it starts: "stack smashing detected").
-shell_start() {
-  timeout -k 5 600 "$WINE32_LOADER" "$shell32" >"$TEST_DIR/shell.out" 2>>"$TEST_DIR/shell.log" &
-  SHELL_PID=$!
-}
-
-shell_ready() {
+# shell_up: the stand-in shell, with its window; started again when qemu lost it (now and
+# then a program under emulation crashes as it starts: "stack smashing detected").
+shell_up() {
   local try
   for try in 1 2 3; do
+    timeout -k 5 600 "$WINE32_LOADER" "$shell32" >"$TEST_DIR/shell.out" 2>>"$TEST_DIR/shell.log" &
+    SHELL_PID=$!
     poll 30 'grep -q ready "$TEST_DIR/shell.out"' && return 0
     kill "$SHELL_PID" 2>/dev/null
     wait "$SHELL_PID" 2>/dev/null
-    shell_start
   done
   return 1
 }
@@ -151,13 +146,12 @@ shell_ready() {
 # stays, and so does "(None)" with savers on when VARNO.scr is already gone.
 test_setup_nt() {
   begin winxp system32 "$template32"
-  shell_start
   mkdir "$SYSTEM/VARNO.scr"
   setup /S
   expect "exit code of the setup when VARNO.scr may not be written" 4 $?
   expect "Add/Remove entry after that" none "$(value "$UNINSTALL_KEY" DisplayName)"
   rmdir "$SYSTEM/VARNO.scr"
-  shell_ready || fail "the stand-in shell did not start, three times"
+  shell_up || fail "the stand-in shell did not start, three times"
   setup /S
   expect "exit code of the setup" 0 $?
   installed "$saver32"

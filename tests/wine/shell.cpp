@@ -4,10 +4,7 @@
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = "Shell_TrayWnd";
+    const WNDCLASSA windowClass{0, DefWindowProcA, 0, 0, instance, nullptr, nullptr, nullptr, nullptr, "Shell_TrayWnd"};
     if (!RegisterClassA(&windowClass) || !CreateWindowExA(0, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr))
         return 1;
     DWORD written = 0;
