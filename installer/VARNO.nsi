@@ -2,8 +2,9 @@
 ; it the current one, and registers an uninstaller in Add/Remove Programs. One 32-bit
 ; ANSI installer for every Windows the release names (a Unicode one does not start on
 ; Windows 95, 98 and Me). tools/make_release.py builds it:
-; makensis -DVERSION=(the VERSION file) -DSCR32=... -DSCR64=... -DICON=... -DSIZE32=KB -DSIZE64=KB
-;            -DPLUGINS=... -DOUTFILE=...
+; makensis -DVERSION=(the VERSION file) -DVERSION4=(the same in four parts) -DSCR32=...
+;            -DSCR64=... -DICON=... -DSIZE32=KB -DSIZE64=KB -DPLUGINS=... -DOUTFILE=...
+;            [-DSIGN=(a command that signs the file named after it in place)]
 ; Every step it needs runs on a clean Windows 95: the plug-ins it carries (its own varno.dll,
 ; from setup_plugin_win32.cpp, and NSIS's nsDialogs and UserInfo) need no C runtime DLL.
 ;
@@ -11,27 +12,33 @@
 ; (VARNO.scr in use, another setup running); 3 no administrator rights; 4 VARNO.scr could
 ; not be written or removed; 5 the uninstaller or its Add/Remove entry could not be
 ; written (or the entry removed); 6 installed or removed, but the choice of screen saver
-; could not be changed.
+; could not be changed; 7 the same, and the old SYSTEM.INI could not be put back: it is
+; SYSTEM.VRN in the Windows folder, to be copied back by hand.
 Unicode false
 Target x86-ansi
 SetCompressor /SOLID lzma
 SetDateSave off  ; no file times of the build machine in the setup
 RequestExecutionLevel admin
 ManifestSupportedOS all
+ManifestDPIAware true
 Name "VARNO"
 Caption "VARNO ${VERSION} Setup"
 UninstallCaption "VARNO ${VERSION} Uninstall"
 BrandingText "VARNO ${VERSION}"
 OutFile "${OUTFILE}"
+!ifdef SIGN
+  !finalize '${SIGN} "%1"'
+  !uninstfinalize '${SIGN} "%1"'
+!endif
 InstallDir "$PROGRAMFILES\VARNO"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
-VIProductVersion "${VERSION}.0.0"
+VIProductVersion "${VERSION4}"
 VIAddVersionKey ProductName "VARNO"
 VIAddVersionKey ProductVersion "${VERSION}"
 VIAddVersionKey FileVersion "${VERSION}"
 VIAddVersionKey FileDescription "VARNO ${VERSION} Setup"
-VIAddVersionKey CompanyName "the VARNO developers"
+VIAddVersionKey CompanyName "${PUBLISHER}"
 VIAddVersionKey LegalCopyright "Copyright (c) the VARNO developers. MIT licence."
 
 !addplugindir /x86-ansi "${PLUGINS}"
@@ -42,7 +49,8 @@ VIAddVersionKey LegalCopyright "Copyright (c) the VARNO developers. MIT licence.
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\VARNO"
 !define DESKTOP_KEY "Control Panel\Desktop"
-!define IN_USE "is in use: the screen saver or its preview is running."
+!define IN_USE "is in use by another program, perhaps the screen saver or its preview."
+!define PUBLISHER "the VARNO developers"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -58,6 +66,7 @@ Var Folder      ; where the display settings look for savers
 Var Saver       ; $Folder\VARNO.scr
 Var ShortSaver  ; the same in 8.3 form, "" while it does not exist
 Var UseIt       ; the check box: make VARNO the current saver
+Var SameUser    ; 1: the setup runs as the desktop's user, whose HKCU it then has
 Var Box
 
 ; Ends the setup with exit code CODE after saying TEXT (no box when silent).
@@ -126,11 +135,10 @@ FunctionEnd
 ; Makes $R9 the current saver ("" for none) for the user of the desktop, as the display
 ; settings do. The HKCU of a setup that runs as another user (an administrator's name
 ; typed in to elevate) is not that user's: then nothing changes and the user is told.
-; Returns "ok", "other user" or a message in $0.
+; Returns "ok", "other user" or a message in $0, and with a message the exit code in $R8.
 Function ${un}ChooseSaver
-  varno::SameUser
-  Pop $0
-  ${If} $0 != 1
+  StrCpy $R8 6
+  ${If} $SameUser != 1
     StrCpy $0 "other user"
     Return
   ${EndIf}
@@ -159,7 +167,16 @@ Function ${un}ChooseSaver
       ${Case} readonly
         StrCpy $0 "$WINDIR\SYSTEM.INI is read-only. It was left as it is."
       ${Case} unreadable
-        StrCpy $0 "$WINDIR\SYSTEM.INI cannot be read (error $1): another program may have it open. It was left as it is."
+        StrCpy $0 "$WINDIR\SYSTEM.INI cannot be read (error $1): it is in use by another program, perhaps the screen saver or its preview. It was left as it is."
+      ${Case} large
+        StrCpy $0 "$WINDIR\SYSTEM.INI is over 4 MB, too large for a SYSTEM.INI that Setup may change. It was left as it is."
+      ${Case} copy
+        StrCpy $0 "$WINDIR\SYSTEM.VRN is already there: perhaps the copy of SYSTEM.INI that an interrupted setup kept. SYSTEM.INI was left as it is. Compare the two; keep the right one as SYSTEM.INI and delete SYSTEM.VRN."
+      ${Case} other
+        StrCpy $0 "Windows read another screen saver from the changed $WINDIR\SYSTEM.INI (it may name one twice in [boot]). It was put back as it was."
+      ${Case} stranded
+        StrCpy $R8 7
+        StrCpy $0 "$WINDIR\SYSTEM.INI could not be replaced (error $1), nor put back as it was. Your SYSTEM.INI is now $WINDIR\SYSTEM.VRN: before Windows starts again, copy it back over SYSTEM.INI (from DOS: copy $WINDIR\SYSTEM.VRN $WINDIR\SYSTEM.INI)."
       ${CaseElse}
         StrCpy $0 "$WINDIR\SYSTEM.INI could not be written (error $1). It was left as it is."
       ${EndSelect}
@@ -192,8 +209,12 @@ Function .onInit
   ${EndIf}
   StrCpy $UseIt ${BST_CHECKED}
   ; Over an installation whose saver is not the current one, the choice stays as it is.
+  ; Whose choice: only the desktop's user's, whose HKCU it is.
+  varno::SameUser
+  Pop $SameUser
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
   ${If} $0 != ""
+  ${AndIf} $SameUser == 1
     varno::ShortPath $Saver
     Pop $ShortSaver
     Call IsCurrentSaver
@@ -242,6 +263,8 @@ Section
       !insertmacro STOP 4 "Windows did not allow writing $Saver (access denied).$\r$\n$\r$\nNothing was changed."
     ${Case} full
       !insertmacro STOP 4 "The disk of $Folder is full: VARNO.scr does not fit.$\r$\n$\r$\nNothing was changed."
+    ${Case} lost
+      !insertmacro STOP 4 "$Saver could not be replaced (error $1), and the old one could not be put back: VARNO is not installed. Run the setup again."
     ${CaseElse}
       !insertmacro STOP 4 "$Saver could not be written (error $1).$\r$\n$\r$\nNothing was changed."
     ${EndSelect}
@@ -251,12 +274,21 @@ Section
   Pop $ShortSaver
   ${IfThen} $ShortSaver == "" ${|} StrCpy $ShortSaver $Saver ${|}
 
+  ; The entry only for an uninstaller that is there.
   SetOutPath $INSTDIR
   ClearErrors
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  ${If} ${Errors}
+    !insertmacro STOP 5 "VARNO.scr is in $Folder, but its uninstaller could not be written to $INSTDIR, so it is not in Add/Remove Programs."
+  ${EndIf}
+  FileOpen $0 "$INSTDIR\uninstall.exe" r
+  FileSeek $0 0 END $1
+  FileClose $0
+  IntOp $1 $1 + 1023
+  IntOp $1 $1 / 1024
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "VARNO screen saver"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "VARNO"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$Saver,0"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
@@ -264,12 +296,13 @@ Section
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${If} $Machine == x64
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" ${SIZE64}
+    IntOp $1 $1 + ${SIZE64}
   ${Else}
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" ${SIZE32}
+    IntOp $1 $1 + ${SIZE32}
   ${EndIf}
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $1
   ${If} ${Errors}
-    !insertmacro STOP 5 "VARNO.scr is in $Folder, but its uninstaller or its Add/Remove Programs entry could not be written to $INSTDIR and the registry."
+    !insertmacro STOP 5 "VARNO.scr is in $Folder, but its Add/Remove Programs entry could not be written to the registry."
   ${EndIf}
 
   ${If} $UseIt == ${BST_CHECKED}
@@ -278,7 +311,7 @@ Section
     ${If} $0 == "other user"
       MessageBox MB_OK|MB_ICONINFORMATION "VARNO is installed. To use it, choose VARNO on the Screen Saver tab of your display settings." /SD IDOK
     ${ElseIf} $0 != ok
-      !insertmacro STOP 6 "VARNO is installed, but it could not be made the current screen saver: $0$\r$\n$\r$\nChoose VARNO on the Screen Saver tab of your display settings."
+      !insertmacro STOP $R8 "VARNO is installed, but it could not be made the current screen saver: $0$\r$\n$\r$\nChoose VARNO on the Screen Saver tab of your display settings."
     ${EndIf}
   ${EndIf}
 SectionEnd
@@ -286,6 +319,8 @@ SectionEnd
 Function un.onInit
   Call un.OnlyOne
   Call un.FindFolder
+  varno::SameUser
+  Pop $SameUser
 FunctionEnd
 
 Section Uninstall
@@ -305,29 +340,36 @@ Section Uninstall
     retry:
   ${Loop}
 
-  ; What the display settings do for "(None)", only when the choice is VARNO.
-  Call un.IsCurrentSaver
-  ${If} $0 = 1
-    StrCpy $R9 ""
-    Call un.ChooseSaver
-    ${If} $0 == "other user"
-      MessageBox MB_OK|MB_ICONINFORMATION "VARNO is removed. Choose another screen saver on the Screen Saver tab of your display settings." /SD IDOK
-    ${ElseIf} $0 != ok
-      MessageBox MB_OK|MB_ICONSTOP "VARNO is removed, but it is still named as the screen saver: $0$\r$\n$\r$\nChoose another screen saver on the Screen Saver tab of your display settings." /SD IDOK
-      SetErrorLevel 6
+  ; What the display settings do for "(None)", only when the choice is VARNO; and only
+  ; the desktop's user's choice, whose HKCU it is.
+  ${If} $SameUser != 1
+    MessageBox MB_OK|MB_ICONINFORMATION "VARNO is removed. If it was your screen saver, choose another one on the Screen Saver tab of your display settings." /SD IDOK
+  ${Else}
+    Call un.IsCurrentSaver
+    ${If} $0 = 1
+      StrCpy $R9 ""
+      Call un.ChooseSaver
+      ${If} $0 != ok
+        MessageBox MB_OK|MB_ICONSTOP "VARNO is removed, but it is still named as the screen saver: $0$\r$\n$\r$\nChoose another screen saver on the Screen Saver tab of your display settings." /SD IDOK
+        SetErrorLevel $R8
+      ${EndIf}
     ${EndIf}
   ${EndIf}
 
-  MessageBox MB_YESNO|MB_DEFBUTTON2|MB_ICONQUESTION "Remove VARNO's saved settings too?" /SD IDNO IDNO +3
+  MessageBox MB_YESNO|MB_DEFBUTTON2|MB_ICONQUESTION "Remove VARNO's saved settings too?" /SD IDNO IDNO kept
   Delete "$WINDIR\VARNO.INI"
-  Delete "$LOCALAPPDATA\VirtualStore\Windows\VARNO.INI"
+  ${IfThen} ${AtLeastWinVista} ${|} Delete "$LOCALAPPDATA\VirtualStore\Windows\VARNO.INI" ${|}
+  kept:
 
+  ; The uninstaller goes only with its entry: an entry never names a missing uninstaller.
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   ClearErrors
   EnumRegValue $0 HKLM "${UNINSTALL_KEY}" 0  ; sets the error flag once the key is gone
   ${IfNot} ${Errors}
-    MessageBox MB_OK|MB_ICONSTOP "VARNO is removed, but its entry in Add/Remove Programs could not be." /SD IDOK
-    SetErrorLevel 5
+    MessageBox MB_OK|MB_ICONSTOP "VARNO is removed, but its entry in Add/Remove Programs could not be. Its uninstaller stays in $INSTDIR; run it again to remove the entry." /SD IDOK
+    GetErrorLevel $0
+    ${IfThen} $0 != 7 ${|} SetErrorLevel 5 ${|}  ; 7 asks for a step before Windows restarts
+    Return
   ${EndIf}
   Delete "$INSTDIR\uninstall.exe"
   RMDir $INSTDIR

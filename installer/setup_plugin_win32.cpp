@@ -8,6 +8,10 @@
 
 namespace {
 
+// Room for any path or answer; NSIS strings are at most 1024 bytes in the release's
+// makensis, 8192 in a large-string build.
+constexpr int kText = 8192;
+
 // The NSIS plug-in interface: a stack of strings, each in a GlobalAlloc'd block.
 struct StackEntry {
     StackEntry* next;
@@ -18,11 +22,12 @@ struct Call {
     int size;  // of every NSIS string, with its NUL
     StackEntry** stack;
 
-    // The top string into `text` (at most `size` bytes), "" on an empty stack.
+    // The top string into `text`, which has room for kText bytes (whatever size NSIS
+    // passes), "" on an empty stack.
     void pop(char* text) const {
         text[0] = '\0';
         if (StackEntry* top = *stack) {
-            lstrcpynA(text, top->text, size);
+            lstrcpynA(text, top->text, size < kText ? size : kText);
             *stack = top->next;
             GlobalFree(top);
         }
@@ -36,10 +41,6 @@ struct Call {
         *stack = entry;
     }
 };
-
-// Room for any path or answer; NSIS strings are at most 1024 bytes in the release's
-// makensis, 8192 in a large-string build.
-constexpr int kText = 8192;
 
 bool isNt() {
     OSVERSIONINFOA version{};
@@ -141,31 +142,38 @@ bool ownFile(const char* path, char* name) {
     return GetTempFileNameA(folder, "VRN", 0, name) != 0;
 }
 
-// Puts `replacement` in place of `path`, keeping the old file until the new one is there.
-// Both are in one folder. Returns 0 or the error.
-DWORD swapIn(const char* replacement, const char* path) {
-    char old[kText];
+// A free name of the setup's own in the folder of `path`.
+bool freeName(const char* path, char* name) {
+    return ownFile(path, name) && DeleteFileA(name);
+}
+
+// Lets our own `path` be replaced or deleted: a copy from a CD keeps the read-only
+// attribute. Returns the attributes it had, for putting them back when nothing changed.
+DWORD writable(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+    return attributes;
+}
+
+void restoreAttributes(const char* path, DWORD attributes) {
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path, attributes);
+}
+
+// Renames `path` (when it is there) to `old` and `replacement` to `path`. Returns 0, or the
+// error with `path` put back as it was; `*stranded` when putting it back failed too: the
+// old file is then `old`. The caller deletes what it no longer needs.
+DWORD swapIn(const char* replacement, const char* path, const char* old, bool* stranded) {
+    *stranded = false;
     bool existed = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-    if (existed) {
-        if (!ownFile(path, old))
-            return GetLastError();
-        DeleteFileA(old);
-        if (!MoveFileA(path, old)) {
-            DWORD error = GetLastError();
-            DeleteFileA(replacement);
-            return error;
-        }
-    }
-    if (!MoveFileA(replacement, path)) {
-        DWORD error = GetLastError();
-        if (existed)
-            MoveFileA(old, path);
-        DeleteFileA(replacement);
-        return error;
-    }
-    if (existed)
-        DeleteFileA(old);
-    return 0;
+    if (existed && !MoveFileA(path, old))
+        return GetLastError();
+    if (MoveFileA(replacement, path))
+        return 0;
+    DWORD error = GetLastError();
+    *stranded = existed && !MoveFileA(old, path);
+    return error;
 }
 
 // Writes all of `data` to a new file of the setup's own beside `path`; its name in `name`.
@@ -217,6 +225,44 @@ char* readAll(const char* path, DWORD* size, DWORD* error) {
     return data;
 }
 
+// Deletes `path`, or has Windows delete it as it starts next when it cannot be now (on the
+// NT family a running program's file can be renamed but not deleted).
+void deleteNowOrAtRestart(const char* path) {
+    if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND)
+        return;
+    using MoveFileEx = BOOL(WINAPI*)(const char*, const char*, DWORD);
+    if (isNt()) {
+        if (auto move = systemFunction<MoveFileEx>("KERNEL32", "MoveFileExA"))
+            move(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        return;
+    }
+    // The 95 family: a "NUL=" line of WININIT.INI's [rename], by 8.3 name, as Windows
+    // documents; written by hand, as the profile functions keep one line per key.
+    char shortPath[kText], wininit[MAX_PATH + 16];
+    UINT folder = GetWindowsDirectoryA(wininit, MAX_PATH);
+    if (!GetShortPathNameA(path, shortPath, kText) || !folder || folder >= MAX_PATH)
+        return;
+    lstrcatA(wininit, "\\WININIT.INI");
+    DWORD length = 0, error = 0;
+    char* text = readAll(wininit, &length, &error);
+    char line[kText + 8];
+    wsprintfA(line, "NUL=%s\r\n", shortPath);
+    char* edited = text ? static_cast<char*>(GlobalAlloc(GPTR, length + lstrlenA(line) + kSectionSlack)) : nullptr;
+    if (edited) {
+        DWORD editedLength = static_cast<DWORD>(addToSection(text, length, "rename", line, edited));
+        HANDLE file = CreateFileA(wininit, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        if (file != INVALID_HANDLE_VALUE) {
+            WriteFile(file, edited, editedLength, &written, nullptr);
+            SetEndOfFile(file);
+            CloseHandle(file);
+        }
+        GlobalFree(edited);
+    }
+    if (text)
+        GlobalFree(text);
+}
+
 // A failure: its word on top of the stack, the system's error number below it.
 void pushError(const Call& call, const char* word, DWORD error) {
     char number[16];
@@ -231,11 +277,12 @@ void pushError(const Call& call, const char* word, DWORD error) {
     extern "C" __declspec(dllexport) void __cdecl name(HWND, int size, char*, StackEntry** stack, void*)
 
 // Start: the only setup or uninstaller running on this machine (every session from
-// Windows 2000 on). Answers "ok" or "busy"; the mutex lives as long as the process.
+// Windows 2000 on). Answers "ok" or "busy"; the mutex lives as long as the process. A
+// mutex that can be neither made nor opened (another session's, access denied) is busy.
 PLUGIN_FUNCTION(Start) {
     Call call{size, stack};
     HANDLE mutex = CreateMutexA(nullptr, FALSE, isWindows2000OrLater() ? "Global\\VARNO setup" : "VARNO setup");
-    call.push(mutex && GetLastError() == ERROR_ALREADY_EXISTS ? "busy" : "ok");
+    call.push(!mutex || GetLastError() == ERROR_ALREADY_EXISTS ? "busy" : "ok");
 }
 
 // Machine: "x86", "x64" or "arm64", the processor Windows runs on.
@@ -317,26 +364,33 @@ PLUGIN_FUNCTION(ShortPath) {
 }
 
 // Place SOURCE TARGET: copies SOURCE over TARGET (in the real System32), or changes
-// nothing. "ok", or "busy", "denied", "full" or "failed" above the error number.
+// nothing. "ok", or "busy", "denied", "full", "failed" or "lost" (the old TARGET could
+// not be put back and is gone) above the error number.
 PLUGIN_FUNCTION(Place) {
     Call call{size, stack};
-    char source[kText], target[kText], copy[kText];
+    char source[kText], target[kText], copy[kText], old[kText];
     call.pop(source);
     call.pop(target);
     RealSystemFolder real;
+    DWORD attributes = writable(target);
     DWORD error = openError(target);
-    if (error)
-        ;
-    else if (!ownFile(target, copy))
+    bool stranded = false;
+    if (!error && !ownFile(target, copy))
         error = GetLastError();
-    else if (!CopyFileA(source, copy, FALSE))
-        error = GetLastError(), DeleteFileA(copy);
-    else
-        error = swapIn(copy, target);
-    if (error)
-        pushError(call, fileFailure(error), error);
-    else
-        call.push("ok");
+    else if (!error) {
+        if (!CopyFileA(source, copy, FALSE) || !freeName(target, old))
+            error = GetLastError();
+        else
+            error = swapIn(copy, target, old, &stranded);
+        if (error)
+            DeleteFileA(copy);
+        if (!error || stranded)
+            deleteNowOrAtRestart(old);
+    }
+    if (!error)
+        return call.push("ok");
+    restoreAttributes(target, attributes);
+    pushError(call, stranded ? "lost" : fileFailure(error), error);
 }
 
 // Remove TARGET: deletes TARGET in the real System32. "ok" (also when it was not there),
@@ -346,20 +400,42 @@ PLUGIN_FUNCTION(Remove) {
     char target[kText];
     call.pop(target);
     RealSystemFolder real;
+    DWORD attributes = writable(target);
     if (DeleteFileA(target) || GetLastError() == ERROR_FILE_NOT_FOUND)
         return call.push("ok");
     DWORD error = GetLastError();
+    restoreAttributes(target, attributes);
     DWORD busy = openError(target);  // a running program's file is "access denied" too
     pushError(call, fileFailure(busy ? busy : error), busy ? busy : error);
 }
 
+bool sameBytes(const char* a, DWORD aLength, const char* b, DWORD bLength) {
+    bool same = aLength == bLength;
+    for (DWORD i = 0; same && i < aLength; ++i)
+        same = a[i] == b[i];
+    return same;
+}
+
+// Whether `path` holds exactly `data`.
+bool holds(const char* path, const char* data, DWORD size) {
+    DWORD length = 0, error = 0;
+    char* text = readAll(path, &length, &error);
+    bool same = text && sameBytes(text, length, data, size);
+    if (text)
+        GlobalFree(text);
+    return same;
+}
+
 // WriteBoot INI VALUE: the SCRNSAVE.EXE line of INI's [boot] becomes VALUE, or goes when
 // VALUE is empty (system_ini.h); every other byte stays. INI is replaced only by a
-// complete new copy. "ok"; or, INI untouched, "readonly", or "unreadable" or "failed"
-// above the error number.
+// complete new copy, and the old one is kept as SYSTEM.VRN beside it until the new one
+// reads back as written. "ok"; or, INI untouched, "readonly", "copy" (SYSTEM.VRN is
+// already there), "large", "unreadable", "other" (the system reads another value from
+// the new text, which is then undone) or "failed" above the error number; or "stranded"
+// above it: the old INI could not be put back and is SYSTEM.VRN.
 PLUGIN_FUNCTION(WriteBoot) {
     Call call{size, stack};
-    char ini[kText], value[kText], copy[kText];
+    char ini[kText], value[kText], copy[kText], kept[kText + 16], readBack[kText];
     call.pop(ini);
     call.pop(value);
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini);  // the system's cached edits first
@@ -369,29 +445,46 @@ PLUGIN_FUNCTION(WriteBoot) {
     DWORD length = 0, error = 0;
     char* text = readAll(ini, &length, &error);
     if (!text)
-        return pushError(call, "unreadable", error);
+        return pushError(call, error == ERROR_FILE_TOO_LARGE ? "large" : "unreadable", error);
     char* edited = static_cast<char*>(GlobalAlloc(GPTR, length + lstrlenA(value) + kBootSaverSlack));
     if (!edited) {
         GlobalFree(text);
         return pushError(call, "failed", ERROR_NOT_ENOUGH_MEMORY);
     }
     DWORD editedLength = static_cast<DWORD>(rewriteBootSaver(text, length, value, edited));
-    bool same = editedLength == length;
-    for (DWORD i = 0; same && i < length; ++i)
-        same = text[i] == edited[i];
-    if (!same) {
-        error = writeBeside(ini, edited, editedLength, copy);
-        if (!error)
-            error = swapIn(copy, ini);
-        DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
-        if (!error && attributes != INVALID_FILE_ATTRIBUTES && kept)
-            SetFileAttributesA(ini, kept);
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini);  // the system reads the new file
+    folderOf(ini, kept);
+    lstrcatA(kept, "SYSTEM.VRN");
+    const char* failure = "failed";
+    bool stranded = false, swapped = false;
+    if (sameBytes(text, length, edited, editedLength))
+        ;
+    else if (GetFileAttributesA(kept) != INVALID_FILE_ATTRIBUTES)
+        failure = "copy", error = ERROR_ALREADY_EXISTS;
+    else if (!(error = writeBeside(ini, edited, editedLength, copy))) {
+        error = swapIn(copy, ini, kept, &stranded);
+        swapped = !error;
+        if (error)
+            DeleteFileA(copy);
     }
+    DWORD kind = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    if (swapped && attributes != INVALID_FILE_ATTRIBUTES && kind)
+        SetFileAttributesA(ini, kind);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini);  // the system reads the new file
+    GetPrivateProfileStringA("boot", "SCRNSAVE.EXE", "", readBack, kText, ini);
+    if (!error && (lstrcmpA(readBack, value) != 0 || !holds(ini, edited, editedLength))) {
+        failure = "other", error = ERROR_INVALID_DATA;
+        if (swapped && (!freeName(ini, copy) || swapIn(kept, ini, copy, &stranded)))
+            stranded = true;  // the new text stays, the old one is SYSTEM.VRN
+        else if (swapped)
+            swapped = false, deleteNowOrAtRestart(copy);
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini);
+    }
+    if (swapped && !stranded)
+        deleteNowOrAtRestart(kept);
     GlobalFree(text);
     GlobalFree(edited);
     if (error)
-        pushError(call, "failed", error);
+        pushError(call, stranded ? "stranded" : failure, error);
     else
         call.push("ok");
 }

@@ -1,4 +1,4 @@
-// SYSTEM.INI's [boot] saver line, rewritten line by line (see system_ini.h). Links no C
+// The 95 family's INI files, edited line by line (see system_ini.h). Links no C
 // runtime: it is part of the setup's plug-in.
 #include "installer/system_ini.h"
 
@@ -52,31 +52,66 @@ struct Writer {
     }
 };
 
+// The line [start, next) opens the section `name`.
+bool opens(const char* start, const char* next, const char* name) {
+    if (start == next || *start != '[')
+        return false;
+    const char* close = ++start;
+    while (close < next && *close != ']')
+        ++close;
+    return close < next && sameWord(start, close, name);
+}
+
+// The end of the line at `line` (after its line break).
+const char* lineEnd(const char* line, const char* end) {
+    while (line < end && *line != '\n')
+        ++line;
+    return line < end ? line + 1 : line;
+}
+
+const char* skipBlanks(const char* from, const char* to) {
+    while (from < to && isBlank(*from))
+        ++from;
+    return from;
+}
+
 }  // namespace
+
+std::size_t addToSection(const char* text, std::size_t length, const char* section, const char* line, char* out) {
+    Writer writer{out};
+    const char* end = text + length;
+    const char* at = text;
+    while (at < end && !opens(skipBlanks(at, end), lineEnd(at, end), section))
+        at = lineEnd(at, end);
+    if (at < end) {
+        at = lineEnd(at, end);
+        writer.put(text, at);
+        writer.endLine();
+    } else {
+        writer.put(text, end);
+        writer.endLine();
+        writer.put("[");
+        writer.put(section);
+        writer.put("]\r\n");
+    }
+    writer.put(line);
+    writer.put(at, end);
+    return writer.length;
+}
 
 std::size_t rewriteBootSaver(const char* text, std::size_t length, const char* value, char* out) {
     enum { BeforeBoot, InBoot, Done } state = BeforeBoot;
     Writer writer{out};
     const char* end = text + length;
     for (const char* line = text; line < end;) {
-        const char* next = line;
-        while (next < end && *next != '\n')
-            ++next;
-        if (next < end)
-            ++next;
-        const char* start = line;
-        while (start < next && isBlank(*start))
-            ++start;
+        const char* next = lineEnd(line, end);
+        const char* start = skipBlanks(line, next);
         if (start < next && *start == '[') {
             if (state == InBoot) {
                 writer.saverLine(value);
                 state = Done;
             }
-            const char* name = start + 1;
-            const char* close = name;
-            while (close < next && *close != ']')
-                ++close;
-            if (state == BeforeBoot && close < next && sameWord(name, close, "boot"))
+            if (state == BeforeBoot && opens(start, next, "boot"))
                 state = InBoot;
         } else if (state == InBoot) {
             const char* equals = start;

@@ -1,6 +1,6 @@
-// The one edit the setup makes to SYSTEM.INI on the Windows 95 family: the screen saver
-// line of [boot]. Bytes in, bytes out, no Windows headers: the setup's plug-in does the
-// file work, the native tests check the text.
+// The edits the setup makes to the Windows 95 family's INI files: the screen saver line of
+// SYSTEM.INI's [boot], a line of WININIT.INI's [rename]. Bytes in, bytes out, no Windows
+// headers: the setup's plug-in does the file work, the native tests check the text.
 #pragma once
 
 #include <cstddef>
@@ -15,3 +15,12 @@ constexpr std::size_t kBootSaverSlack = 32;
 // blanks and tabs around it ignored. Every other byte stays as it was. `out` has room
 // for length + the value's length + kBootSaverSlack bytes; returns the new length.
 std::size_t rewriteBootSaver(const char* text, std::size_t length, const char* value, char* out);
+
+// Bytes addToSection may add beyond the line: a line break and the section's name.
+constexpr std::size_t kSectionSlack = 32;
+
+// Writes to `out` the text with `line` (a whole line with its line break; the section's
+// name short) added as the first line of the first [section], a missing section added at
+// the end. Every other byte stays. `out` has room for length + the line's length +
+// kSectionSlack bytes; returns the new length.
+std::size_t addToSection(const char* text, std::size_t length, const char* section, const char* line, char* out);

@@ -119,10 +119,11 @@ ALLOWED = {dll: set(names.split()) for dll, names in {
 WINDOWS_95 = {dll: set(names.split()) for dll, names in {
     "KERNEL32.DLL": """CloseHandle CopyFileA CreateFileA CreateMutexA DeleteFileA FlushFileBuffers
         GetCurrentDirectoryA GetCurrentProcess GetCurrentThread GetFileAttributesA GetFileSize GetLastError
-        GetModuleHandleA GetProcAddress GetProcessHeap GetShortPathNameA GetTempFileNameA GetVersion
-        GetVersionExA GlobalAlloc GlobalFree HeapAlloc HeapFree HeapReAlloc MoveFileA MulDiv
-        MultiByteToWideChar OpenProcess ReadFile SetCurrentDirectoryA SetFileAttributesA WideCharToMultiByte
-        WriteFile WritePrivateProfileStringA lstrcmpiA lstrcpyA lstrcpynA lstrlenA""",
+        GetModuleHandleA GetPrivateProfileStringA GetProcAddress GetProcessHeap GetShortPathNameA
+        GetTempFileNameA GetVersion GetVersionExA GetWindowsDirectoryA GlobalAlloc GlobalFree HeapAlloc
+        HeapFree HeapReAlloc MoveFileA MulDiv MultiByteToWideChar OpenProcess ReadFile SetCurrentDirectoryA
+        SetEndOfFile SetFileAttributesA WideCharToMultiByte WriteFile WritePrivateProfileStringA lstrcatA
+        lstrcmpA lstrcmpiA lstrcpyA lstrcpynA lstrlenA""",
     "USER32.DLL": """CallWindowProcA CharNextA CharPrevA CreateDialogParamA CreateWindowExA DestroyWindow
         DispatchMessageA DrawFocusRect DrawTextA FindWindowA GetClientRect GetDlgItem GetMessageA GetPropA
         GetSysColor GetWindowLongA GetWindowRect GetWindowTextA GetWindowThreadProcessId IsDialogMessageA

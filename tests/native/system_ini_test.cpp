@@ -42,4 +42,22 @@ TEST(SystemIni, TheBootSaverLineIsSetOrTakenOutAndNothingElseChanges) {
     }
 }
 
+TEST(SystemIni, ALineGoesFirstIntoItsSectionOrANewOneAtTheEnd) {
+    const struct {
+        int line;
+        std::string before, after;
+    } rows[] = {
+        {__LINE__, "[x]\r\na=1\r\n [Rename] ; one\r\nNUL=B\r\n", "[x]\r\na=1\r\n [Rename] ; one\r\nNUL=A\r\nNUL=B\r\n"},
+        {__LINE__, "[rename]", "[rename]\r\nNUL=A\r\n"},
+        {__LINE__, "[x]\na=[rename]", "[x]\na=[rename]\r\n[rename]\r\nNUL=A\r\n"},
+        {__LINE__, "", "[rename]\r\nNUL=A\r\n"},
+    };
+    for (const auto& row : rows) {
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
+        std::string out(row.before.size() + 32 + kSectionSlack, '\0');
+        out.resize(addToSection(row.before.data(), row.before.size(), "rename", "NUL=A\r\n", out.data()));
+        EXPECT_EQ(out, row.after);
+    }
+}
+
 }  // namespace
