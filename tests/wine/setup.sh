@@ -15,13 +15,26 @@ begin() {
 ${REG:-}"
   template=${3:-$template} test_begin
   wine32_loader "$TEST_DIR/loader"
-  REG_TOOL=("$WINE32_LOADER" reg)
-  [[ -n "${3:-}" ]] || REG_TOOL=("$WINE64" reg)  # 64-bit Windows: its own view
+  TOOL=("$WINE32_LOADER")
+  [[ -n "${3:-}" ]] || TOOL=("$WINE64")  # 64-bit Windows: its own registry view
+  REG_TOOL=("${TOOL[@]}" reg)
   [[ -z "${3:-}" ]] || LOADER=("$WINE32_LOADER")
   SYSTEM=$WINEPREFIX/drive_c/windows/$2
 }
 
-setup() { timeout -k 5 60 "$WINE32_LOADER" "$setup" "$@" >>"$TEST_DIR/setup.log" 2>&1; }
+# setup ARGUMENTS...: the setup; then no temporary file of its own (VRNxxxx.TMP) anywhere,
+# nor a copy of SYSTEM.INI (SYSTEM.VRN) unless the exit code, 7, says so.
+setup() {
+  local code before after
+  before=$(strays)
+  timeout -k 5 60 "$WINE32_LOADER" "$setup" "$@" >>"$TEST_DIR/setup.log" 2>&1
+  code=$?
+  after=$(strays)
+  ((code != 7)) || after=$(grep -iv '/system\.vrn$' <<<"$after")
+  [[ "$after" == "$before" ]] || fail "the setup (exit code $code) left: $(strays | xargs)"
+  return $code
+}
+strays() { find "$WINEPREFIX/drive_c/windows" -maxdepth 2 \( -iname 'vrn*.tmp' -o -iname system.vrn \); }
 
 # uninstall: the quiet command of the Add/Remove entry, as Add/Remove Programs runs it; then
 # neither the file, nor the entry, nor the uninstaller, nor its copy in %TEMP%.
@@ -39,7 +52,8 @@ uninstall() {
   poll 40 '[[ ! -e "$file" ]]' || fail "the uninstaller is still there: $file"
   poll 20 '! pgrep -f "$TEST_DIR/loader.*Un.exe" >/dev/null' || fail "the uninstaller's copy still runs"
   [[ ! -e "$SYSTEM/VARNO.scr" ]] || fail "VARNO.scr is still in $SYSTEM"
-  expect "Add/Remove entry after the uninstaller" none "$(value "$UNINSTALL_KEY" DisplayName)"
+  expect "Add/Remove entry and files of its own after the uninstaller" none \
+    "$(value "$UNINSTALL_KEY" DisplayName)$(strays)"
 }
 
 # uninstaller_waited: the quiet uninstaller, waited for (_?=FOLDER: it runs where it is,
@@ -48,10 +62,13 @@ uninstaller_waited() {
   local command folder
   command=$(value "$UNINSTALL_KEY" QuietUninstallString)
   [[ $command =~ ^\"(.*)\\uninstall.exe\"\ (.*)$ ]] || return 99
-  folder=$(timeout -k 5 30 "$WINE64" winepath -s "${BASH_REMATCH[1]}" 2>/dev/null | tr -d '\r')
+  folder=$(timeout -k 5 30 "${TOOL[@]}" winepath -s "${BASH_REMATCH[1]}" 2>/dev/null | tr -d '\r')
   # _?= is read only unquoted, as the last argument: the folder's short name has no blanks.
   timeout -k 5 60 "$WINE32_LOADER" "${BASH_REMATCH[1]}\uninstall.exe" ${BASH_REMATCH[2]} \
     "_?=$folder" >>"$TEST_DIR/setup.log" 2>&1
+  local code=$?
+  [[ -z "$(strays)" ]] || fail "the uninstaller left: $(strays | xargs)"
+  return $code
 }
 
 # value KEY NAME: the data as Add/Remove Programs and the display settings see it (on
@@ -106,6 +123,22 @@ test_setup95() {
   (ulimit -f 3584; trap '' XFSZ; setup /S)
   expect "exit code of the setup when SYSTEM.INI cannot be written" 6 $?
   cmp -s "$ini" "$TEST_DIR/system.ini" || fail "SYSTEM.INI changed by a copy that could not be written"
+
+  # The new SYSTEM.INI cannot take the old one's name, nor the old one its own again (Wine
+  # finds another spelling of it there): the old one stays whole as SYSTEM.VRN, and the exit
+  # code says so. A setup that finds a SYSTEM.VRN changes nothing.
+  printf '[boot]\r\nscrnsave.exe=c:\\windows\\system\\varno.scr\r\n' >"$ini"
+  cp "$ini" "$TEST_DIR/system.ini"
+  echo '; another spelling' >"$WINEPREFIX/drive_c/windows/system.ini"
+  setup /S
+  expect "exit code of the setup when SYSTEM.INI can be neither replaced nor put back" 7 $?
+  cmp -s "${ini%.INI}.VRN" "$TEST_DIR/system.ini" || fail "SYSTEM.VRN is not the old SYSTEM.INI"
+  rm "$WINEPREFIX/drive_c/windows/system.ini"
+  cat "$TEST_DIR/system.ini" >"$ini"
+  setup /S
+  expect "exit code of the setup with SYSTEM.VRN there" 6 $?
+  cmp -s "$ini" "$TEST_DIR/system.ini" || fail "SYSTEM.INI changed while SYSTEM.VRN was there"
+  rm "${ini%.INI}.VRN"
   expect "active after the failed choices" 0 "$(value "$DESKTOP" ScreenSaveActive)"
 
   printf '[boot]\r\nshell=Explorer.exe\r\n\r\n  mouse.drv = mouse.drv  \r\n\tscrnsave.exe =c:\\windows\\system\\varno.scr\r\n\r\n[386Enh]\r\ndevice=*vpd\r\n' >"$ini"
@@ -124,6 +157,14 @@ test_setup95() {
   setup /S
   expect "SYSTEM.INI without [boot]" "[386Enh]|device=*vpd|[boot]|SCRNSAVE.EXE=C:\\windows\\system\\VARNO.scr|" \
     "$(tr -d '\r' <"$ini" | tr '\n' '|')"
+
+  # A second saver line in [boot] would name VARNO once the first is gone: the uninstaller
+  # puts the file back as it was and says so.
+  printf 'SCRNSAVE.EXE=C:\\windows\\system\\VARNO.scr\r\n' >>"$ini"
+  cp "$ini" "$TEST_DIR/system.ini"
+  uninstaller_waited
+  expect "exit code of the uninstaller with two saver lines naming VARNO" 6 $?
+  cmp -s "$ini" "$TEST_DIR/system.ini" || fail "SYSTEM.INI with two saver lines changed"
 }
 
 # shell_up: the stand-in shell, with its window; started again when qemu lost it (now and
@@ -140,17 +181,24 @@ shell_up() {
   return 1
 }
 
-# The NT family: the user's desktop values, made only by a setup of the desktop's user (the
-# owner of the shell, here a stand-in: Wine's explorer does not run under qemu). A file that
-# may not be written is an error of its own; another saver chosen before uninstalling
-# stays, and so does "(None)" with savers on when VARNO.scr is already gone.
+# The NT family: the user's desktop values, read and made only by a setup of the desktop's
+# user (the owner of the shell, here a stand-in: Wine's explorer does not run under qemu). A
+# file that may not be written is an error of its own, and no entry without its uninstaller;
+# another saver chosen after installing stays through a second setup and the uninstaller,
+# and so does "(None)" with savers on when VARNO.scr is already gone.
 test_setup_nt() {
+  REG='[Software\\Wine\\Debug]
+"RelayInclude"="advapi32.RegOpenKeyExA;kernelbase.RegOpenKeyExA"'
   begin winxp system32 "$template32"
-  mkdir "$SYSTEM/VARNO.scr"
+  local uninstaller=$WINEPREFIX/drive_c/Program\ Files/VARNO/uninstall.exe
+  mkdir -p "$SYSTEM/VARNO.scr" "$uninstaller"
   setup /S
   expect "exit code of the setup when VARNO.scr may not be written" 4 $?
-  expect "Add/Remove entry after that" none "$(value "$UNINSTALL_KEY" DisplayName)"
   rmdir "$SYSTEM/VARNO.scr"
+  setup /S
+  expect "exit code of the setup when its uninstaller cannot be written, and the entry" "5 none" \
+    "$? $(value "$UNINSTALL_KEY" DisplayName)"
+  rmdir "$uninstaller"
   shell_up || fail "the stand-in shell did not start, three times"
   setup /S
   expect "exit code of the setup" 0 $?
@@ -158,6 +206,7 @@ test_setup_nt() {
   expect "saver and active" 'C:\windows\system32\VARNO.scr 1' "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
   started
   "${REG_TOOL[@]}" add "$DESKTOP" /v SCRNSAVE.EXE /d 'C:\windows\system32\other.scr' /f >/dev/null 2>&1
+  setup /S
   uninstall
   expect "another saver's choice after the uninstaller" 'C:\windows\system32\other.scr' "$(value "$DESKTOP" SCRNSAVE.EXE)"
 
@@ -173,16 +222,51 @@ test_setup_nt() {
   setup /S
   expect "exit code of the setup with no shell to tell the desktop's user" 0 $?
   expect "saver without that user" none "$(value "$DESKTOP" SCRNSAVE.EXE)"
+  # Over an installation, the setup and the uninstaller of another user read nobody's choice.
+  WINEDEBUG=+relay setup /S
+  WINEDEBUG=+relay uninstall
+  expect "the desktop's values read without that user" "" "$(grep -a 'RegOpenKeyExA(.*Desktop' "$TEST_DIR/setup.log")"
 }
 
-# 64-bit Windows: the 64-bit build in the real System32, none in SysWOW64; the setup and the
-# uninstaller leave a running saver's file, the setup stops while another setup runs, and
-# replaces the file keeping the settings.
+# signed_release: a release signed with a throwaway certificate, its own authority: both
+# builds in the zip, the setup and the uninstaller it installs verify, the checksums are of
+# the signed files; setup and saver become the signed ones.
+signed_release() {
+  local dir=$TEST_DIR/signed
+  mkdir -p "$dir/zip" && echo secret >"$dir/password" &&
+    openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=VARNO-test -days 2 -addext extendedKeyUsage=codeSigning \
+      -keyout "$dir/key.pem" -out "$dir/ca.pem" 2>/dev/null &&
+    openssl pkcs12 -export -inkey "$dir/key.pem" -in "$dir/ca.pem" -passout "file:$dir/password" -out "$dir/cert.p12" &&
+    python3 "$source/tools/make_release.py" --out "$dir" --pkcs12 "$dir/cert.p12" --password-file "$dir/password" \
+      >"$dir/release.log" 2>&1 &&
+    7z e -y -o"$dir/zip" "$dir"/*.zip >/dev/null || { fail "no signed release: see $dir"; return 1; }
+  setup=$(echo "$dir"/*-setup.exe)
+  saver=$dir/zip/VARNO64.scr
+  cp "$setup" "$dir/zip"
+  (cd "$dir" && sha256sum --quiet -c SHA256SUMS && cd zip && sha256sum --quiet -c SHA256SUMS) || fail "checksums"
+  verified "$dir/zip/VARNO.scr" "$saver" "$setup"
+}
+
+# verified FILE...: each carries a valid signature of the test's certificate.
+verified() {
+  local file
+  for file in "$@"; do
+    osslsigncode verify -CAfile "$TEST_DIR/signed/ca.pem" -in "$file" >>"$TEST_DIR/signed/verify.log" 2>&1 ||
+      fail "no valid signature: $file"
+  done
+}
+
+# 64-bit Windows, from a signed release: the 64-bit build in the real System32, none in
+# SysWOW64; the setup and the uninstaller leave a running saver's file, the setup stops
+# while another setup runs, and replaces the file keeping the settings, as it removes it,
+# when it is read-only.
 test_setup64() {
   begin win10 system32
+  signed_release || return 1
   setup /S
   expect "exit code of the setup" 0 $?
   installed "$saver"
+  verified "$WINEPREFIX/drive_c/Program Files/VARNO/uninstall.exe"
   [[ -z "$(ls "$WINEPREFIX/drive_c/windows/syswow64" | grep -i varno)" ]] || fail "VARNO in SysWOW64"
   expect "saver and active" 'C:\windows\system32\VARNO.scr 1' "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
   for form in "/c:$DIALOG_TITLE" "/s:Screen Saver"; do
@@ -212,11 +296,13 @@ test_setup64() {
   expect "exit code of a second setup" 2 $?
   xdo key Escape
   poll 20 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" != "VARNO $(<"$source/VERSION") Setup" ]]'
+  chmod a-w "$SYSTEM/VARNO.scr"
   setup /S
   expect "exit code of the setup over the installation" 0 $?
   installed "$saver"
   expect "settings after the setup" "[VARNO] Sound=1 Logo=0 Pics=1 " \
     "$(tr -d '\r' <"$WINEPREFIX/drive_c/windows/VARNO.INI" | tr '\n' ' ')"
+  chmod a-w "$SYSTEM/VARNO.scr"
   uninstall
   expect "saver and active after the uninstaller" 'none 0' "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
   [[ -s "$WINEPREFIX/drive_c/windows/VARNO.INI" ]] || fail "the silent uninstaller removed the settings"
