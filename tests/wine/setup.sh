@@ -36,10 +36,11 @@ setup() {
 }
 strays() { find "$WINEPREFIX/drive_c/windows" -maxdepth 2 \( -iname 'vrn*.tmp' -o -iname system.vrn \); }
 
-# uninstall: the quiet command of the Add/Remove entry, as Add/Remove Programs runs it; then
-# neither the file, nor the entry, nor the uninstaller, nor its copy in %TEMP%.
+# uninstall [KEPT]: the quiet command of the Add/Remove entry, as Add/Remove Programs runs it;
+# then neither the file, nor the entry, nor the uninstaller (with KEPT, an entry that could not
+# be removed: both stay), nor its copy in %TEMP%.
 uninstall() {
-  local command program file
+  local command program file kept=${1:+yes} entry=none
   command=$(value "$UNINSTALL_KEY" QuietUninstallString)
   if [[ ! $command =~ ^\"[Cc]:\\([^\"]+)\"\ (.*)$ ]]; then
     fail "the Add/Remove entry has no quiet command on drive C: '$command'"
@@ -49,11 +50,12 @@ uninstall() {
   file=$WINEPREFIX/drive_c/${program//\\//}
   [[ -f "$file" ]] || fail "no uninstaller at $file"
   timeout -k 5 60 "$WINE32_LOADER" "C:\\$program" ${BASH_REMATCH[2]} >>"$TEST_DIR/setup.log" 2>&1
-  poll 40 '[[ ! -e "$file" ]]' || fail "the uninstaller is still there: $file"
-  poll 20 '! pgrep -f "$TEST_DIR/loader.*Un.exe" >/dev/null' || fail "the uninstaller's copy still runs"
+  [[ -n $kept ]] || poll 40 '[[ ! -e "$file" ]]' || fail "the uninstaller is still there: $file"
+  poll 40 '! pgrep -f "$TEST_DIR/loader.*Un.exe" >/dev/null' || fail "the uninstaller's copy still runs"
   [[ ! -e "$SYSTEM/VARNO.scr" ]] || fail "VARNO.scr is still in $SYSTEM"
-  expect "Add/Remove entry and files of its own after the uninstaller" none \
-    "$(value "$UNINSTALL_KEY" DisplayName)$(strays)"
+  [[ -z $kept ]] || entry="VARNO screen saver"
+  expect "uninstaller, Add/Remove entry and files of its own after the uninstaller" "$kept|$entry|" \
+    "$([[ -e "$file" ]] && echo yes)|$(value "$UNINSTALL_KEY" DisplayName)|$(strays)"
 }
 
 # uninstaller_waited: the quiet uninstaller, waited for (_?=FOLDER: it runs where it is,
@@ -306,6 +308,24 @@ test_setup64() {
   uninstall
   expect "saver and active after the uninstaller" 'none 0' "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
   [[ -s "$WINEPREFIX/drive_c/windows/VARNO.INI" ]] || fail "the silent uninstaller removed the settings"
+
+  # The second rename of the swap refused once (by the wineserver, which does them): the
+  # old file is back. An entry that cannot be removed (a subkey the uninstaller cannot
+  # delete: a link to no key) keeps its uninstaller.
+  cp "$TEST_DIR/older.scr" "$SYSTEM/VARNO.scr"
+  wine_server_stop
+  printf '\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\VARNO\\\\stuck]\n#link\n"SymbolicLinkValue"=hex(6):%s\n' \
+    "$(printf '\\Registry\\Machine\\Software\\VARNO-none' | iconv -t UTF-16LE | od -An -tx1 -v | xargs | tr ' ' ,)" \
+    >>"$WINEPREFIX/system.reg"
+  g++ -shared -fPIC -o "$TEST_DIR/rename_once.so" "$source/tests/wine/rename_once.cpp" -ldl &&
+    LD_PRELOAD=$TEST_DIR/rename_once.so RENAME_FAILS=VARNO.scr timeout -k 5 30 "$WINESERVER" -p60 ||
+    { fail "no wineserver that refuses a rename"; return 1; }
+  WINE_SERVER_STARTED=$WINEPREFIX
+  setup /S
+  expect "exit code of the setup when the new VARNO.scr cannot take its name" 4 $?
+  cmp -s "$SYSTEM/VARNO.scr" "$TEST_DIR/older.scr" || fail "the old VARNO.scr is not back"
+  setup /S
+  uninstall kept
 }
 
 wine_main
