@@ -77,5 +77,6 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
                            -fno-tree-loop-distribute-patterns)
     target_link_libraries(setup_plugin PRIVATE kernel32 user32 gcc)
     target_link_options(setup_plugin PRIVATE -nostdlib -static -s -Wl,--no-insert-timestamp
-                        -Wl,-e,_varnoPluginEntry@12,--require-defined,_varnoPluginEntry@12)
+                        -Wl,-e,_varnoPluginEntry@12,--require-defined,_varnoPluginEntry@12
+                        -Wl,--subsystem,windows:4.0,--major-os-version,4,--minor-os-version,0)
 endif()

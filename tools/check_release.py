@@ -8,8 +8,9 @@ obeying the mask rule, the sound and the icon in their exact layouts; the name s
 the settings dialog template.
 Imports: only functions of the system DLLs that the saver's own code calls, all exported by Windows
 95 and NT 4. An allow-list proves more than a deny-list: any new import has to be looked at here.
-Setup: every DLL inside it (its plug-ins, which it unpacks and loads) imports only functions that a
-clean Windows 95 has, from its system DLLs: one that needs MSVCRT.DLL would not load there.
+Setup: the setup's own stub and every DLL inside it (its plug-ins, which it unpacks and loads) import
+only functions that a clean Windows 95 has, from its system DLLs (one that needs MSVCRT.DLL would not
+load there), and ask for Windows 4.0 in their PE headers.
 """
 import glob
 import hashlib
@@ -114,28 +115,43 @@ ALLOWED = {dll: set(names.split()) for dll, names in {
     "ADVAPI32.DLL": "RegCloseKey RegOpenKeyA RegQueryValueExA",
     "WINMM.DLL": "PlaySoundA"}.items()}
 
-# The functions of a clean Windows 95 that the setup's plug-ins import (varno.dll, NSIS's nsDialogs
-# and UserInfo, whose NT-only calls Windows 95 exports as stubs).
+# The functions of a clean Windows 95 that the setup imports: the NSIS stub itself and the plug-ins it
+# unpacks (varno.dll, NSIS's nsDialogs and UserInfo). NT-only calls are those Windows 95 exports as stubs.
 WINDOWS_95 = {dll: set(names.split()) for dll, names in {
-    "KERNEL32.DLL": """CloseHandle CopyFileA CreateFileA CreateMutexA DeleteFileA FlushFileBuffers
-        GetCurrentDirectoryA GetCurrentProcess GetCurrentThread GetFileAttributesA GetFileSize GetLastError
-        GetModuleHandleA GetPrivateProfileStringA GetProcAddress GetProcessHeap GetShortPathNameA
-        GetTempFileNameA GetVersion GetVersionExA GetWindowsDirectoryA GlobalAlloc GlobalFree HeapAlloc
-        HeapFree HeapReAlloc MoveFileA MulDiv MultiByteToWideChar OpenProcess ReadFile SetCurrentDirectoryA
-        SetEndOfFile SetFileAttributesA WideCharToMultiByte WriteFile WritePrivateProfileStringA lstrcatA
-        lstrcmpA lstrcmpiA lstrcpyA lstrcpynA lstrlenA""",
-    "USER32.DLL": """CallWindowProcA CharNextA CharPrevA CreateDialogParamA CreateWindowExA DestroyWindow
-        DispatchMessageA DrawFocusRect DrawTextA FindWindowA GetClientRect GetDlgItem GetMessageA GetPropA
-        GetSysColor GetWindowLongA GetWindowRect GetWindowTextA GetWindowThreadProcessId IsDialogMessageA
-        IsWindow KillTimer LoadCursorA MapDialogRect MapWindowPoints RemovePropA SendMessageA SetCursor
-        SetPropA SetTimer SetWindowLongA SetWindowPos ShowWindow SystemParametersInfoA TranslateMessage
-        wsprintfA""",
-    "GDI32.DLL": "SetTextColor",
-    "ADVAPI32.DLL": """AllocateAndInitializeSid EqualSid FreeSid GetTokenInformation GetUserNameA
-        OpenProcessToken OpenThreadToken""",
+    "KERNEL32.DLL": """CloseHandle CompareFileTime CopyFileA CreateDirectoryA CreateFileA CreateMutexA
+        CreateProcessA CreateThread DeleteFileA ExitProcess ExpandEnvironmentStringsA FindClose FindFirstFileA
+        FindNextFileA FlushFileBuffers FreeLibrary GetCommandLineA GetCurrentDirectoryA GetCurrentProcess
+        GetCurrentThread GetDiskFreeSpaceA GetExitCodeProcess GetFileAttributesA GetFileSize GetFullPathNameA
+        GetLastError GetModuleFileNameA GetModuleHandleA GetPrivateProfileStringA GetProcAddress
+        GetProcessHeap GetShortPathNameA GetSystemDirectoryA GetTempFileNameA GetTempPathA GetTickCount
+        GetVersion GetVersionExA GetWindowsDirectoryA GlobalAlloc GlobalFree GlobalLock GlobalUnlock
+        HeapAlloc HeapFree HeapReAlloc LoadLibraryExA MoveFileA MoveFileExA MulDiv MultiByteToWideChar
+        OpenProcess ReadFile RemoveDirectoryA SearchPathA SetCurrentDirectoryA SetEndOfFile
+        SetEnvironmentVariableA SetErrorMode SetFileAttributesA SetFilePointer SetFileTime Sleep
+        WaitForSingleObject WideCharToMultiByte WriteFile WritePrivateProfileStringA lstrcatA lstrcmpA
+        lstrcmpiA lstrcpyA lstrcpynA lstrlenA""",
+    "USER32.DLL": """AppendMenuA BeginPaint CallWindowProcA CharNextA CharPrevA CheckDlgButton CloseClipboard
+        CreateDialogParamA CreatePopupMenu CreateWindowExA DefWindowProcA DestroyWindow DialogBoxParamA
+        DispatchMessageA DrawFocusRect DrawTextA EmptyClipboard EnableMenuItem EnableWindow EndDialog EndPaint
+        ExitWindowsEx FillRect FindWindowA FindWindowExA GetClassInfoA GetClientRect GetDC GetDlgItem
+        GetDlgItemTextA GetMessageA GetMessagePos GetPropA GetSysColor GetSystemMenu GetSystemMetrics
+        GetWindowLongA GetWindowRect GetWindowTextA GetWindowThreadProcessId InvalidateRect IsDialogMessageA
+        IsWindow IsWindowEnabled IsWindowVisible KillTimer LoadCursorA LoadImageA MapDialogRect
+        MapWindowPoints MessageBoxIndirectA OpenClipboard PeekMessageA PostQuitMessage RegisterClassA
+        ReleaseDC RemovePropA ScreenToClient SendMessageA SendMessageTimeoutA SetClassLongA SetClipboardData
+        SetCursor SetDlgItemTextA SetForegroundWindow SetPropA SetTimer SetWindowLongA SetWindowPos
+        SetWindowTextA ShowWindow SystemParametersInfoA TrackPopupMenu TranslateMessage wsprintfA""",
+    "GDI32.DLL": """CreateBrushIndirect CreateFontIndirectA DeleteObject GetDeviceCaps SelectObject SetBkColor
+        SetBkMode SetTextColor""",
+    "ADVAPI32.DLL": """AdjustTokenPrivileges AllocateAndInitializeSid EqualSid FreeSid GetTokenInformation
+        GetUserNameA LookupPrivilegeValueA OpenProcessToken OpenThreadToken RegCloseKey RegCreateKeyExA
+        RegDeleteKeyA RegDeleteValueA RegEnumKeyA RegEnumValueA RegOpenKeyExA RegQueryValueExA
+        RegSetValueExA""",
+    "COMCTL32.DLL": "ImageList_AddMasked ImageList_Create ImageList_Destroy InitCommonControls",
     "COMDLG32.DLL": "CommDlgExtendedError GetOpenFileNameA GetSaveFileNameA",
-    "OLE32.DLL": "CoTaskMemFree",
-    "SHELL32.DLL": "SHBrowseForFolderA SHGetPathFromIDListA"}.items()}
+    "OLE32.DLL": "CoCreateInstance CoTaskMemFree IIDFromString OleInitialize OleUninitialize",
+    "SHELL32.DLL": """SHBrowseForFolderA SHFileOperationA SHGetFileInfoA SHGetPathFromIDListA
+        SHGetSpecialFolderLocation ShellExecuteExA"""}.items()}
 
 BUTTON, STATIC = 0x80, 0x82
 # The settings dialog, 2003: (id, class, text or bitmap id, style, x, y, cx, cy); None: our own wording.
@@ -236,12 +252,17 @@ def audit_setup(setup):
         dlls = sorted(glob.glob(os.path.join(folder, "**", "*.dll"), recursive=True))
         if not check(unpacked.returncode == 0 and dlls, "7z found no DLL in %s: %s" % (setup, unpacked.stderr.strip())):
             return finish("")
-        for dll in dlls:
-            with open(dll, "rb") as f:
-                imports = read_imports(f.read())
-            refused = ["%s!%s" % (name, function) for name, functions in sorted(imports.items())
+        for image in [setup] + dlls:  # the stub, then its plug-ins
+            with open(image, "rb") as f:
+                data = f.read()
+            refused = ["%s!%s" % (name, function) for name, functions in sorted(read_imports(data).items())
                        for function in sorted(functions) if function not in WINDOWS_95.get(name, ())]
-            check(not refused, "%s imports outside the Windows 95 list: %s" % (os.path.basename(dll), ", ".join(refused)))
+            check(not refused, "%s imports outside the Windows 95 list: %s" % (os.path.basename(image), ", ".join(refused)))
+            # Windows 95 and NT 4 load only an image that asks for version 4.0 at most.
+            optional = struct.unpack_from("<I", data, 0x3C)[0] + 24
+            versions = struct.unpack_from("<HH4xHH", data, optional + 40)
+            check(versions == (4, 0, 4, 0), "%s: OS and subsystem versions %d.%d, %d.%d, not 4.0" % (
+                (os.path.basename(image),) + versions))
     # Its Properties say what it is, and the checksums beside it name it.
     with open(setup, "rb") as f:
         data = f.read()
@@ -251,7 +272,7 @@ def audit_setup(setup):
     sums = os.path.join(os.path.dirname(setup), "SHA256SUMS")
     line = "%s  %s" % (hashlib.sha256(data).hexdigest(), os.path.basename(setup))
     check(os.path.exists(sums) and line in open(sums).read().splitlines(), "SHA256SUMS beside the setup lacks: " + line)
-    return finish("%d DLLs in the setup, all loadable on Windows 95: %s; its version and checksum"
+    return finish("the setup and its %d DLLs, all loadable on Windows 95: %s; its version and checksum"
                   % (len(dlls), ", ".join(os.path.basename(dll) for dll in dlls)))
 
 

@@ -3,6 +3,8 @@
 # Values: as in lib.sh; setup is the release's setup program, saver32 the i686 build that it
 # installs on the 95 and NT families, template32 the booted 32-bit prefix their tests copy,
 # shell32 the stand-in for the desktop's shell there.
+# shellcheck shell=bash source-path=SCRIPTDIR
+# shellcheck disable=SC2016,SC2154 # poll evaluates its code later; lib.sh sets the values
 . "$(dirname "$0")/lib.sh" "name source work template saver driver setup saver32 template32 shell32" "$@"
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VARNO'
 DESKTOP='HKCU\Control Panel\Desktop'
@@ -49,6 +51,7 @@ uninstall() {
   program=${BASH_REMATCH[1]}
   file=$WINEPREFIX/drive_c/${program//\\//}
   [[ -f "$file" ]] || fail "no uninstaller at $file"
+  # shellcheck disable=SC2086 # the switches, one word each
   timeout -k 5 60 "$WINE32_LOADER" "C:\\$program" ${BASH_REMATCH[2]} >>"$TEST_DIR/setup.log" 2>&1
   [[ -n $kept ]] || poll 40 '[[ ! -e "$file" ]]' || fail "the uninstaller is still there: $file"
   poll 40 '! pgrep -f "$TEST_DIR/loader.*Un.exe" >/dev/null' || fail "the uninstaller's copy still runs"
@@ -66,6 +69,7 @@ uninstaller_waited() {
   [[ $command =~ ^\"(.*)\\uninstall.exe\"\ (.*)$ ]] || return 99
   folder=$(timeout -k 5 30 "${TOOL[@]}" winepath -s "${BASH_REMATCH[1]}" 2>/dev/null | tr -d '\r')
   # _?= is read only unquoted, as the last argument: the folder's short name has no blanks.
+  # shellcheck disable=SC2086 # the switches, one word each
   timeout -k 5 60 "$WINE32_LOADER" "${BASH_REMATCH[1]}\uninstall.exe" ${BASH_REMATCH[2]} \
     "_?=$folder" >>"$TEST_DIR/setup.log" 2>&1
   local code=$?
@@ -172,8 +176,7 @@ test_setup95() {
 # shell_up: the stand-in shell, with its window; started again when qemu lost it (now and
 # then a program under emulation crashes as it starts: "stack smashing detected").
 shell_up() {
-  local try
-  for try in 1 2 3; do
+  for _ in 1 2 3; do
     timeout -k 5 600 "$WINE32_LOADER" "$shell32" >"$TEST_DIR/shell.out" 2>>"$TEST_DIR/shell.log" &
     SHELL_PID=$!
     poll 30 'grep -q ready "$TEST_DIR/shell.out"' && return 0
@@ -235,6 +238,7 @@ test_setup_nt() {
 # the signed files; setup and saver become the signed ones.
 signed_release() {
   local dir=$TEST_DIR/signed
+  # shellcheck disable=SC2015 # any step that fails ends it
   mkdir -p "$dir/zip" && echo secret >"$dir/password" &&
     openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=VARNO-test -days 2 -addext extendedKeyUsage=codeSigning \
       -keyout "$dir/key.pem" -out "$dir/ca.pem" 2>/dev/null &&
@@ -269,7 +273,7 @@ test_setup64() {
   expect "exit code of the setup" 0 $?
   installed "$saver"
   verified "$WINEPREFIX/drive_c/Program Files/VARNO/uninstall.exe"
-  [[ -z "$(ls "$WINEPREFIX/drive_c/windows/syswow64" | grep -i varno)" ]] || fail "VARNO in SysWOW64"
+  [[ -z "$(find "$WINEPREFIX/drive_c/windows/syswow64" -iname 'varno*')" ]] || fail "VARNO in SysWOW64"
   expect "saver and active" 'C:\windows\system32\VARNO.scr 1' "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
   for form in "/c:$DIALOG_TITLE" "/s:Screen Saver"; do
     APP=$SYSTEM saver_start "${form%%:*}"
@@ -317,9 +321,11 @@ test_setup64() {
   printf '\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\VARNO\\\\stuck]\n#link\n"SymbolicLinkValue"=hex(6):%s\n' \
     "$(printf '\\Registry\\Machine\\Software\\VARNO-none' | iconv -t UTF-16LE | od -An -tx1 -v | xargs | tr ' ' ,)" \
     >>"$WINEPREFIX/system.reg"
+  # shellcheck disable=SC2015 # either step that fails ends it
   g++ -shared -fPIC -o "$TEST_DIR/rename_once.so" "$source/tests/wine/rename_once.cpp" -ldl &&
     LD_PRELOAD=$TEST_DIR/rename_once.so RENAME_FAILS=VARNO.scr timeout -k 5 30 "$WINESERVER" -p60 ||
     { fail "no wineserver that refuses a rename"; return 1; }
+  # shellcheck disable=SC2034 # wine_server_stop (tools/wine-env.sh) ends it
   WINE_SERVER_STARTED=$WINEPREFIX
   setup /S
   expect "exit code of the setup when the new VARNO.scr cannot take its name" 4 $?
