@@ -173,7 +173,7 @@ Function ${un}ChooseSaver
       ${Case} copy
         StrCpy $0 "$WINDIR\SYSTEM.VRN is already there: perhaps the copy of SYSTEM.INI that an interrupted setup kept. SYSTEM.INI was left as it is. Compare the two; keep the right one as SYSTEM.INI and delete SYSTEM.VRN."
       ${Case} other
-        StrCpy $0 "Windows read another screen saver from the changed $WINDIR\SYSTEM.INI (it may name one twice in [boot]). It was put back as it was."
+        StrCpy $0 "Windows reads another screen saver from $WINDIR\SYSTEM.INI than the one asked for (it may name one twice in [boot]). It was left as it was."
       ${Case} stranded
         StrCpy $R8 7
         StrCpy $0 "$WINDIR\SYSTEM.INI could not be replaced (error $1), nor put back as it was. Your SYSTEM.INI is now $WINDIR\SYSTEM.VRN: before Windows starts again, copy it back over SYSTEM.INI (from DOS: copy $WINDIR\SYSTEM.VRN $WINDIR\SYSTEM.INI)."
