@@ -122,34 +122,32 @@ WINDOWS_95 = {dll: set(names.split()) for dll, names in {
         CreateProcessA CreateThread DeleteFileA ExitProcess ExpandEnvironmentStringsA FindClose FindFirstFileA
         FindNextFileA FlushFileBuffers FreeLibrary GetCommandLineA GetCurrentDirectoryA GetCurrentProcess
         GetCurrentThread GetDiskFreeSpaceA GetExitCodeProcess GetFileAttributesA GetFileSize GetFullPathNameA
-        GetLastError GetModuleFileNameA GetModuleHandleA GetPrivateProfileStringA GetProcAddress
-        GetProcessHeap GetShortPathNameA GetSystemDirectoryA GetTempFileNameA GetTempPathA GetTickCount
-        GetVersion GetVersionExA GetWindowsDirectoryA GlobalAlloc GlobalFree GlobalLock GlobalUnlock
-        HeapAlloc HeapFree HeapReAlloc LoadLibraryExA MoveFileA MoveFileExA MulDiv MultiByteToWideChar
-        OpenProcess ReadFile RemoveDirectoryA SearchPathA SetCurrentDirectoryA SetEndOfFile
-        SetEnvironmentVariableA SetErrorMode SetFileAttributesA SetFilePointer SetFileTime Sleep
-        WaitForSingleObject WideCharToMultiByte WriteFile WritePrivateProfileStringA lstrcatA lstrcmpA
-        lstrcmpiA lstrcpyA lstrcpynA lstrlenA""",
+        GetLastError GetModuleFileNameA GetModuleHandleA GetPrivateProfileStringA GetProcAddress GetProcessHeap
+        GetShortPathNameA GetSystemDirectoryA GetTempFileNameA GetTempPathA GetTickCount GetVersion GetVersionExA
+        GetWindowsDirectoryA GlobalAlloc GlobalFree GlobalLock GlobalUnlock HeapAlloc HeapFree HeapReAlloc
+        LoadLibraryExA MoveFileA MoveFileExA MulDiv MultiByteToWideChar OpenProcess ReadFile RemoveDirectoryA
+        SearchPathA SetCurrentDirectoryA SetEndOfFile SetEnvironmentVariableA SetErrorMode SetFileAttributesA
+        SetFilePointer SetFileTime Sleep WaitForSingleObject WideCharToMultiByte WriteFile
+        WritePrivateProfileStringA lstrcatA lstrcmpA lstrcmpiA lstrcpyA lstrcpynA lstrlenA""",
     "USER32.DLL": """AppendMenuA BeginPaint CallWindowProcA CharNextA CharPrevA CheckDlgButton CloseClipboard
         CreateDialogParamA CreatePopupMenu CreateWindowExA DefWindowProcA DestroyWindow DialogBoxParamA
         DispatchMessageA DrawFocusRect DrawTextA EmptyClipboard EnableMenuItem EnableWindow EndDialog EndPaint
         ExitWindowsEx FillRect FindWindowA FindWindowExA GetClassInfoA GetClientRect GetDC GetDlgItem
-        GetDlgItemTextA GetMessageA GetMessagePos GetPropA GetSysColor GetSystemMenu GetSystemMetrics
-        GetWindowLongA GetWindowRect GetWindowTextA GetWindowThreadProcessId InvalidateRect IsDialogMessageA
-        IsWindow IsWindowEnabled IsWindowVisible KillTimer LoadCursorA LoadImageA MapDialogRect
-        MapWindowPoints MessageBoxIndirectA OpenClipboard PeekMessageA PostQuitMessage RegisterClassA
-        ReleaseDC RemovePropA ScreenToClient SendMessageA SendMessageTimeoutA SetClassLongA SetClipboardData
-        SetCursor SetDlgItemTextA SetForegroundWindow SetPropA SetTimer SetWindowLongA SetWindowPos
-        SetWindowTextA ShowWindow SystemParametersInfoA TrackPopupMenu TranslateMessage wsprintfA""",
+        GetDlgItemTextA GetMessageA GetMessagePos GetPropA GetSysColor GetSystemMenu GetSystemMetrics GetWindowLongA
+        GetWindowRect GetWindowTextA GetWindowThreadProcessId InvalidateRect IsDialogMessageA IsWindow
+        IsWindowEnabled IsWindowVisible KillTimer LoadCursorA LoadImageA MapDialogRect MapWindowPoints
+        MessageBoxIndirectA OpenClipboard PeekMessageA PostQuitMessage RegisterClassA ReleaseDC RemovePropA
+        ScreenToClient SendMessageA SendMessageTimeoutA SetClassLongA SetClipboardData SetCursor SetDlgItemTextA
+        SetForegroundWindow SetPropA SetTimer SetWindowLongA SetWindowPos SetWindowTextA ShowWindow
+        SystemParametersInfoA TrackPopupMenu TranslateMessage wsprintfA""",
     "GDI32.DLL": """CreateBrushIndirect CreateFontIndirectA DeleteObject GetDeviceCaps SelectObject SetBkColor
         SetBkMode SetTextColor""",
     "ADVAPI32.DLL": """AdjustTokenPrivileges AllocateAndInitializeSid EqualSid FreeSid GetTokenInformation
         GetUserNameA LookupPrivilegeValueA OpenProcessToken OpenThreadToken RegCloseKey RegCreateKeyExA
-        RegDeleteKeyA RegDeleteValueA RegEnumKeyA RegEnumValueA RegOpenKeyExA RegQueryValueExA
-        RegSetValueExA""",
-    "COMCTL32.DLL": "ImageList_AddMasked ImageList_Create ImageList_Destroy InitCommonControls",
-    "COMDLG32.DLL": "CommDlgExtendedError GetOpenFileNameA GetSaveFileNameA",
-    "OLE32.DLL": "CoCreateInstance CoTaskMemFree IIDFromString OleInitialize OleUninitialize",
+        RegDeleteKeyA RegDeleteValueA RegEnumKeyA RegEnumValueA RegOpenKeyExA RegQueryValueExA RegSetValueExA""",
+    "COMCTL32.DLL": """ImageList_AddMasked ImageList_Create ImageList_Destroy InitCommonControls""",
+    "COMDLG32.DLL": """CommDlgExtendedError GetOpenFileNameA GetSaveFileNameA""",
+    "OLE32.DLL": """CoCreateInstance CoTaskMemFree IIDFromString OleInitialize OleUninitialize""",
     "SHELL32.DLL": """SHBrowseForFolderA SHFileOperationA SHGetFileInfoA SHGetPathFromIDListA
         SHGetSpecialFolderLocation ShellExecuteExA"""}.items()}
 
