@@ -245,8 +245,8 @@ void deleteNowOrAtRestart(const char* path) {
     lstrcatA(wininit, "\\WININIT.INI");
     DWORD length = 0, error = 0;
     char* text = readAll(wininit, &length, &error);
-    char line[kText + 8];
-    wsprintfA(line, "NUL=%s\r\n", shortPath);
+    char line[kText + 8] = "NUL=";
+    lstrcatA(lstrcatA(line, shortPath), "\r\n");
     char* edited = text ? static_cast<char*>(GlobalAlloc(GPTR, length + lstrlenA(line) + kSectionSlack)) : nullptr;
     if (edited) {
         DWORD editedLength = static_cast<DWORD>(addToSection(text, length, "rename", line, edited));
