@@ -430,21 +430,23 @@ TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
     checkRows("coverWindowProcedure", coverWindowProcedure, rows, fakeHandle(0xC0));
 }
 
+struct PowerRecord {  // the system's POWERBROADCAST_SETTING
+    Guid setting;
+    std::uint32_t length, value;
+};
+
 // Nobody can see the saver: the display is off or the session disconnected. A window that
 // asked for the console display's state, step by step: only that setting with a whole value
 // counts, a lock or an unknown event is no reason, a tick queued before the stop draws
 // nothing, a key still ends the saver, and the clock goes on from its tick (no new set-up).
 TEST(SaverWindow, NobodyToSeeStopsTheClockUntilSomebodyCan) {
-    struct Record {  // the system's POWERBROADCAST_SETTING
-        Guid setting;
-        std::uint32_t length, value;
-    } const off = {consoleDisplayState, 4, 0}, on = {consoleDisplayState, 4, 1}, dimmed = {consoleDisplayState, 4, 2}, other = {monitorPowerOn, 4, 0},
-            cut = {consoleDisplayState, 3, 0};
+    const PowerRecord off = {consoleDisplayState, 4, 0}, on = {consoleDisplayState, 4, 1}, dimmed = {consoleDisplayState, 4, 2}, other = {monitorPowerOn, 4, 0},
+                      cut = {consoleDisplayState, 3, 0};
     const Effects stops = STOPS_TIMER | DEFAULT, starts = STARTS_TIMER | DEFAULT, draws = YIELDS | DRAWS | DEFAULT;
     const std::uint32_t power = WM_POWERBROADCAST, session = WM_WTSSESSION_CHANGE;
     const WParam change = PBT_POWERSETTINGCHANGE;
     // clang-format off
-    const struct { int line; std::uint32_t message; WParam wParam; const Record* record; Effects effects; MessageResult result; } steps[] = {
+    const struct { int line; std::uint32_t message; WParam wParam; const PowerRecord* record; Effects effects; MessageResult result; } steps[] = {
         {__LINE__, WM_TIMER, 1, nullptr, draws, DEF},
         {__LINE__, power, change, &off, stops, DEF},
         {__LINE__, power, change, &off, DEFAULT, DEF},
@@ -491,10 +493,7 @@ TEST(SaverWindow, TheWindowAsksForTheDisplayAndTheSessionWhereTheSystemTellsThem
         {__LINE__, FULL | WIN95, {}, true, console + "refused " + monitor + "refused ", DEFAULT},
     };
     // clang-format on
-    const struct {
-        Guid setting;
-        std::uint32_t length, value;
-    } monitorOff = {monitorPowerOn, 4, 0};
+    const PowerRecord monitorOff = {monitorPowerOn, 4, 0};
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         openWindow(row.state);
