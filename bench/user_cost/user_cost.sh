@@ -459,13 +459,14 @@ printf "$ROW" "First frame after start, ms: median" "$(median 1 "${bf[@]}")" "" 
 printf "$ROW" "  (range of $REPEAT starts)" "$(range 0 "${bf[@]}")" "" "$(range 0 "${sf[@]}")" "" ""
 printf "$ROW" "  the window covering the screen" "$(median 1 "${bw[@]}")" "" \
   "$(median 1 "${sw[@]}")" "" ""
-# One tick period (5 ms) and the platform's timer resolution: the period its timer
-# ticks at when asked for 5 ms, the baseline's.
+# One tick period (5 ms) and the platform's timer resolution (the period its timer ticks
+# at when asked for 5 ms, the baseline's), and the read-back that sees the frame.
 read -r -a wakes <<<"$WAKE"
 read -r -a wake_polls <<<"$WAKE_POLL"
-WAKE_LIMIT=$(calc %.1f "5 + 1000 / ($BASELINE_RATE > 0 ? $BASELINE_RATE : 1)")
+WAKE_POLL_MS=$(median 1 "${wake_polls[@]}")
+WAKE_LIMIT=$(calc %.1f "5 + 1000 / ($BASELINE_RATE > 0 ? $BASELINE_RATE : 1) + $WAKE_POLL_MS")
 printf "$ROW" "From \"on\" to the next frame, ms: median" "" "" "" "$(median 1 "${wakes[@]}")" \
-  "<= $WAKE_LIMIT (5 + timer resolution): $(verdict "$(median 1 "${wakes[@]}")" "$WAKE_LIMIT" "%.1f ms")"
+  "<= $WAKE_LIMIT (5 + timer resolution + a read-back): $(verdict "$(median 1 "${wakes[@]}")" "$WAKE_LIMIT" "%.1f ms")"
 printf "$ROW" "  (range of $REPEAT)" "" "" "" "$(range 0 "${wakes[@]}")" ""
 echo
 if ((ROUNDS > 1)); then
@@ -497,7 +498,7 @@ Display off: the saver told that the console display is off, as Windows tells it
 record in its own memory), a second after its start; its CPU in a run of its own, its
 ticks in the traced run's next $DURATION s. "On" to the next frame: the display reported on
 after a moment off, to the first read-back of the screen that differs from the screen
-while off (one every $(median 1 "${wake_polls[@]}") ms), $REPEAT times.
+while off (one every $WAKE_POLL_MS ms), $REPEAT times.
 First frame: from just before CreateProcess to the first read-back of the screen (one
 every $(median 1 "${polls[@]}") ms) that shows the window covering it with something
 drawn: the saver's first picture, drawn on its first tick; the baseline's paint. All
