@@ -69,14 +69,14 @@ using RegisterPowerSetting = HANDLE(WINAPI*)(HANDLE, const GUID*, DWORD);
 using UnregisterPowerSetting = BOOL(WINAPI*)(HANDLE);
 using RegisterSession = BOOL(WINAPI*)(HWND, DWORD);
 using UnregisterSession = BOOL(WINAPI*)(HWND);
+using Verifier = BOOL(WINAPI*)(HWND);
+using PasswordChange = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, LPVOID);
 
-// Looked up, not imported: Windows 95 and NT 4 have none of the functions found here.
+// Looked up, not imported: Windows 95 and NT 4 have none of the functions found with it.
 template <typename Function>
 Function entry(HMODULE module, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
-using Verifier = BOOL(WINAPI*)(HWND);
-using PasswordChange = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, LPVOID);
 
 }  // namespace
 
