@@ -28,13 +28,24 @@ struct HostState {
     std::uint32_t coverClassRegistered;
     std::int32_t coverCount;
     WindowHandle covers[maxMonitors];  // the black windows over the other monitors
+    PowerNotice displayNotice;         // the display's power state is told to the saver window
+    const Guid* displaySetting;        // the setting it is told as
+    ModuleHandle sessionLibrary;       // holds the session's notices to the saver window
+    std::uint32_t clockStops;          // the reasons the scene's clock stands still
 };
 
 constexpr std::uint32_t noCheckYet = 0xFFFFFFFFu;
-constexpr HostState initialHostState = {nullptr, 0,       nullptr, 0, {0, 0},     nullptr, nullptr, nullptr,
-                                        nullptr, nullptr, 0,       0, noCheckYet, 0,       0,       {}};
+constexpr HostState initialHostState = {nullptr, 0, nullptr,    0, {0, 0}, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                        0,       0, noCheckYet, 0, 0,      {},      nullptr, nullptr, nullptr, 0};
 
 extern HostState host;
+
+// Why the scene's clock stands still: nobody can see the saver.
+enum : std::uint32_t { displayOff = 1, sessionAway = 2 };
+// The console display's state (0 off, 1 on, 2 dimmed), and the monitor's power (0 off, 1
+// on), which Vista and 7 tell instead.
+constexpr Guid consoleDisplayState = {0x6FE69556, 0x704A, 0x47A0, {0x8F, 0x24, 0xC2, 0x8D, 0x93, 0x6F, 0xDA, 0x47}};
+constexpr Guid monitorPowerOn = {0x02731015, 0x4510, 0x4526, {0x99, 0xE6, 0xE5, 0xA1, 0x7E, 0xBD, 0x1A, 0xEA}};
 
 constexpr std::int32_t mouseThreshold = 4;
 constexpr std::uint32_t checkRepeatInterval = 200;  // milliseconds

@@ -94,6 +94,63 @@ void coverNewScreen() {
     coverOtherMonitors();
 }
 
+// The display's state and the session's connections, where the system tells them; Vista
+// and 7 refuse the console display's state and tell the monitor's power. The 95 family has
+// no sessions, and no library is looked for there.
+void watchDisplayAndSession(WindowHandle window) {
+    const Guid* const settings[] = {&consoleDisplayState, &monitorPowerOn};
+    for (const Guid* setting : settings)
+        if (host.displayNotice == nullptr && (host.displayNotice = registerPowerNotice(window, setting)) != nullptr)
+            host.displaySetting = setting;
+    if (!host.isWin95Family)
+        host.sessionLibrary = registerSessionNotice(window);
+}
+
+void unwatchDisplayAndSession(WindowHandle window) {
+    if (host.displayNotice != nullptr)
+        unregisterPowerNotice(host.displayNotice);
+    if (host.sessionLibrary != nullptr)
+        unregisterSessionNotice(host.sessionLibrary, window);
+    host.displayNotice = nullptr;
+    host.sessionLibrary = nullptr;
+}
+
+// The scene's clock stands still while any reason holds and runs again when none does.
+void holdClock(WindowHandle window, std::uint32_t reason, bool holds) {
+    const std::uint32_t before = host.clockStops;
+    host.clockStops = holds ? before | reason : before & ~reason;
+    if (before == 0 && host.clockStops != 0)
+        stopSceneClock(window);
+    else if (before != 0 && host.clockStops == 0)
+        startSceneClock(window);
+}
+
+std::uint32_t littleEndian32(const std::uint8_t* bytes) {
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+// lParam points to the system's POWERBROADCAST_SETTING: the setting's GUID, the length of
+// its value, the value. Only the setting asked for, with a whole 32-bit value, is read.
+void noteDisplayState(WindowHandle window, LParam lParam) {
+    const auto* record = reinterpret_cast<const std::uint8_t*>(lParam);
+    if (record == nullptr || host.displayNotice == nullptr)
+        return;
+    const auto* asked = reinterpret_cast<const std::uint8_t*>(host.displaySetting);
+    for (unsigned i = 0; i < sizeof(Guid); ++i)
+        if (record[i] != asked[i])
+            return;
+    if (littleEndian32(record + sizeof(Guid)) >= 4)
+        holdClock(window, displayOff, littleEndian32(record + sizeof(Guid) + 4) == 0);
+}
+
+// Disconnected, from the console or a remote desktop; a lock or anything else is no reason.
+void noteSessionChange(WindowHandle window, WParam event) {
+    if (event == WTS_CONSOLE_DISCONNECT || event == WTS_REMOTE_DISCONNECT)
+        holdClock(window, sessionAway, true);
+    else if (event == WTS_CONSOLE_CONNECT || event == WTS_REMOTE_CONNECT)
+        holdClock(window, sessionAway, false);
+}
+
 void relayToParent(WindowHandle window, std::uint32_t message, LParam lParam) {
     const WindowHandle parent = parentWindow(window);
     if (parent != nullptr && isWindow(parent))
@@ -150,9 +207,11 @@ MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WP
         host.mouseAnchor = cursorPosition();
         if (!host.isPreview)
             hideCursor();
+        watchDisplayAndSession(window);
         break;
     case WM_DESTROY:
         restoreInputMethod(window);
+        unwatchDisplayAndSession(window);
         postQuitMessage(0);
         break;
     case WM_SETTEXT:
@@ -175,9 +234,16 @@ MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WP
             return 0;
         break;
     case WM_TIMER:
-        if (host.closeConfirmed)
-            return 0;  // no frame once a close has been allowed
+        if (host.closeConfirmed || host.clockStops)
+            return 0;  // no frame once a close has been allowed, nor a tick queued before the clock stopped
         yieldProcessor();
+        break;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_POWERSETTINGCHANGE)
+            noteDisplayState(window, lParam);
+        break;
+    case WM_WTSSESSION_CHANGE:
+        noteSessionChange(window, wParam);
         break;
     case WM_DISPLAYCHANGE:
         if (!host.isPreview)

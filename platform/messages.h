@@ -29,6 +29,8 @@ constexpr std::uint32_t WM_MOUSEMOVE = 0x0200;
 constexpr std::uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr std::uint32_t WM_RBUTTONDOWN = 0x0204;
 constexpr std::uint32_t WM_MBUTTONDOWN = 0x0207;
+constexpr std::uint32_t WM_POWERBROADCAST = 0x0218;
+constexpr std::uint32_t WM_WTSSESSION_CHANGE = 0x02B1;
 constexpr std::uint32_t WM_APP = 0x8000;
 // The saver's private message to its own window: run the password verifier.
 constexpr std::uint32_t verifyRequestMessage = WM_APP;
@@ -36,6 +38,13 @@ constexpr std::uint32_t verifyRequestMessage = WM_APP;
 constexpr std::uintptr_t SC_NEXTWINDOW = 0xF040;
 constexpr std::uintptr_t SC_PREVWINDOW = 0xF050;
 constexpr std::uintptr_t SC_SCREENSAVE = 0xF140;
+
+// WM_POWERBROADCAST's event for a registered power setting, and the session's events.
+constexpr std::uintptr_t PBT_POWERSETTINGCHANGE = 0x8013;
+constexpr std::uintptr_t WTS_CONSOLE_CONNECT = 1;
+constexpr std::uintptr_t WTS_CONSOLE_DISCONNECT = 2;
+constexpr std::uintptr_t WTS_REMOTE_CONNECT = 3;
+constexpr std::uintptr_t WTS_REMOTE_DISCONNECT = 4;
 
 constexpr std::intptr_t MA_NOACTIVATE = 3;
 constexpr std::uint32_t MB_ICONWARNING = 0x30;

@@ -19,6 +19,7 @@ struct InputContextObject;
 struct KeyObject;
 struct SurfaceObject;
 struct BitmapObject;
+struct PowerNoticeObject;
 using WindowHandle = WindowObject*;
 using ModuleHandle = ModuleObject*;
 using ProcAddress = EntryObject*;
@@ -26,6 +27,7 @@ using InputContext = InputContextObject*;
 using RegistryKey = KeyObject*;
 using Surface = SurfaceObject*;  // a drawing context: the window's or an off-screen one
 using Bitmap = BitmapObject*;    // a loaded image or a pixel buffer made for a surface
+using PowerNotice = PowerNoticeObject*;
 using WParam = std::uintptr_t;
 using LParam = std::intptr_t;
 using MessageResult = std::intptr_t;
@@ -60,6 +62,13 @@ struct Monitor {
 };
 
 enum class RasterOp { copy, and_, or_ };
+
+// A power setting's identifier, laid out as the system's GUID.
+struct Guid {
+    std::uint32_t data1;
+    std::uint16_t data2, data3;
+    std::uint8_t data4[8];
+};
 
 extern "C" {
 
@@ -161,5 +170,14 @@ void stopTimer(WindowHandle window, std::uintptr_t id);
 // period for as long as the process lives, whatever becomes of its windows.
 void startThreadTimer(std::uint32_t milliseconds, void (*tick)());
 void playSound(ModuleHandle instance, int id, std::uint32_t flags);
+
+// The system's notices to a window, looked up where the system has them: a power setting's
+// changes (Vista on; null where the function is absent or the setting refused), and this
+// session's connections (XP on: the loaded WTSAPI32.DLL that holds the registration, null
+// where there is none).
+PowerNotice registerPowerNotice(WindowHandle window, const Guid* setting);
+void unregisterPowerNotice(PowerNotice notice);
+ModuleHandle registerSessionNotice(WindowHandle window);
+void unregisterSessionNotice(ModuleHandle library, WindowHandle window);
 
 }  // extern "C"

@@ -65,8 +65,18 @@ BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 }
 
 using ImeAssociate = HANDLE(WINAPI*)(HWND, HANDLE);
+using RegisterPowerSetting = HANDLE(WINAPI*)(HANDLE, const GUID*, DWORD);
+using UnregisterPowerSetting = BOOL(WINAPI*)(HANDLE);
+using RegisterSession = BOOL(WINAPI*)(HWND, DWORD);
+using UnregisterSession = BOOL(WINAPI*)(HWND);
 using Verifier = BOOL(WINAPI*)(HWND);
 using PasswordChange = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, LPVOID);
+
+// Looked up, not imported: Windows 95 and NT 4 have none of the functions found with it.
+template <typename Function>
+Function entry(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
 
 }  // namespace
 
@@ -417,4 +427,39 @@ void startThreadTimer(std::uint32_t milliseconds, void (*tick)()) {
 
 void playSound(ModuleHandle instance, int id, std::uint32_t flags) {
     PlaySoundA(MAKEINTRESOURCEA(id), reinterpret_cast<HMODULE>(instance), flags);
+}
+
+PowerNotice registerPowerNotice(WindowHandle window, const Guid* setting) {
+    const auto registerSetting =
+        entry<RegisterPowerSetting>(GetModuleHandleA("USER32.DLL"), "RegisterPowerSettingNotification");
+    constexpr DWORD toWindow = 0;  // DEVICE_NOTIFY_WINDOW_HANDLE
+    return registerSetting == nullptr ? nullptr
+                                      : reinterpret_cast<PowerNotice>(registerSetting(
+                                            hwnd(window), reinterpret_cast<const GUID*>(setting), toWindow));
+}
+
+void unregisterPowerNotice(PowerNotice notice) {
+    const auto unregisterSetting =
+        entry<UnregisterPowerSetting>(GetModuleHandleA("USER32.DLL"), "UnregisterPowerSettingNotification");
+    if (unregisterSetting != nullptr)
+        unregisterSetting(reinterpret_cast<HANDLE>(notice));
+}
+
+ModuleHandle registerSessionNotice(WindowHandle window) {
+    const HMODULE library = LoadLibraryA("WTSAPI32.DLL");
+    const auto registerSession = entry<RegisterSession>(library, "WTSRegisterSessionNotification");
+    constexpr DWORD thisSession = 0;  // NOTIFY_FOR_THIS_SESSION
+    if (registerSession != nullptr && registerSession(hwnd(window), thisSession))
+        return reinterpret_cast<ModuleHandle>(library);
+    if (library != nullptr)
+        FreeLibrary(library);
+    return nullptr;
+}
+
+void unregisterSessionNotice(ModuleHandle library, WindowHandle window) {
+    const auto module = reinterpret_cast<HMODULE>(library);
+    const auto unregisterSession = entry<UnregisterSession>(module, "WTSUnRegisterSessionNotification");
+    if (unregisterSession != nullptr)
+        unregisterSession(hwnd(window));
+    FreeLibrary(module);
 }

@@ -73,8 +73,7 @@ bool sceneWindowProcedure(WindowHandle window, std::uint32_t message, WParam, LP
         *result = 1;  // later erases leave the pixels alone
         return true;
     case WM_DESTROY:
-        if (scene.timerId != 0)
-            stopTimer(window, scene.timerId);
+        stopSceneClock(window);
         break;
     case WM_TIMER:
         drawFrame(window);
@@ -110,8 +109,20 @@ void createScene(WindowHandle window) {
         entry.width = size.width;
         entry.height = size.height;
     }
-    scene.timerId = startTimer(window, frameTimerId, framePeriod);
+    scene.timerId = 0;
+    startSceneClock(window);
     scene.tickCount = 0;
+}
+
+void stopSceneClock(WindowHandle window) {
+    if (scene.timerId != 0)
+        stopTimer(window, scene.timerId);
+    scene.timerId = 0;
+}
+
+void startSceneClock(WindowHandle window) {
+    if (scene.timerId == 0)
+        scene.timerId = startTimer(window, frameTimerId, framePeriod);
 }
 
 std::int32_t placement(std::int32_t draw, std::int32_t divisor) {

@@ -83,6 +83,10 @@ void createScene(WindowHandle window);
 void setupScene();
 void advanceScene();
 void playSoundCue();
+// The clock stopped and started again: the timer goes and comes back, the schedules
+// go on from the tick where they stood.
+void stopSceneClock(WindowHandle window);
+void startSceneClock(WindowHandle window);
 
 // Bouncing logo. Its region, the logo and one step of its movement each way it goes,
 // is the unit in which it is saved, moved and redrawn; the size never changes after the

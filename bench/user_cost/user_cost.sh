@@ -5,7 +5,7 @@
 # program doing on each tick the saver's own platform work (a zero-length Sleep,
 # GetDC/ReleaseDC and the seven block copies that move the logo). That second figure is
 # the target for the saver's CPU: whatever the saver costs beyond it is its own overhead.
-# All run full screen on a private Xvfb (800x600x24) with a warm prefix, one after the
+# All run full screen on a private Xvfb (800x600x24, or --screen) with a warm prefix, one after the
 # other, and the script prints side by side:
 #   - CPU as a share of one core over SECONDS of steady running (after a second of
 #     settling): the program's own process (the time its Unix threads ran, from the
@@ -20,17 +20,23 @@
 #     tick; the baseline: its paint). All starts come from that one launcher, so Wine's
 #     desktop process stays up between them as a user's desktop does (started afresh
 #     for each, it made about half the starts 150-250 ms slower, whichever program);
+#   - the saver with the console display reported off (as Windows reports it, by
+#     user_cost_first_frame.exe --display-off, after the second of settling): its CPU in
+#     its own run, and its ticks in the traced run's second half, DURATION seconds more
+#     after the report; and the time from the display reported on again to the next
+#     frame on the screen, REPEAT times, at the end of that CPU run (--wake);
 #   - the sizes of both builds of VARNO.scr.
 # It prints the targets and whether the figures meet them, and judges nothing: it exits
 # 0 whatever they are, and non-zero only when it could not measure. A busy machine
 # makes every figure worse; the load average is printed at the start and the end.
 #
 #   bench/user_cost/user_cost.sh [SECONDS] [--rounds N] [--repeat N] [--explain]
-#                                [--smoke] [--no-build] [name=value ...]
+#                                [--screen WxH] [--smoke] [--no-build] [name=value ...]
 #
 # SECONDS (default 20) is the length of each measured run; --rounds the number of times
 # the CPU runs alternate (default 1; on a busy machine 3 or more, whose medians are
-# printed); --repeat the number of first-frame starts of each program (default 5).
+# printed); --repeat the number of first-frame starts of each program, and of wakes
+# (default 5); --screen the Xvfb screen's size (default 800x600).
 # --explain adds runs of the baseline with the saver's per-tick work added one step at a
 # time, to see where the saver's CPU goes. --smoke only proves that the script runs (CTest's
 # run): every step once, as briefly as it goes (a fifth of a second a run, no warm-up or
@@ -47,6 +53,7 @@ REPEAT=5
 ROUNDS=1
 BUILD=1
 EXPLAIN=0
+SCREEN=800x600x24
 WARM_UP=1  # seconds of settling before a measured run; rounds of starts that only warm up
 declare -A PATHS=(
   [saver]=$ROOT/build/win64/VARNO.scr
@@ -65,6 +72,7 @@ while (($#)); do
     --rounds) [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || usage; ROUNDS=$2; shift ;;
     --repeat) [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || usage; REPEAT=$2; shift ;;
     --explain) EXPLAIN=1 ;;
+    --screen) [[ ${2:-} =~ ^[1-9][0-9]*x[1-9][0-9]*$ ]] || usage; SCREEN=${2}x24; shift ;;
     --smoke) DURATION=0.2 REPEAT=1 WARM_UP=0 ;;
     --no-build) BUILD=0 ;;
     [1-9]*) [[ $1 =~ ^[1-9][0-9]*$ ]] || usage; DURATION=$1 ;;
@@ -104,7 +112,6 @@ done
 
 # ---- the Wine rig -------------------------------------------------------------------------
 . "$ROOT/tools/wine-env.sh"
-SCREEN=800x600x24
 RUN_DIR=
 RUNNING=()  # PIDs of the timeouts around programs still running
 
@@ -224,11 +231,13 @@ cpu_run() {
   RUNNING=("$timer")
   pid=$(child_of "$timer") || abort "$key: the program did not start"
   sleep "$WARM_UP"
+  [[ $key != saver_off ]] || display_tool --display-off || abort "$key: the display was not reported off"
   prefix_processes >"$RUN_DIR/$key.processes"
   declare -A A B
   snapshot "$pid" "$RUN_DIR/$key.processes" A
   sleep "$DURATION"
   snapshot "$pid" "$RUN_DIR/$key.processes" B
+  [[ $key != saver_off ]] || wake_times
   close_program "$timer" "$key" || rc=$?
   ((rc == 0)) || abort "$key: the program ended with $rc; see $RUN_DIR/$key.log"
   elapsed=$(awk -v a="${A[time]}" -v b="${B[time]}" 'BEGIN { print b - a }')
@@ -303,6 +312,20 @@ range() {  # DECIMALS VALUES...: "min-max"
     awk -v d="$decimals" 'NR == 1 { a = $1 } { b = $1 } END { printf "%.*f-%.*f", d, a, d, b }'
 }
 
+# display_tool ARGUMENTS: user_cost_first_frame.exe playing the system's part for the saver.
+display_tool() { wine_run 60 "${PATHS[first_frame]}" "$@" >>"$RUN_DIR/display.log" 2>&1; }
+
+# wake_times: REPEAT times the display reported on, after a moment off; WAKE gets the times
+# from "on" to the next frame on the screen, WAKE_POLL the read-back periods.
+WAKE='' WAKE_POLL=''
+wake_times() {
+  local result=$RUN_DIR/wake.txt round name value poll
+  display_tool --wake "$(windows_path "$result")" "$REPEAT" || abort "no frame after the display was on; see $RUN_DIR/display.log"
+  while read -r round name value name poll; do
+    WAKE+="$value " WAKE_POLL+="$poll "
+  done < <(tr -d '\r' <"$result")
+}
+
 SAVER=("${PATHS[saver]}" /s)
 BASELINE=("${PATHS[baseline]}")
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
@@ -329,7 +352,7 @@ note "display $DISPLAY ($SCREEN), prefix a copy of $PREFIX_SOURCE; warming up"
 # ---- CPU: ROUNDS alternations, with the steps between them under --explain --------------
 STEPS=()
 ((EXPLAIN)) && STEPS=(yield dc window)
-CPU_KEYS=(baseline "${STEPS[@]}" copies saver)
+CPU_KEYS=(baseline "${STEPS[@]}" copies saver saver_off)
 note "CPU: $ROUNDS round(s) of $DURATION s of each of: ${CPU_KEYS[*]}"
 for ((round = 0; round < ROUNDS; round++)); do
   baseline_run baseline
@@ -338,11 +361,12 @@ for ((round = 0; round < ROUNDS; round++)); do
   done
   baseline_run copies copies
   cpu_run saver "${SAVER[@]}"
+  cpu_run saver_off "${SAVER[@]}"
 done
 cpu_summary "${CPU_KEYS[@]}"
 
 # ---- the saver's ticks, traced --------------------------------------------------------------
-note "ticks: $DURATION s of the saver, traced"
+note "ticks: $DURATION s of the saver, traced, and $DURATION s more with the display off"
 TRACE=$RUN_DIR/relay.log
 WINEDEBUG=+timestamp,+pid,+relay timeout -k 5 "$LIMIT" "$WINE64" "${SAVER[@]}" \
   >/dev/null 2>"$TRACE" &
@@ -354,18 +378,26 @@ for ((waited = 0; waited < 300; waited++)); do
   sleep 0.1
 done
 sleep "$DURATION"
+display_tool --display-off || abort "the traced saver's display was not reported off"
+OFF_MARK=$(grep -ac ':Call user32.GetDC(' "$TRACE")  # the calls before it was
+OFF_START=$EPOCHREALTIME
+sleep "$DURATION"
+OFF_SPAN=$(awk -v a="$OFF_START" -v b="$EPOCHREALTIME" 'BEGIN { print b - a }')
 rc=0
 close_program "$timer" "traced saver" || rc=$?
 ((rc == 0)) || abort "the traced saver ended with $rc"
 # Lines read "SECONDS.MS:PID:TID:Call user32.GetDC(...)"; the saver is the process that
-# calls it most. Its first call is the first erase; every later one is a tick.
-read -r SAVER_TICKS SAVER_RATE < <(grep -a ':Call user32.GetDC(' "$TRACE" | awk -F: '
-  { n[$2]++; t[$2, n[$2]] = $1 }
+# calls it most. Its first call is the first erase; every later one is a tick, until the
+# display was reported off.
+read -r SAVER_TICKS SAVER_RATE OFF_RATE < <(grep -a ':Call user32.GetDC(' "$TRACE" |
+  awk -F: -v mark="$OFF_MARK" -v span="$OFF_SPAN" '
+  NR <= mark { n[$2]++; t[$2, n[$2]] = $1; next }
+  { off[$2]++ }
   END {
     for (p in n) if (n[p] > best) { best = n[p]; pid = p }
     ticks = best - 1
-    span = best > 2 ? t[pid, best] - t[pid, 2] : 0
-    printf "%d %.1f\n", ticks, (span > 0 ? (best - 2) / span : 0)
+    on = best > 2 ? t[pid, best] - t[pid, 2] : 0
+    printf "%d %.1f %.1f\n", ticks, (on > 0 ? (best - 2) / on : 0), off[pid] / span
   }')
 ((SAVER_TICKS > 0)) || abort "no traced GetDC call of the saver; see $TRACE"
 
@@ -380,7 +412,7 @@ verdict() {  # FIGURE LIMIT FORMAT: "within", or "over by" the excess in FORMAT
     'BEGIN { if (f <= l) print "within"; else printf "over by " form "\n", f - l }'
 }
 size_of() { [[ -f "$1" ]] && printf "%'d bytes" "$(stat -c %s "$1")" || echo "not built"; }
-ROW='%-40s %12s %12s %12s   %s\n'
+ROW='%-40s %12s %12s %12s %12s   %s\n'
 rounds_text="$DURATION s a run"
 ((ROUNDS > 1)) && rounds_text="$ROUNDS rounds of $DURATION s a run, medians"
 echo "What the running saver costs: $rounds_text; full screen $SCREEN (Xvfb), warm prefix"
@@ -390,27 +422,31 @@ echo "Machine: $cpu_model, $(nproc) cores;" \
      "$(cut -d' ' -f1-3 /proc/loadavg) at the end"
 echo
 CPU_LIMIT=${CPU[copies.program]}
-printf "$ROW" "" "baseline" "+ copies" "saver" "target"
+printf "$ROW" "" "baseline" "+ copies" "saver" "display off" "target"
 for kind in program server wine xserver total; do
   case $kind in
     program) title="CPU, the program (% of one core)"
-             target="<= $CPU_LIMIT % (+ copies): $(verdict "${CPU[saver.program]}" "$CPU_LIMIT" "%.2f %%")" ;;
+             target="<= $CPU_LIMIT % (+ copies): $(verdict "${CPU[saver.program]}" "$CPU_LIMIT" "%.2f %%");"
+             target+=" off < ${CPU[baseline.program]} % (baseline): $(verdict "${CPU[saver_off.program]}" \
+               "$(calc %.2f "${CPU[baseline.program]} - 0.005")" "%.2f %%")" ;;
     server) title="CPU, its wineserver" target="" ;;
     wine) title="CPU, the prefix's other Wine processes" target="" ;;
     xserver) title="CPU, the X server" target="" ;;
     total) title="CPU, all of these" target="" ;;
   esac
   printf "$ROW" "$title" "${CPU[baseline.$kind]} %" "${CPU[copies.$kind]} %" \
-    "${CPU[saver.$kind]} %" "$target"
+    "${CPU[saver.$kind]} %" "${CPU[saver_off.$kind]} %" "$target"
   if ((ROUNDS > 1)) && [[ $kind == program || $kind == total ]]; then
     printf "$ROW" "  (range of $ROUNDS rounds)" "${CPU[baseline.$kind.range]}" \
-      "${CPU[copies.$kind.range]}" "${CPU[saver.$kind.range]}" ""
+      "${CPU[copies.$kind.range]}" "${CPU[saver.$kind.range]}" "${CPU[saver_off.$kind.range]}" ""
   fi
 done
 read -r -a baseline_rates <<<"${RATES[baseline]}"
 read -r -a copies_rates <<<"${RATES[copies]}"
-printf "$ROW" "Timer ticks a second" "$(median 1 "${baseline_rates[@]}")" \
-  "$(median 1 "${copies_rates[@]}")" "$SAVER_RATE" "(5 ms asked: 200)"
+BASELINE_RATE=$(median 1 "${baseline_rates[@]}")
+printf "$ROW" "Timer ticks a second" "$BASELINE_RATE" \
+  "$(median 1 "${copies_rates[@]}")" "$SAVER_RATE" "$OFF_RATE" \
+  "(5 ms asked: 200); off: 0: $(verdict "$OFF_RATE" 0 "%.1f")"
 read -r -a bf <<<"${FRAME[baseline]}"
 read -r -a sf <<<"${FRAME[saver]}"
 read -r -a bw <<<"${WINDOW[baseline]}"
@@ -418,11 +454,20 @@ read -r -a sw <<<"${WINDOW[saver]}"
 read -r -a polls <<<"${POLL[baseline]} ${POLL[saver]}"
 FRAME_LIMIT=$(calc %.1f "$(median 1 "${bf[@]}") + 100")
 printf "$ROW" "First frame after start, ms: median" "$(median 1 "${bf[@]}")" "" \
-  "$(median 1 "${sf[@]}")" \
+  "$(median 1 "${sf[@]}")" "" \
   "<= $FRAME_LIMIT (baseline + 100): $(verdict "$(median 1 "${sf[@]}")" "$FRAME_LIMIT" "%.0f ms")"
-printf "$ROW" "  (range of $REPEAT starts)" "$(range 0 "${bf[@]}")" "" "$(range 0 "${sf[@]}")" ""
+printf "$ROW" "  (range of $REPEAT starts)" "$(range 0 "${bf[@]}")" "" "$(range 0 "${sf[@]}")" "" ""
 printf "$ROW" "  the window covering the screen" "$(median 1 "${bw[@]}")" "" \
-  "$(median 1 "${sw[@]}")" ""
+  "$(median 1 "${sw[@]}")" "" ""
+# One tick period (5 ms) and the platform's timer resolution (the period its timer ticks
+# at when asked for 5 ms, the baseline's), and the read-back that sees the frame.
+read -r -a wakes <<<"$WAKE"
+read -r -a wake_polls <<<"$WAKE_POLL"
+WAKE_POLL_MS=$(median 1 "${wake_polls[@]}")
+WAKE_LIMIT=$(calc %.1f "5 + 1000 / ($BASELINE_RATE > 0 ? $BASELINE_RATE : 1) + $WAKE_POLL_MS")
+printf "$ROW" "From \"on\" to the next frame, ms: median" "" "" "" "$(median 1 "${wakes[@]}")" \
+  "<= $WAKE_LIMIT (5 + timer resolution + a read-back): $(verdict "$(median 1 "${wakes[@]}")" "$WAKE_LIMIT" "%.1f ms")"
+printf "$ROW" "  (range of $REPEAT)" "" "" "" "$(range 0 "${wakes[@]}")" ""
 echo
 if ((ROUNDS > 1)); then
   read -r -a saver_cpu <<<"${CPUS[saver.program]}"
@@ -449,6 +494,11 @@ CPU: the time the threads of each Unix process ran, over $DURATION s after $WARM
 settling. Ticks: the baseline counts its WM_TIMER messages; the saver's are its GetDC
 calls, less the first erase's, in a separate traced run ($SAVER_TICKS ticks, for $DURATION s
 from the first).
+Display off: the saver told that the console display is off, as Windows tells it (the
+record in its own memory), a second after its start; its CPU in a run of its own, its
+ticks in the traced run's next $DURATION s. "On" to the next frame: the display reported on
+after a moment off, to the first read-back of the screen that differs from the screen
+while off (one every $WAKE_POLL_MS ms), $REPEAT times.
 First frame: from just before CreateProcess to the first read-back of the screen (one
 every $(median 1 "${polls[@]}") ms) that shows the window covering it with something
 drawn: the saver's first picture, drawn on its first tick; the baseline's paint. All
@@ -459,7 +509,7 @@ if ((EXPLAIN)); then
   echo
   echo "Where the saver's CPU goes: the baseline with the saver's per-tick platform work"
   echo "added one step on top of the other (a window DC of its own, as the saver's class has):"
-  printf "$ROW" "" "program" "wineserver" "X server" "all"
+  printf "$ROW" "" "program" "wineserver" "X server" "all" ""
   for key in baseline yield dc window copies saver; do
     case $key in
       baseline) title="baseline: the tick does nothing" ;;
@@ -470,7 +520,7 @@ if ((EXPLAIN)); then
       saver) title="the saver" ;;
     esac
     printf "$ROW" "$title" "${CPU[$key.program]} %" "${CPU[$key.server]} %" \
-      "${CPU[$key.xserver]} %" "${CPU[$key.total]} %"
+      "${CPU[$key.xserver]} %" "${CPU[$key.total]} %" ""
   done
 fi
 

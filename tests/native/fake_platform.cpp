@@ -471,6 +471,20 @@ void playSound(ModuleHandle instance, int id, std::uint32_t flags) {
     fake.sound = hex(instance) + " " + std::to_string(id) + " " + std::to_string(flags);
 }
 
+PowerNotice registerPowerNotice(WindowHandle window, const Guid* setting) {
+    const bool granted = std::count(fake.powerSettings.begin(), fake.powerSettings.end(), setting->data1);
+    fake.notices += hex(window) + " power " + hex(setting->data1) + (granted ? " " : " refused ");
+    return granted ? newHandle<PowerNotice>("power") : nullptr;
+}
+void unregisterPowerNotice(PowerNotice notice) { fake.notices += names[notice] == "power" ? "unpower " : "bad "; }
+ModuleHandle registerSessionNotice(WindowHandle window) {
+    fake.notices += hex(window) + " session" + (fake.sessionNotices ? " " : " absent ");
+    return fake.sessionNotices ? newHandle<ModuleHandle>("WTSAPI32.DLL") : nullptr;
+}
+void unregisterSessionNotice(ModuleHandle library, WindowHandle window) {
+    fake.notices += names[library] == "WTSAPI32.DLL" ? "unsession " + hex(window) + " " : "bad ";
+}
+
 void openWindow(std::uint32_t state) {
     resetFake();
     fake.saverClass.procedure = hostWindowProcedure;

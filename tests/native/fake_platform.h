@@ -121,6 +121,12 @@ struct FakePlatform {
     std::map<int, Pixels> resources;  // bitmap resources by identifier
     Pixels screenPixels;              // the saver window's client area
     std::string timer, sound;         // as started and as played
+
+    // The system's notices: the power settings it grants (by their first field), whether
+    // the session's are there, and the registrations made and undone, in order.
+    std::vector<std::uint32_t> powerSettings;
+    bool sessionNotices = false;
+    std::string notices;
 };
 
 extern FakePlatform fake;

@@ -430,6 +430,84 @@ TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
     checkRows("coverWindowProcedure", coverWindowProcedure, rows, fakeHandle(0xC0));
 }
 
+struct PowerRecord {  // the system's POWERBROADCAST_SETTING
+    Guid setting;
+    std::uint32_t length, value;
+};
+
+// Nobody can see the saver: the display is off or the session disconnected. A window that
+// asked for the console display's state, step by step: only that setting with a whole value
+// counts, a lock or an unknown event is no reason, a tick queued before the stop draws
+// nothing, a key still ends the saver, and the clock goes on from its tick (no new set-up).
+TEST(SaverWindow, NobodyToSeeStopsTheClockUntilSomebodyCan) {
+    const PowerRecord off = {consoleDisplayState, 4, 0}, on = {consoleDisplayState, 4, 1}, dimmed = {consoleDisplayState, 4, 2}, other = {monitorPowerOn, 4, 0},
+                      cut = {consoleDisplayState, 3, 0};
+    const Effects stops = STOPS_TIMER | DEFAULT, starts = STARTS_TIMER | DEFAULT, draws = YIELDS | DRAWS | DEFAULT;
+    const std::uint32_t power = WM_POWERBROADCAST, session = WM_WTSSESSION_CHANGE;
+    const WParam change = PBT_POWERSETTINGCHANGE;
+    // clang-format off
+    const struct { int line; std::uint32_t message; WParam wParam; const PowerRecord* record; Effects effects; MessageResult result; } steps[] = {
+        {__LINE__, WM_TIMER, 1, nullptr, draws, DEF},
+        {__LINE__, power, change, &off, stops, DEF},
+        {__LINE__, power, change, &off, DEFAULT, DEF},
+        {__LINE__, WM_TIMER, 1, nullptr, 0, 0},
+        {__LINE__, WM_KEYDOWN, 'A', nullptr, CLOSES | DEFAULT, DEF},
+        {__LINE__, power, change, &dimmed, starts, DEF},
+        {__LINE__, power, change, &on, DEFAULT, DEF},
+        {__LINE__, power, change, &other, DEFAULT, DEF},
+        {__LINE__, power, change, &cut, DEFAULT, DEF},
+        {__LINE__, power, 0x12, &off, DEFAULT, DEF},  // a resume
+        {__LINE__, session, 7, nullptr, DEFAULT, DEF},  // a lock
+        {__LINE__, session, WTS_CONSOLE_DISCONNECT, nullptr, stops, DEF},
+        {__LINE__, power, change, &off, DEFAULT, DEF},
+        {__LINE__, session, WTS_REMOTE_CONNECT, nullptr, DEFAULT, DEF},  // the display is still off
+        {__LINE__, power, change, &on, starts, DEF},
+        {__LINE__, session, WTS_REMOTE_DISCONNECT, nullptr, stops, DEF},
+        {__LINE__, session, 0x42, nullptr, DEFAULT, DEF},
+        {__LINE__, session, WTS_CONSOLE_CONNECT, nullptr, starts, DEF},
+        {__LINE__, WM_TIMER, 1, nullptr, draws, DEF},
+    };
+    // clang-format on
+    openWindow(FULL);
+    fake.powerSettings = {consoleDisplayState.data1};
+    hostWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
+    for (const auto& step : steps) {
+        const ::testing::ScopedTrace trace(__FILE__, step.line, "step");
+        fake.effects = 0;
+        EXPECT_EQ(hostWindowProcedure(fakeSaverWindow, step.message, step.wParam, reinterpret_cast<LParam>(step.record)), step.result);
+        EXPECT_EQ(effectNames(fake.effects), effectNames(step.effects));
+    }
+    EXPECT_EQ(scene.tickCount, 2u);
+}
+
+// Asked for where the system tells them: the console display's state, or the monitor's power
+// where that is refused (Vista, 7), and the session's connections but on the 95 family; each
+// undone when the window goes. Only the setting granted stops the clock.
+TEST(SaverWindow, TheWindowAsksForTheDisplayAndTheSessionWhereTheSystemTellsThem) {
+    const std::string console = "0x5a5a power 0x6fe69556 ", monitor = "0x5a5a power 0x2731015 ", session = "0x5a5a session ";
+    // clang-format off
+    const struct { int line; std::uint32_t state; std::vector<std::uint32_t> granted; bool sessions; std::string notices; Effects monitorOff; } rows[] = {
+        {__LINE__, FULL, {0x6FE69556, 0x02731015}, true, console + session + "unpower unsession 0x5a5a ", DEFAULT},
+        {__LINE__, PREVIEW, {0x02731015}, true, console + "refused " + monitor + session + "unpower unsession 0x5a5a ", STOPS_TIMER | DEFAULT},
+        {__LINE__, FULL, {}, false, console + "refused " + monitor + "refused " + session + "absent ", DEFAULT},
+        {__LINE__, FULL | WIN95, {}, true, console + "refused " + monitor + "refused ", DEFAULT},
+    };
+    // clang-format on
+    const PowerRecord monitorOff = {monitorPowerOn, 4, 0};
+    for (const auto& row : rows) {
+        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
+        openWindow(row.state);
+        fake.powerSettings = row.granted;
+        fake.sessionNotices = row.sessions;
+        hostWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
+        fake.effects = 0;
+        hostWindowProcedure(fakeSaverWindow, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LParam>(&monitorOff));
+        EXPECT_EQ(effectNames(fake.effects), effectNames(row.monitorOff));
+        hostWindowProcedure(fakeSaverWindow, WM_DESTROY, 0, 0);
+        EXPECT_EQ(fake.notices, row.notices);
+    }
+}
+
 TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
     enum : std::uint32_t { KEY = 1 << 8, VALUE = 1 << 9, ZERO = 1 << 10, LIBRARY = 1 << 11, ENTRY = 1 << 12 };
     const Effects opened = OPENS_KEY | CLOSES_KEY;

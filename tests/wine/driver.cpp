@@ -129,6 +129,30 @@ int checks(int argc, char** argv) {
     return 0;
 }
 
+// notice WINDOW power VALUE | session EVENT: plays the system's part, which Wine does not.
+// The console display's state goes as Windows sends it, in a record in the window's own
+// process; the session's event is posted with the session's number. Prints whether it went.
+int notice(int argc, char** argv) {
+    if (argc != 4)
+        return 2;
+    const HWND window = handle(argv[1]);
+    const DWORD value = std::strtoul(argv[3], nullptr, 0);
+    DWORD process = 0, session = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (std::strcmp(argv[2], "session") == 0)
+        return std::printf("sent=%d\n", ProcessIdToSessionId(process, &session) && PostMessageA(window, 0x02B1, value, session)), 0;
+    const struct {
+        Guid setting;
+        DWORD length, value;
+    } record = {consoleDisplayState, sizeof value, value};
+    const HANDLE target = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process);
+    void* remote = target ? VirtualAllocEx(target, nullptr, sizeof record, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+    DWORD_PTR answer = 0;
+    const bool sent = remote && WriteProcessMemory(target, remote, &record, sizeof record, nullptr) &&
+                      SendMessageTimeoutA(window, WM_POWERBROADCAST, 0x8013, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &answer);
+    return std::printf("sent=%d\n", sent), 0;
+}
+
 // scene W H SEED DIR TICK...: the real host and scene full screen on a W x H display,
 // with the clock's seed SEED; ticks are sent one by one, and the client's pixels after
 // each TICK are written to DIR/tick_N.ppm. The seam functions wrapped below do it.
@@ -165,8 +189,8 @@ bool writeFrame(HWND window, const char* path) {
 struct Command {
     const char* name;
     int (*run)(int argc, char** argv);
-} const commands[] = {{"parent", parent}, {"find", find},    {"cursor", cursor}, {"window", window}, {"mode", mode},
-                      {"checks", checks}, {"click", checks}, {"text", checks},   {"scene", runScene}};
+} const commands[] = {{"parent", parent}, {"find", find},    {"cursor", cursor}, {"window", window},  {"mode", mode},
+                      {"checks", checks}, {"click", checks}, {"text", checks},   {"scene", runScene}, {"notice", notice}};
 
 }  // namespace
 
@@ -201,6 +225,6 @@ int main(int argc, char** argv) {
     for (const Command& command : commands)
         if (argc >= 2 && std::strcmp(argv[1], command.name) == 0)
             return command.run(argc - 1, argv + 1);
-    std::fputs("usage: driver parent|find|cursor|window|mode|checks|click|text|scene ...\n", stderr);
+    std::fputs("usage: driver parent|find|cursor|window|mode|checks|click|text|scene|notice ...\n", stderr);
     return 2;
 }

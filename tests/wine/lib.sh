@@ -156,3 +156,6 @@ expect_sound_cue() {
   poll 30 '[[ -n "$(relay_calls PlaySoundA)" ]]'
   expect "sound cue" "PlaySoundA(00000089,MODULE,00042005)" "$(relay_calls PlaySoundA | head -n1 | sed -E 's/,0*[1-9a-f][0-9a-f]*,/,MODULE,/')"
 }
+
+# screen_print: a fingerprint of every pixel on the screen.
+screen_print() { timeout -k 5 30 xwd -root -silent | md5sum | cut -d' ' -f1; }

@@ -90,4 +90,29 @@ test_fault_guard() {
   expect "flag and exit" "61,1 61,0 c0000005 " "$(flag_and_exit)"
 }
 
+# Nobody can see it: the console display reported off (as Windows reports it, the record in
+# the saver's own memory) or the session disconnected, and the screen stands still; reported
+# dimmed or connected again, and it changes again. A key still ends the saver while it stands.
+test_unseen() {
+  test_begin
+  write_settings 0 1 1
+  full_screen || return
+  local notices shown stop start
+  for notices in "power 0:power 2" "session 2:session 1"; do
+    read -r -a stop <<<"${notices%:*}"
+    read -r -a start <<<"${notices#*:}"
+    expect "${stop[*]} sent" sent=1 "$(drv notice "$WINDOW" "${stop[@]}")"
+    sleep 0.3
+    shown=$(screen_print)
+    sleep 1
+    expect "screen a second after ${stop[*]}" "$shown" "$(screen_print)"
+    expect "${start[*]} sent" sent=1 "$(drv notice "$WINDOW" "${start[@]}")"
+    sleep 0.5
+    [[ "$(screen_print)" != "$shown" ]] || fail "screen unchanged after ${start[*]}"
+  done
+  drv notice "$WINDOW" power 0 >/dev/null
+  xdo key a
+  expect "exit code after a key with the display off" 0 "$(saver_exit 20)"
+}
+
 wine_main

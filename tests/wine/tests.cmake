@@ -58,7 +58,7 @@ target_link_options(wine_reference PRIVATE -static)
 target_link_libraries(wine_reference PRIVATE varno_core)
 
 # Two minutes a test is room for every case to fail slowly.
-wine_tests(saver.sh 120 TESTS full_screen preview preview_resized input_method fault_guard
+wine_tests(saver.sh 120 TESTS full_screen preview preview_resized input_method fault_guard unseen
            VALUES driver=$<TARGET_FILE:wine_driver> doubles=$<TARGET_FILE:wine_doubles>
                   preview_host=$<TARGET_FILE:preview_host>)
 wine_tests(settings.sh 120 TESTS settings settings_not_saved VALUES driver=$<TARGET_FILE:wine_driver>)
