@@ -99,9 +99,12 @@ void coverNewScreen() {
 // no sessions, and no library is looked for there.
 void watchDisplayAndSession(WindowHandle window) {
     const Guid* const settings[] = {&consoleDisplayState, &monitorPowerOn};
-    for (const Guid* setting : settings)
-        if (host.displayNotice == nullptr && (host.displayNotice = registerPowerNotice(window, setting)) != nullptr)
-            host.displaySetting = setting;
+    for (const Guid* setting : settings) {
+        host.displaySetting = setting;  // the system may tell the state while the request is made
+        if ((host.displayNotice = registerPowerNotice(window, setting)) != nullptr)
+            break;
+        host.displaySetting = nullptr;
+    }
     if (!host.isWin95Family)
         host.sessionLibrary = registerSessionNotice(window);
 }
@@ -112,6 +115,7 @@ void unwatchDisplayAndSession(WindowHandle window) {
     if (host.sessionLibrary != nullptr)
         unregisterSessionNotice(host.sessionLibrary, window);
     host.displayNotice = nullptr;
+    host.displaySetting = nullptr;
     host.sessionLibrary = nullptr;
 }
 
@@ -133,7 +137,7 @@ std::uint32_t littleEndian32(const std::uint8_t* bytes) {
 // its value, the value. Only the setting asked for, with a whole 32-bit value, is read.
 void noteDisplayState(WindowHandle window, LParam lParam) {
     const auto* record = reinterpret_cast<const std::uint8_t*>(lParam);
-    if (record == nullptr || host.displayNotice == nullptr)
+    if (record == nullptr || host.displaySetting == nullptr)
         return;
     const auto* asked = reinterpret_cast<const std::uint8_t*>(host.displaySetting);
     for (unsigned i = 0; i < sizeof(Guid); ++i)
@@ -234,8 +238,10 @@ MessageResult hostWindowProcedure(WindowHandle window, std::uint32_t message, WP
             return 0;
         break;
     case WM_TIMER:
+        if (host.clockStops)
+            stopSceneClock(window);  // a tick queued before the stop, or of a clock the scene started since
         if (host.closeConfirmed || host.clockStops)
-            return 0;  // no frame once a close has been allowed, nor a tick queued before the clock stopped
+            return 0;  // no frame once a close has been allowed, nor while nobody can see it
         yieldProcessor();
         break;
     case WM_POWERBROADCAST:

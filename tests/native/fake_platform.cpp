@@ -474,6 +474,8 @@ void playSound(ModuleHandle instance, int id, std::uint32_t flags) {
 PowerNotice registerPowerNotice(WindowHandle window, const Guid* setting) {
     const bool granted = std::count(fake.powerSettings.begin(), fake.powerSettings.end(), setting->data1);
     fake.notices += hex(window) + " power " + hex(setting->data1) + (granted ? " " : " refused ");
+    if (granted && fake.stateOnRequest != 0)
+        hostWindowProcedure(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, fake.stateOnRequest);
     return granted ? newHandle<PowerNotice>("power") : nullptr;
 }
 void unregisterPowerNotice(PowerNotice notice) { fake.notices += names[notice] == "power" ? "unpower " : "bad "; }

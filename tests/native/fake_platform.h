@@ -122,9 +122,11 @@ struct FakePlatform {
     Pixels screenPixels;              // the saver window's client area
     std::string timer, sound;         // as started and as played
 
-    // The system's notices: the power settings it grants (by their first field), whether
-    // the session's are there, and the registrations made and undone, in order.
+    // The system's notices: the power settings it grants (by their first field), a state it
+    // tells while the request is made, whether the session's are there, and the
+    // registrations made and undone, in order.
     std::vector<std::uint32_t> powerSettings;
+    LParam stateOnRequest = 0;
     bool sessionNotices = false;
     std::string notices;
 };

@@ -508,6 +508,22 @@ TEST(SaverWindow, TheWindowAsksForTheDisplayAndTheSessionWhereTheSystemTellsThem
     }
 }
 
+// The system may tell the display's state while the request is made, before the scene has
+// started its clock: the first tick stops the clock again, and "on" starts it.
+TEST(SaverWindow, ADisplayOffWhenTheWindowAsksKeepsTheClockStill) {
+    const PowerRecord off = {consoleDisplayState, 4, 0}, on = {consoleDisplayState, 4, 1};
+    openWindow(FULL);
+    fake.powerSettings = {consoleDisplayState.data1};
+    fake.stateOnRequest = reinterpret_cast<LParam>(&off);
+    hostWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
+    fake.effects = 0;
+    EXPECT_EQ(hostWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0), 0);
+    EXPECT_EQ(effectNames(fake.effects), effectNames(STOPS_TIMER));
+    fake.effects = 0;
+    hostWindowProcedure(fakeSaverWindow, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LParam>(&on));
+    EXPECT_EQ(effectNames(fake.effects), effectNames(STARTS_TIMER | DEFAULT));
+}
+
 TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
     enum : std::uint32_t { KEY = 1 << 8, VALUE = 1 << 9, ZERO = 1 << 10, LIBRARY = 1 << 11, ENTRY = 1 << 12 };
     const Effects opened = OPENS_KEY | CLOSES_KEY;
