@@ -1,11 +1,13 @@
-# The Wine tests' shell library. A script here defines test_NAME functions, sources this file
+# shellcheck disable=SC2034  # the globals set here are read by the scripts that source it
+# The Wine tests' bash library. A script here defines test_NAME functions, sources this file
 # with the names of the values it takes and its arguments (tests.cmake's NAME=VALUE pairs: those
 # names, no more, no fewer; each becomes a variable) and calls wine_main. Read here: name
 # (test_NAME runs), source (the checkout), work (where tests run), template (the prefix a test
 # copies), saver (the saver under test), driver and doubles if taken (driver.cpp's, doubles.cpp's).
 set -u
 given=$(printf '%s\n' "${@:2}" | cut -d= -f1 | sort | xargs)
-if [[ "$given" != "$(printf '%s\n' $1 | sort | xargs)" ]]; then echo "$0 takes $1; given $given"; exit 1; fi
+if [[ "$given" != "$(tr ' ' '\n' <<<"$1" | sort | xargs)" ]]; then echo "$0 takes $1; given $given"; exit 1; fi
+declare name source work template saver driver doubles preview_host reference setup saver32 template32 shell32
 for pair in "${@:2}"; do printf -v "${pair%%=*}" '%s' "${pair#*=}"; done
 . "$source/tools/wine-env.sh"
 
@@ -18,12 +20,21 @@ FAILED=0
 fail() { echo "FAIL  $*"; FAILED=1; }
 xdo() { timeout -k 5 10 xdotool "$@"; }
 
-# poll SECONDS CODE: runs the bash CODE until it succeeds, 10 times a second; fails once
-# SECONDS have passed.
+# poll SECONDS COMMAND [ARGUMENTS...]: runs the command (a function, or `not` one) until it
+# succeeds, 10 times a second; fails once SECONDS have passed.
 poll() {
   local deadline=$((SECONDS + $1))
-  until eval "$2"; do ((SECONDS < deadline)) || return 1; sleep 0.1; done
+  until "${@:2}"; do ((SECONDS < deadline)) || return 1; sleep 0.1; done
 }
+not() { ! "$@"; }
+
+# joined [SEPARATOR]: the lines of the input without their carriage returns, each ended by
+# SEPARATOR (a space).
+joined() { tr -d '\r' | tr '\n' "${1:- }"; }
+
+# focused TITLE [SECONDS]: waits until a window of this title has the keyboard focus.
+has_focus() { [[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "$1" ]]; }
+focused() { poll "${2:-30}" has_focus "$1" || fail "no '$1' focused"; }
 
 # expect WHAT EXPECTED ACTUAL
 expect() {
@@ -48,8 +59,10 @@ test_begin() {
   printf '\n%s\n' "${REG:-}" >>"$WINEPREFIX/user.reg"
   cp "$saver" "$APP/VARNO.scr"
   if [[ "${1:-}" == *.conf ]]; then set -- "$source/tests/wine/$1"; fi  # an Xorg layout of this folder
-  XORG_LOG=$TEST_DIR/xorg.log x_server_start "${1:-800x600x24}" && wine_server_start ||
-    { echo "no display or wineserver"; exit 1; }
+  if ! XORG_LOG=$TEST_DIR/xorg.log x_server_start "${1:-800x600x24}" || ! wine_server_start; then
+    echo "no display or wineserver"
+    exit 1
+  fi
   if [[ -n "${doubles:-}" ]]; then cp "$doubles" "$APP/PASSWORD.CPL" && cp "$doubles" "$APP/MPR.DLL"; fi
   if [[ -z "${driver:-}" ]]; then return 0; fi
   cp "$driver" "$APP/driver.exe"
@@ -88,8 +101,11 @@ saver_start() {
 
 # saver_exit SECONDS: the saver's exit code once it has ended, or "running" after SECONDS.
 saver_exit() {
-  poll "$1" '[[ -s "$TEST_DIR/exit" ]]' && cat "$TEST_DIR/exit" || echo running
+  if poll "$1" test -s "$TEST_DIR/exit"; then cat "$TEST_DIR/exit"; else echo running; fi
 }
+
+# key_ends [KEY [WHAT]]: the key (a) ends the saver with 0.
+key_ends() { xdo key "${1:-a}"; expect "${2:-exit code after a key}" 0 "$(saver_exit 20)"; }
 
 # drv ARGUMENTS...: the driver; drv_line VARIABLE ARGUMENTS...: the driver in the
 # background, VARIABLE gets its first line.
@@ -98,18 +114,19 @@ drv() { wine_run 30 "$APP/driver.exe" "$@" 2>>"$TEST_DIR/driver.log"; }
 drv_line() {
   local file=$TEST_DIR/$1.out
   timeout -k 5 60 "$WINE64" "$APP/driver.exe" "${@:2}" >"$file" 2>>"$TEST_DIR/driver.log" &
-  poll 10 '[[ -s "$file" ]]'
+  poll 10 test -s "$file" || fail "no line from the driver's '${*:2}' in 10 s"
   printf -v "$1" '%s' "$(head -n1 "$file")"
 }
 
 # field NAME LINE: the value of NAME=value in a line of the driver's.
 field() { sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"; }
 
+in_foreground() { INFO=$(drv find "$CLASS" "Screen Saver" 5) && [[ "$(field foreground "$INFO")" == 1 ]]; }
 # full_screen: starts "/s" and waits until its window has the foreground, where keys
 # reach it; sets WINDOW and INFO.
 full_screen() {
   saver_start /s "$@"
-  poll 20 'INFO=$(drv find "$CLASS" "Screen Saver" 5) && [[ "$(field foreground "$INFO")" == 1 ]]' ||
+  poll 20 in_foreground ||
     { fail "no full-screen window in the foreground: $INFO"; return 1; }
   WINDOW=$(field window "$INFO")
   sleep 0.3  # Wine's own first pointer message at the unchanged position
@@ -124,8 +141,9 @@ write_settings() {
 # screen WxH+X+Y: the same of that part of it.
 screen() {
   timeout -k 5 30 xwd -root -silent |
-    timeout -k 5 30 /usr/bin/convert xwd:- ${1:+-crop "$1"} -format '%wx%h %[min] %[max]' info:
+    timeout -k 5 30 convert xwd:- ${1:+-crop "$1"} -format '%wx%h %[min] %[max]' info:
 }
+screen_is() { [[ "$(screen)" == "$1" ]]; }
 
 # relay_calls NAME|NAME...: the saver's traced calls of these functions, "NAME(ARGUMENTS)",
 # and their returns, "NAME -> VALUE", in order; only those of the thread THREAD if set.
@@ -139,7 +157,7 @@ relay_calls() {
 # the exit code.
 flag_and_exit() {
   relay_calls 'SystemParametersInfoA|ExitProcess' |
-    sed -nE 's/^SystemParametersInfoA\(0*(61,)0*([0-9a-f]+),.*/\1\2/p; s/^ExitProcess\((.*)\)/\1/p' | tr '\n' ' '
+    sed -nE 's/^SystemParametersInfoA\(0*(61,)0*([0-9a-f]+),.*/\1\2/p; s/^ExitProcess\((.*)\)/\1/p' | joined
 }
 
 # saver_thread: relay_calls reads only the saver's thread (the desktop's programs that
@@ -153,6 +171,6 @@ saver_thread() {
 SOUND_TRACE='[Software\\Wine\\Debug]
 "RelayInclude"="winmm.PlaySoundA"'
 expect_sound_cue() {
-  poll 30 '[[ -n "$(relay_calls PlaySoundA)" ]]'
+  poll 30 grep -q ':Call winmm.PlaySoundA(' "$TEST_DIR/saver.log"
   expect "sound cue" "PlaySoundA(00000089,MODULE,00042005)" "$(relay_calls PlaySoundA | head -n1 | sed -E 's/,0*[1-9a-f][0-9a-f]*,/,MODULE,/')"
 }

@@ -35,9 +35,10 @@ uninstall() {
   program=${BASH_REMATCH[1]}
   file=$WINEPREFIX/drive_c/${program//\\//}
   [[ -f "$file" ]] || fail "no uninstaller at $file"
+  # shellcheck disable=SC2086  # the command's arguments, split as Windows splits them
   timeout -k 5 60 "$WINE32_LOADER" "C:\\$program" ${BASH_REMATCH[2]} >>"$TEST_DIR/setup.log" 2>&1
-  poll 40 '[[ ! -e "$file" ]]' || fail "the uninstaller is still there: $file"
-  poll 20 '! pgrep -f "$TEST_DIR/loader.*Un.exe" >/dev/null' || fail "the uninstaller's copy still runs"
+  poll 40 not test -e "$file" || fail "the uninstaller is still there: $file"
+  poll 20 not pgrep -f "$TEST_DIR/loader.*Un.exe" >/dev/null || fail "the uninstaller's copy still runs"
   [[ ! -e "$SYSTEM/VARNO.scr" ]] || fail "VARNO.scr is still in $SYSTEM"
   expect "Add/Remove entry after the uninstaller" none "$(value "$UNINSTALL_KEY" DisplayName)"
 }
@@ -50,6 +51,7 @@ uninstaller_waited() {
   [[ $command =~ ^\"(.*)\\uninstall.exe\"\ (.*)$ ]] || return 99
   folder=$(timeout -k 5 30 "$WINE64" winepath -s "${BASH_REMATCH[1]}" 2>/dev/null | tr -d '\r')
   # _?= is read only unquoted, as the last argument: the folder's short name has no blanks.
+  # shellcheck disable=SC2086  # the command's arguments, split as Windows splits them
   timeout -k 5 60 "$WINE32_LOADER" "${BASH_REMATCH[1]}\uninstall.exe" ${BASH_REMATCH[2]} \
     "_?=$folder" >>"$TEST_DIR/setup.log" 2>&1
 }
@@ -113,17 +115,17 @@ test_setup95() {
   expect "exit code of the setup" 0 $?
   installed "$saver32"
   expect "SYSTEM.INI" "[boot]|shell=Explorer.exe||  mouse.drv = mouse.drv  |SCRNSAVE.EXE=C:\\windows\\system\\VARNO.scr||[386Enh]|device=*vpd|" \
-    "$(tr -d '\r' <"$ini" | tr '\n' '|')"
+    "$(joined '|' <"$ini")"
   expect "active" 1 "$(value "$DESKTOP" ScreenSaveActive)"
   started
   uninstall
   expect "SYSTEM.INI after the uninstaller" "[boot]|shell=Explorer.exe||  mouse.drv = mouse.drv  ||[386Enh]|device=*vpd|" \
-    "$(tr -d '\r' <"$ini" | tr '\n' '|')"
+    "$(joined '|' <"$ini")"
   expect "active after the uninstaller" 0 "$(value "$DESKTOP" ScreenSaveActive)"
   printf '[386Enh]\r\ndevice=*vpd' >"$ini"
   setup /S
   expect "SYSTEM.INI without [boot]" "[386Enh]|device=*vpd|[boot]|SCRNSAVE.EXE=C:\\windows\\system\\VARNO.scr|" \
-    "$(tr -d '\r' <"$ini" | tr '\n' '|')"
+    "$(joined '|' <"$ini")"
 }
 
 # shell_up: the stand-in shell, with its window; started again when qemu lost it (now and
@@ -133,7 +135,7 @@ shell_up() {
   for try in 1 2 3; do
     timeout -k 5 600 "$WINE32_LOADER" "$shell32" >"$TEST_DIR/shell.out" 2>>"$TEST_DIR/shell.log" &
     SHELL_PID=$!
-    poll 30 'grep -q ready "$TEST_DIR/shell.out"' && return 0
+    poll 30 grep -q ready "$TEST_DIR/shell.out" && return 0
     kill "$SHELL_PID" 2>/dev/null
     wait "$SHELL_PID" 2>/dev/null
   done
@@ -183,40 +185,38 @@ test_setup64() {
   setup /S
   expect "exit code of the setup" 0 $?
   installed "$saver"
-  [[ -z "$(ls "$WINEPREFIX/drive_c/windows/syswow64" | grep -i varno)" ]] || fail "VARNO in SysWOW64"
+  [[ -z "$(find "$WINEPREFIX/drive_c/windows/syswow64" -iname '*varno*')" ]] || fail "VARNO in SysWOW64"
   expect "saver and active" 'C:\windows\system32\VARNO.scr 1' "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
   for form in "/c:$DIALOG_TITLE" "/s:Screen Saver"; do
     APP=$SYSTEM saver_start "${form%%:*}"
-    poll 30 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "${form#*:}" ]]' && sleep 0.5 && xdo key Escape
-    expect "installed saver: exit code of '${form%%:*}' after Escape" 0 "$(saver_exit 20)"
+    focused "${form#*:}" && sleep 0.5 && key_ends Escape "installed saver: exit code of '${form%%:*}' after Escape"
   done
 
   echo older >>"$SYSTEM/VARNO.scr"
   cp "$SYSTEM/VARNO.scr" "$TEST_DIR/older.scr"
   write_settings 1 0 1
   APP=$SYSTEM saver_start /s
-  poll 30 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "Screen Saver" ]]'
+  focused "Screen Saver"
   setup /S
   expect "exit code of the setup while the saver runs" 2 $?
   cmp -s "$SYSTEM/VARNO.scr" "$TEST_DIR/older.scr" || fail "the busy file changed"
   uninstaller_waited
   expect "exit code of the uninstaller while the saver runs" 2 $?
   installed "$TEST_DIR/older.scr"
-  xdo key a
-  expect "saver's exit code" 0 "$(saver_exit 20)"
+  key_ends a "saver's exit code"
 
   setup &
-  poll 30 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "VARNO $(<"$source/VERSION") Setup" ]]' || fail "no setup window"
-  [[ -z "${GALLERY:-}" ]] || xwd -root -silent | /usr/bin/convert xwd:- "$GALLERY/setup.png"
+  focused "VARNO $(<"$source/VERSION") Setup"
+  [[ -z "${GALLERY:-}" ]] || xwd -root -silent | convert xwd:- "$GALLERY/setup.png"
   setup /S
   expect "exit code of a second setup" 2 $?
   xdo key Escape
-  poll 20 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" != "VARNO $(<"$source/VERSION") Setup" ]]'
+  poll 20 not has_focus "VARNO $(<"$source/VERSION") Setup"
   setup /S
   expect "exit code of the setup over the installation" 0 $?
   installed "$saver"
   expect "settings after the setup" "[VARNO] Sound=1 Logo=0 Pics=1 " \
-    "$(tr -d '\r' <"$WINEPREFIX/drive_c/windows/VARNO.INI" | tr '\n' ' ')"
+    "$(joined <"$WINEPREFIX/drive_c/windows/VARNO.INI")"
   uninstall
   expect "saver and active after the uninstaller" 'none 0' "$(value "$DESKTOP" SCRNSAVE.EXE) $(value "$DESKTOP" ScreenSaveActive)"
   [[ -s "$WINEPREFIX/drive_c/windows/VARNO.INI" ]] || fail "the silent uninstaller removed the settings"
