@@ -17,6 +17,7 @@ wine32_loader() {
   local dir=$1/lib/wine
   WINE32_LOADER=$dir/wine
   [[ -x $WINE32_LOADER ]] && return 0
+  # shellcheck disable=SC2016  # "$0" and "$@" in single quotes: the new script's own
   mkdir -p "$dir" &&
     ln -sfn /usr/lib/i386-linux-gnu "$1/lib/" &&
     ln -sfn /usr/share "$1/share" &&
