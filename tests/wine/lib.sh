@@ -20,21 +20,26 @@ FAILED=0
 fail() { echo "FAIL  $*"; FAILED=1; }
 xdo() { timeout -k 5 10 xdotool "$@"; }
 
-# poll SECONDS COMMAND [ARGUMENTS...]: runs the command (a function, or `not` one) until it
-# succeeds, 10 times a second; fails once SECONDS have passed.
+# poll SECONDS COMMAND [ARGUMENTS...]: runs the command until it succeeds (poll N not COMMAND:
+# until it fails), 10 times a second; fails once SECONDS have passed. Arguments are read once.
 poll() {
   local deadline=$((SECONDS + $1))
   until "${@:2}"; do ((SECONDS < deadline)) || return 1; sleep 0.1; done
 }
 not() { ! "$@"; }
 
-# joined [SEPARATOR]: the lines of the input without their carriage returns, each ended by
-# SEPARATOR (a space).
+# joined [SEPARATOR]: the input's lines without carriage returns, each ended by SEPARATOR (a space).
 joined() { tr -d '\r' | tr '\n' "${1:- }"; }
 
-# focused TITLE [SECONDS]: waits until a window of this title has the keyboard focus.
+# focused TITLE: waits until a window of this title is shown, and gives it the keyboard focus as a
+# window manager would: Wine's own request for an unmanaged window races with its map and the X
+# server may refuse it, with nobody to ask again.
+shown() { [[ -n "$(xdo search --onlyvisible --name "^$1\$" 2>/dev/null)" ]]; }
 has_focus() { [[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "$1" ]]; }
-focused() { poll "${2:-30}" has_focus "$1" || fail "no '$1' focused"; }
+focused() {
+  if poll 60 shown "$1" && xdo search --onlyvisible --name "^$1\$" windowfocus --sync; then return 0; fi
+  fail "no '$1' shown and focused"; return 1
+}
 
 # expect WHAT EXPECTED ACTUAL
 expect() {
@@ -59,10 +64,8 @@ test_begin() {
   printf '\n%s\n' "${REG:-}" >>"$WINEPREFIX/user.reg"
   cp "$saver" "$APP/VARNO.scr"
   if [[ "${1:-}" == *.conf ]]; then set -- "$source/tests/wine/$1"; fi  # an Xorg layout of this folder
-  if ! XORG_LOG=$TEST_DIR/xorg.log x_server_start "${1:-800x600x24}" || ! wine_server_start; then
-    echo "no display or wineserver"
-    exit 1
-  fi
+  { XORG_LOG=$TEST_DIR/xorg.log x_server_start "${1:-800x600x24}" && wine_server_start; } ||
+    { echo "no display or wineserver"; exit 1; }
   if [[ -n "${doubles:-}" ]]; then cp "$doubles" "$APP/PASSWORD.CPL" && cp "$doubles" "$APP/MPR.DLL"; fi
   if [[ -z "${driver:-}" ]]; then return 0; fi
   cp "$driver" "$APP/driver.exe"

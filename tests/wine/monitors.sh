@@ -34,8 +34,7 @@ test_monitors() {
   [[ "$(screen "${W0}x$H0+0+0")" != "${W0}x$H0 0 0" ]] || fail "the primary monitor shows no scene"
   if [[ -n "${GALLERY:-}" ]]; then xwd -root -silent | convert xwd:- "$GALLERY/two-monitors.png"; fi
   xdo mousemove 1004 100
-  sleep 1
-  expect "after a move of 4 pixels over the second monitor" running "$(saver_exit 0)"
+  expect "after a move of 4 pixels over the second monitor" running "$(saver_exit 1)"
   xdo mousemove 1005 100
   expect "exit code after a move of 5 over the second monitor" 0 "$(saver_exit 20)"
   expect "covers after the exit" none "$(drv find "$COVER" "" 0)"
@@ -50,9 +49,9 @@ $WIN95_PASSWORD"
   test_begin two-monitors.conf
   start_with_pointer_at 1000 100 || return
   xdo click 1
-  sleep 1
+  poll 10 grep -q call=1 "$VARNO_CALLS_LOG"
   expect "verifier calls after a click on the second monitor" "verify window=$WINDOW call=1" "$(cat "$VARNO_CALLS_LOG")"
-  expect "after the refusal" running "$(saver_exit 0)"
+  expect "after the refusal" running "$(saver_exit 1)"
   covered
   sleep 0.3
   xdo click 1

@@ -9,6 +9,8 @@ REG=$WIN95_PASSWORD'
 [Software\\Wine\\Debug]
 "RelayInclude"="user32.SystemParametersInfoA;kernel32.ExitProcess;user32.CreateWindowExA"'
 
+scene_shown() { [[ "$(screen)" =~ ^800x600\ 0\ [1-9] ]]; }
+
 # The verifier refuses the first key and accepts the second; "/a HANDLE" runs meanwhile.
 # qemu's signal carries no trap number: Wine reports the null store as c000001d.
 test_release32() {
@@ -19,11 +21,11 @@ test_release32() {
   saver_start /c
   focused "$DIALOG_TITLE" && key_ends Escape "exit code of '/c' after Escape"
   WINEDEBUG=+relay saver_start /s
-  focused 'Screen Saver' && saver_thread && sleep 2
-  [[ "$(screen)" =~ ^800x600\ 0\ [1-9] ]] || fail "expected black and the scene on the screen, got '$(screen)'"
+  focused 'Screen Saver' && saver_thread
+  poll 20 scene_shown || fail "expected black and the scene on the screen, got '$(screen)'"
   xdo key a
-  sleep 1
-  expect "after the verifier refused" running "$(saver_exit 0)"
+  poll 10 grep -q call=1 "$VARNO_CALLS_LOG" || fail "no call of the verifier after a key"
+  expect "after the verifier refused" running "$(saver_exit 1)"
   printf -v WINDOW %d "0x$(relay_calls CreateWindowExA | sed -n 's/.* -> //p')"
   WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mpr=n" run 30 /a "$WINDOW"
   expect "exit code of '/a HANDLE'" 0 $?

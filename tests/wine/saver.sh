@@ -16,8 +16,7 @@ test_full_screen() {
   expect "exit code of a second start" 0 $?
   expect "window after a second start" "$WINDOW" "$(field window "$(drv find "$CLASS" "Screen Saver" 0)")"
   xdo mousemove_relative 4 0
-  sleep 1
-  expect "after a move of 4 pixels" running "$(saver_exit 0)"
+  expect "after a move of 4 pixels" running "$(saver_exit 1)"
   expect "cursor over the saver" cursor=0 "$(drv cursor "$WINDOW")"
   key_ends
   expect "saver windows after the exit" none "$(drv find "$CLASS" "Screen Saver" 0)"
@@ -35,8 +34,7 @@ test_preview() {
   preview=$(drv find "$CLASS" Preview 20 "$parent")
   expect "preview in the parent" "client=320x240 style=0x52000000" "$(grep -o 'client=[^ ]* style=[^ ]*' <<<"$preview")"
   xdo mousemove 150 150 click 1 mousemove 250 200 click 3 key a  # over the preview
-  sleep 1
-  expect "preview after input" running "$(saver_exit 0)"
+  expect "preview after input" running "$(saver_exit 1)"
   expect "context menu relayed to the parent" "relayed 0x007b $parent" "$(grep relayed "$TEST_DIR/parent.out")"
   touch "$TEST_DIR/stop"
   expect "exit code after the parent was destroyed" 0 "$(saver_exit 20)"
