@@ -37,14 +37,11 @@ joined() { tr -d '\r' | tr '\n' "${1:- }"; }
 shown() { [[ -n "$(xdo search --onlyvisible --name "^$1\$" 2>/dev/null)" ]]; }
 has_focus() { [[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "$1" ]]; }
 focused() {
-  if poll 60 shown "$1" && xdo search --onlyvisible --name "^$1\$" windowfocus --sync; then return 0; fi
-  fail "no '$1' shown and focused"; return 1
+  { poll 60 shown "$1" && xdo search --onlyvisible --name "^$1\$" windowfocus --sync; } || { fail "no '$1' focused"; return 1; }
 }
 
 # expect WHAT EXPECTED ACTUAL
-expect() {
-  if [[ "$2" == "$3" ]]; then echo "ok    $1"; else fail "$1: expected '$2', got '$3'"; fi
-}
+expect() { if [[ "$2" == "$3" ]]; then echo "ok    $1"; else fail "$1: expected '$2', got '$3'"; fi; }
 
 # The saver sees the Windows 95 family, and a password is wanted.
 WIN95_PASSWORD='[Software\\Wine\\AppDefaults\\VARNO.scr]
@@ -73,10 +70,7 @@ test_begin() {
 }
 
 # Ending the wineserver ends every program of the test's prefix.
-test_cleanup() {
-  wine_env_cleanup
-  if ((FAILED == 0)); then rm -rf "$TEST_DIR/prefix"; fi
-}
+test_cleanup() { wine_env_cleanup; if ((FAILED == 0)); then rm -rf "$TEST_DIR/prefix"; fi; }
 
 # A test that returns early has failed, whether or not it said why.
 wine_main() {
@@ -84,11 +78,8 @@ wine_main() {
   if ((FAILED)); then echo "$name: failed; see $TEST_DIR"; exit 1; fi
 }
 
-# run SECONDS ARGUMENTS...: the saver in the foreground, started by LOADER; returns its
-# exit code.
-run() {
-  timeout -k 5 "$1" "${LOADER[@]}" "$APP/VARNO.scr" "${@:2}" >>"$TEST_DIR/saver.log" 2>&1
-}
+# run SECONDS ARGUMENTS...: the saver in the foreground, started by LOADER; returns its exit code.
+run() { timeout -k 5 "$1" "${LOADER[@]}" "$APP/VARNO.scr" "${@:2}" >>"$TEST_DIR/saver.log" 2>&1; }
 
 # saver_start ARGUMENTS...: the saver in the background, started by LOADER within
 # SAVER_SECONDS; saver_exit tells how it ended.
@@ -103,9 +94,7 @@ saver_start() {
 }
 
 # saver_exit SECONDS: the saver's exit code once it has ended, or "running" after SECONDS.
-saver_exit() {
-  if poll "$1" test -s "$TEST_DIR/exit"; then cat "$TEST_DIR/exit"; else echo running; fi
-}
+saver_exit() { if poll "$1" test -s "$TEST_DIR/exit"; then cat "$TEST_DIR/exit"; else echo running; fi; }
 
 # key_ends [KEY [WHAT]]: the key (a) ends the saver with 0.
 key_ends() { xdo key "${1:-a}"; expect "${2:-exit code after a key}" 0 "$(saver_exit 20)"; }

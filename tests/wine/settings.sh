@@ -34,10 +34,11 @@ test_settings() {
   key_ends
 }
 
-# warned FILE REASON [SHOT]: OK brings a warning owned by the dialog that names FILE and the
-# system's REASON (the screen into the gallery as SHOT); once it is closed the dialog stays.
+# warned FILE REASON [SHOT]: Sound changed and OK bring a warning owned by the dialog that names
+# FILE and the system's REASON (the screen into the gallery as SHOT); once closed, the dialog stays.
 warned() {
   local box
+  drv click "$DIALOG" "$SOUND_BOX" >/dev/null
   drv click "$DIALOG" "$OK" >/dev/null &  # returns once the warning has closed
   box=$(drv find '#32770' VARNO 20)
   expect "warning's owner" "$DIALOG" "$(field owner "$box")"
@@ -47,18 +48,16 @@ warned() {
   expect "dialog after the warning" running "$(saver_exit 1)"
 }
 
-# OK with a settings file that cannot be written (a folder of its name): the warning names
-# the file, and the file does not change. The 64-bit build's second choice, the user's copy,
-# fails too while a file stands where its VirtualStore folder goes; once that is gone, OK
-# makes the folders, saves there and ends with 1. That copy, read first from then on, is the
-# file a warning names when it cannot be written.
+# A settings file that cannot be written (a folder of its name) stays as it is. The 64-bit build's
+# second choice, the user's copy, fails too while a file stands where its VirtualStore folder goes;
+# once that is gone, OK makes the folders, saves there and ends with 1. That copy, read first from
+# then on, is the file named when it cannot be written.
 test_settings_not_saved() {
   test_begin
   local file=$WINEPREFIX/drive_c/windows/VARNO.INI store copy
   store=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/VirtualStore
   mkdir "$file" && rm -rf "$store" && touch "$store"
   dialog
-  drv click "$DIALOG" "$SOUND_BOX" >/dev/null
   warned 'C:\windows\VARNO.INI' "Access denied." settings-not-saved.png
   [[ -d "$file" ]] || fail "the folder in the file's place changed"
   rm "$store"
@@ -68,7 +67,6 @@ test_settings_not_saved() {
     "$(joined <"$store/Windows/VARNO.INI")"
   copy="C:\\users\\$(id -un)\\AppData\\Local\\VirtualStore\\Windows\\VARNO.INI"
   dialog
-  drv click "$DIALOG" "$SOUND_BOX" >/dev/null
   sleep 30 | wine_run 30 cmd /c "pause >>$copy" >/dev/null 2>&1 &  # another program holds the copy open
   poll 10 grep -q "any key" "$store/Windows/VARNO.INI" || fail "the copy is not held open"
   warned "$copy" "Sharing violation."
