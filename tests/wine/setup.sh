@@ -128,19 +128,23 @@ test_setup95() {
     "$(joined '|' <"$ini")"
 }
 
-# shell_up: the stand-in shell, with its window; started again when qemu lost it (now and
-# then a program under emulation crashes as it starts: "stack smashing detected").
+# shell_up: the stand-in shell, once it has its window. A 32-bit start under qemu takes 10 to
+# 20 s on a busy machine, longer while another program starts, so it is waited for as long as
+# it runs (120 s); it is started again only when qemu lost it (its process gone, shell.log).
 shell_up() {
   local try
   for try in 1 2 3; do
     timeout -k 5 600 "$WINE32_LOADER" "$shell32" >"$TEST_DIR/shell.out" 2>>"$TEST_DIR/shell.log" &
     SHELL_PID=$!
-    poll 30 grep -q ready "$TEST_DIR/shell.out" && return 0
+    poll 120 shell_settled
+    if grep -q ready "$TEST_DIR/shell.out"; then return 0; fi
+    echo "the stand-in shell, start $try: no window" >>"$TEST_DIR/shell.log"
     kill "$SHELL_PID" 2>/dev/null
     wait "$SHELL_PID" 2>/dev/null
   done
   return 1
 }
+shell_settled() { grep -q ready "$TEST_DIR/shell.out" || ! kill -0 "$SHELL_PID" 2>/dev/null; }
 
 # The NT family: the user's desktop values, made only by a setup of the desktop's user (the
 # owner of the shell, here a stand-in: Wine's explorer does not run under qemu). A file that
@@ -153,7 +157,7 @@ test_setup_nt() {
   expect "exit code of the setup when VARNO.scr may not be written" 4 $?
   expect "Add/Remove entry after that" none "$(value "$UNINSTALL_KEY" DisplayName)"
   rmdir "$SYSTEM/VARNO.scr"
-  shell_up || fail "the stand-in shell did not start, three times"
+  shell_up || fail "the stand-in shell did not start, three times: $(joined <"$TEST_DIR/shell.log")"
   setup /S
   expect "exit code of the setup" 0 $?
   installed "$saver32"
