@@ -3,19 +3,19 @@
 set(WINDOWS_DEFINITIONS _WIN32_WINNT=0x0400 WINVER=0x0400 STRICT)
 target_compile_definitions(varno_core PUBLIC ${WINDOWS_DEFINITIONS})
 
-add_library(varno_shell STATIC platform/platform_win32.cpp platform/fault_guard_win32.cpp)
-target_link_libraries(varno_shell PUBLIC varno_core)
-target_compile_options(varno_shell PRIVATE ${WARNINGS} ${PRODUCT_FLAGS})
+add_library(varno_platform STATIC platform/platform_win32.cpp platform/fault_guard_win32.cpp)
+target_link_libraries(varno_platform PUBLIC varno_core)
+target_compile_options(varno_platform PRIVATE ${WARNINGS} ${PRODUCT_FLAGS})
 
 # The saver links no C runtime: its own start-up is the entry (only here, not in
-# varno_shell, which the test programs link with the C runtime).
+# varno_platform, which the test programs link with the C runtime).
 add_executable(varno WIN32 platform/main_win32.cpp platform/startup_win32.cpp assets/varno.rc)
 set_target_properties(varno PROPERTIES OUTPUT_NAME VARNO SUFFIX ".scr")
 target_compile_options(varno PRIVATE ${WARNINGS} ${PRODUCT_FLAGS})
-# The shell and the core reference each other: link them as one group. Then the five
+# The platform layer and the core reference each other: link them as one group. Then the five
 # system DLLs and, statically, libgcc for what the compiler calls by itself (the i686
 # build's 64-bit division, __udivdi3; the x86_64 build takes nothing from it today).
-target_link_libraries(varno PRIVATE -Wl,--start-group varno_shell varno_core -Wl,--end-group
+target_link_libraries(varno PRIVATE -Wl,--start-group varno_platform varno_core -Wl,--end-group
                       kernel32 user32 gdi32 advapi32 winmm gcc)
 # One file, no runtime DLLs; a reproducible image. No auto-import of data, so that
 # nothing needs the C runtime's pseudo-relocation.
@@ -48,7 +48,7 @@ if(NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     add_executable(preview_host tools/preview_host.cpp assets/varno.rc)
     target_compile_options(preview_host PRIVATE ${WARNINGS})
     target_link_options(preview_host PRIVATE -static)
-    target_link_libraries(preview_host PRIVATE -Wl,--start-group varno_shell varno_core -Wl,--end-group winmm)
+    target_link_libraries(preview_host PRIVATE -Wl,--start-group varno_platform varno_core -Wl,--end-group winmm)
 endif()
 
 include(${CMAKE_SOURCE_DIR}/tests/wine/tests.cmake OPTIONAL)

@@ -1,4 +1,4 @@
-// WinMain, the composition root: the shell's entry hands the core its module and command tail.
+// WinMain, the composition root: the platform layer's entry hands the core its module and command tail.
 #include <windows.h>
 
 #include "platform/platform.h"

@@ -1,6 +1,6 @@
 // The Win32 numbers that the platform-free code uses, each under the system's own name:
 // window messages, system commands, styles and flags. Only the platform-free code
-// includes this; the shell has <windows.h>, which defines the same names as macros.
+// includes this; the platform layer has <windows.h>, which defines the same names as macros.
 #pragma once
 
 #include <cstdint>

@@ -72,7 +72,7 @@ struct Guid {
 
 extern "C" {
 
-// The program's side, which the shell's entry calls: hostMain runs the mode that the
+// The program's side, which the platform layer's entry calls: hostMain runs the mode that the
 // command tail (the line after the program name and its blanks) asks for and returns
 // the process's exit code.
 std::int32_t hostMain(ModuleHandle instance, const char* tail);

@@ -76,10 +76,14 @@ bool writeSwitches(const char* file, std::uint32_t sound, std::uint32_t logo, st
            writeSetting(file, picturesKey, pictures);
 }
 
-// Tells the user that the choices were not stored, where and why.
-void reportNotSaved(WindowHandle dialog, std::uint32_t error) {
-    char folder[260] = "";
-    windowsFolder(folder, sizeof folder);
+// Tells the user that the choices were not stored: the first file tried, and why that failed.
+void reportNotSaved(WindowHandle dialog, const char* file, std::uint32_t error) {
+    char path[300] = "";
+    if (file == settingsFile) {  // a bare name: the Windows folder's
+        windowsFolder(path, sizeof path);
+        append(path, sizeof path, "\\");
+    }
+    append(path, sizeof path, file);
     char reason[512] = "";
     systemErrorText(error, reason, sizeof reason);
     if (reason[0] == '\0') {
@@ -91,9 +95,7 @@ void reportNotSaved(WindowHandle dialog, std::uint32_t error) {
     }
     char text[1024] = "";
     append(text, sizeof text, "The settings could not be saved to\n");
-    append(text, sizeof text, folder);
-    append(text, sizeof text, "\\");
-    append(text, sizeof text, settingsFile);
+    append(text, sizeof text, path);
     append(text, sizeof text, "\n\n");
     append(text, sizeof text, reason);
     messageBox(dialog, text, saverName, MB_ICONWARNING);
@@ -140,7 +142,7 @@ MessageResult settingsDialogProc(WindowHandle dialog, std::uint32_t message, WPa
                 saved = writeSwitches(store.path, sound, logo, pictures);
             }
             if (!saved) {
-                reportNotSaved(dialog, error);
+                reportNotSaved(dialog, file, error);
                 return 1;
             }
         }

@@ -9,7 +9,7 @@ want=(cmake g++ make python3 libgtest-dev clang libclang-rt-14-dev
       g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
       g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
       wine64 xvfb xauth xdotool x11-utils x11-apps imagemagick netpbm faketime icoutils
-      xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils nsis p7zip-full osslsigncode openssl)
+      xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils nsis p7zip-full osslsigncode openssl shellcheck)
 if [[ "${1:-}" == --wine32 ]]; then
   want+=(wine32:i386 qemu-user)
 fi

@@ -5,7 +5,7 @@ or the setup:  check_release.py --setup SETUP.EXE
 Resources: exactly the catalogued ones (tools/asset_catalog.py), once each and in German; each bitmap
 an 8-bit DIB of its size as the resource compiler stores the files of assets/, the logo and its mask
 obeying the mask rule, the sound and the icon in their exact layouts; the name string, the version and
-the settings dialog template.
+the settings dialog template, whose version line must read "VARNO VERSION" (the VERSION file's).
 Imports: only functions of the system DLLs that the saver's own code calls, all exported by Windows
 95 and NT 4. An allow-list proves more than a deny-list: any new import has to be looked at here.
 Setup: the setup's own stub and every DLL inside it (its plug-ins, which it unpacks and loads) import
@@ -24,6 +24,7 @@ import tempfile
 import asset_catalog as catalog
 from check_formats import read_dib, read_imports, read_resources
 
+VERSION = open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "VERSION")).read().strip()
 BLACK, WHITE = b"\0\0\0", b"\xff\xff\xff"
 VGA16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
          (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255),
@@ -155,7 +156,7 @@ BUTTON, STATIC = 0x80, 0x82
 # The settings dialog, 2003: (id, class, text or bitmap id, style, x, y, cx, cy); None: our own wording.
 DIALOG_CONTROLS = [
     (1000, BUTTON, "OK", 0x50010001, 179, 121, 50, 14),
-    (0xFFFF, STATIC, None, 0x50020000, None, None, None, None),
+    (0xFFFF, STATIC, "VARNO " + VERSION, 0x50020000, None, None, None, None),  # written by hand in varno.rc
     (0xFFFF, STATIC, None, 0x50020000, None, None, None, None),
     (0xFFFF, STATIC, None, 0x50020000, 16, 33, 150, 12),
     (0xFFFF, STATIC, None, 0x50020000, 16, 46, 138, 20),

@@ -5,10 +5,15 @@
 #   tools/screenshots.sh full        full-screen-1.png the first picture, -2.png the logo on its
 #                                    way, -3.png the second picture half revealed
 #   tools/screenshots.sh preview     preview.png, the live preview in its 320 x 240 window
-#   tools/screenshots.sh settings    settings.png, the settings dialog
+#   tools/screenshots.sh settings    dialog.png, the settings dialog cut out of the screen
+# It refuses to run without WINEPREFIX and DISPLAY, and ends the saver it started when it fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
+  echo "screenshots: WINEPREFIX and DISPLAY must name a prefix and an X server (tools/run.sh sets both)" >&2
+  exit 2
+fi
 . tools/wine-env.sh
 saver=$root/build/win64/VARNO.scr
 driver=$root/build/win64/driver.exe
@@ -17,6 +22,8 @@ out=$root/build/screenshots
 frames=$root/build/run/frames
 rm -rf "$frames"
 mkdir -p "$out" "$frames"
+pid=
+trap 'if [[ -n "$pid" ]]; then kill "$pid" 2>/dev/null; fi; rm -rf "$frames"' EXIT
 
 # wait_shown CLASS TITLE WHAT: until that window is shown (a cold Wine prefix takes a while).
 wait_shown() {
@@ -31,7 +38,7 @@ grab() {
   while ((${EPOCHREALTIME/./} / 1000 < start + ${2:-0})); do sleep 0.01; done
   xwd -root -silent -out "$frames/$1.xwd"
 }
-png() { /usr/bin/convert "$frames/$1.xwd" "$out/$2"; }
+png() { convert "$frames/$1.xwd" "$out/$2"; }
 
 # half_revealed FRAME...: of screens read in a row across a change of picture, the one that
 # shows the second picture about half revealed; nothing when the change is not among them.
@@ -45,7 +52,7 @@ png() { /usr/bin/convert "$frames/$1.xwd" "$out/$2"; }
 # stopped a few steps in, or at the darkest frame itself).
 half_revealed() {
   local files=("$@") pick
-  pick=$(/usr/bin/convert "$@" -format '%[mean]\n' info: | awk '
+  pick=$(convert "$@" -format '%[mean]\n' info: | awk '
     { m[NR] = $1; if (NR == 1 || $1 < m[dark]) dark = NR }
     END {
       whole = dark
@@ -62,23 +69,24 @@ half_revealed() {
 mode=${1:-full}
 case $mode in
   settings)
-    wine_run 60 "$saver" /c &
+    timeout -k 5 60 "$WINE64" "$saver" /c &
     pid=$!
     wait_shown '#32770' "$(sed -n 's/^DIALOG_TITLE = "\(.*\)"$/\1/p' tools/asset_catalog.py)" "the settings dialog"
     grab settings 500
     xdotool key Escape
     wait "$pid" || true
-    png settings settings.png
-    wrote="settings.png (the settings dialog)" ;;
+    pid=
+    convert "$frames/settings.xwd" -trim +repage "$out/dialog.png"
+    wrote="dialog.png (the settings dialog)" ;;
   preview)
     if ! wine_run 60 "$preview" 320 240 1 "$frames/preview.ppm"; then
       echo "screenshots: the preview did not run for a second" >&2
       exit 1
     fi
-    /usr/bin/convert "$frames/preview.ppm" "$out/preview.png"
+    convert "$frames/preview.ppm" "$out/preview.png"
     wrote="preview.png (the live preview in its 320 x 240 window after a second, read back in its host)" ;;
   full)
-    wine_run 60 "$saver" /s &
+    timeout -k 5 60 "$WINE64" "$saver" /s &
     pid=$!
     wait_shown WindowsScreenSaverClass "Screen Saver" "the saver's window (class WindowsScreenSaverClass)"
     grab first 500
@@ -90,6 +98,7 @@ case $mode in
     until ((${EPOCHREALTIME/./} / 1000 > start + 2400)); do grab "reveal-$((n += 1))" 1200; done
     xdotool key space
     if wait "$pid"; then echo "the saver ended on a key press (exit code 0)"; else echo "the saver ended with exit code $?"; fi
+    pid=
     frame=$(half_revealed "$frames"/reveal-*.xwd)
     reveal="the second picture half revealed"
     if [[ -z "$frame" ]]; then
@@ -98,11 +107,10 @@ case $mode in
     fi
     png first full-screen-1.png
     png logo full-screen-2.png
-    /usr/bin/convert "$frame" "$out/full-screen-3.png"
+    convert "$frame" "$out/full-screen-3.png"
     wrote="full-screen-1.png (the first picture), full-screen-2.png (the logo on its way), full-screen-3.png ($reveal)" ;;
   *)
     echo "usage: tools/screenshots.sh [full|preview|settings]" >&2
     exit 2 ;;
 esac
-rm -rf "$frames"
 echo "wrote in build/screenshots/: $wrote"

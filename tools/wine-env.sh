@@ -39,7 +39,7 @@ wine_forget_server() {
   rm -f "$prefix/wineserver"
 }
 
-# wine_server_start: a wineserver for $WINEPREFIX that stays while the shell works (and
+# wine_server_start: a wineserver for $WINEPREFIX that stays while the script works (and
 # a minute after its last program), so that each program starts in a fraction of a
 # second. Never start it under faketime: its timers would stop.
 wine_server_start() {
@@ -57,7 +57,7 @@ wine_server_stop() {
 }
 
 # wine_run SECONDS PROGRAM [ARGUMENTS...]: runs a Windows program under wine64 and
-# returns its exit code as the shell sees it (-1 reads 255; 124 means it timed out).
+# returns its exit code as bash sees it (-1 reads 255; 124 means it timed out).
 wine_run() {
   local seconds=$1
   shift

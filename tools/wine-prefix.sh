@@ -65,14 +65,7 @@ wine_prefix_ensure() {
     for try in 1 2 3; do
       rm -rf "$dir.new"
       rc=0
-      (
-        export WINEPREFIX="$dir.new" WINEARCH=$arch
-        timeout -k 5 90 "$wine" wineboot -i &&
-          wine_settings_reg >"$WINEPREFIX/drive_c/settings.reg" &&
-          timeout -k 5 30 "$wine" regedit /S 'C:\settings.reg' &&
-          timeout -k 5 30 "$WINESERVER" -w &&
-          grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg"
-      ) >/dev/null 2>&1 || rc=$?
+      wine_prefix_boot "$dir.new" "$arch" "$wine" >/dev/null 2>&1 || rc=$?
       if ((rc == 0)) && [[ $kind == wow64 ]] && ! wine_prefix_has_wow64 "$dir.new"; then
         echo "wine-prefix: the prefix has no 32-bit half (no SysWOW64 kernel32.dll, or no" \
           "\"Program Files (x86)\" in the 32-bit registry view)" >&2
@@ -94,6 +87,16 @@ wine_prefix_ensure() {
   fi
   exec {lock}>&-
   return "$rc"
+}
+
+# wine_prefix_boot DIR WINEARCH WINE: boots DIR with the settings above.
+wine_prefix_boot() {
+  local -x WINEPREFIX=$1 WINEARCH=$2
+  timeout -k 5 90 "$3" wineboot -i &&
+    wine_settings_reg >"$WINEPREFIX/drive_c/settings.reg" &&
+    timeout -k 5 30 "$3" regedit /S 'C:\settings.reg' &&
+    timeout -k 5 30 "$WINESERVER" -w &&
+    grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg"
 }
 
 # wine_prefix_has_wow64 DIR: DIR's 32-bit half is there, as a 32-bit program sees it.

@@ -5,7 +5,7 @@
 # with 32-bit Wine installed (its syswow64). The guest's address space ends where a 32-bit
 # Windows program's does: qemu 7.2 ignores MAP_FIXED_NOREPLACE, and with its default of
 # 4 GB every reservation that Wine misses lands above 2 GB, where Wine keeps it and then
-# probes that half in 64 KB steps (about 50 s a start instead of 3).
+# probes that half in 64 KB steps (minutes a start instead of a second: docs/TESTING.md).
 WINE32=(env WINELOADERNOEXEC=1 QEMU_RESERVED_VA=0x7fff0000 qemu-i386 /usr/lib/wine/wine)
 
 # wine32_loader DIR: a private copy of Wine's loader folder in DIR whose `wine` runs the
@@ -17,6 +17,7 @@ wine32_loader() {
   local dir=$1/lib/wine
   WINE32_LOADER=$dir/wine
   [[ -x $WINE32_LOADER ]] && return 0
+  # shellcheck disable=SC2016  # "$0" and "$@" in single quotes: the new script's own
   mkdir -p "$dir" &&
     ln -sfn /usr/lib/i386-linux-gnu "$1/lib/" &&
     ln -sfn /usr/share "$1/share" &&

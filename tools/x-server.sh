@@ -24,7 +24,8 @@ x_server_start() {
     fi
     sleep 0.1
   done
-  export DISPLAY=":$(head -n1 "$file")"
+  DISPLAY=":$(head -n1 "$file")"
+  export DISPLAY
   rm -f "$file"
 }
 

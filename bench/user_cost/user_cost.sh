@@ -149,6 +149,7 @@ printf '\n%s\n' '[Software\\Wine\\Debug]' '"RelayInclude"="user32.GetDC"' >>"$WI
 x_server_start "$SCREEN" || abort "no X display"
 wine_server_start || abort "no wineserver"
 
+# shellcheck disable=SC1003  # tr reads '\\' as one backslash
 windows_path() { printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"; }
 
 # Processes of this run, found through what this script started, never by name: the
@@ -186,6 +187,7 @@ XSERVER=$(child_of "$X_SERVER_PID") || abort "cannot find the X server"
 
 # snapshot PROGRAM-PID LIST ARRAY: the clock and the CPU nanoseconds of the program, the
 # X server and each process of LIST (lines "PID KIND", from prefix_processes).
+# shellcheck disable=SC2034  # into is the caller's array, by name
 snapshot() {
   local -n into=$3
   local pid kind
@@ -290,6 +292,7 @@ first_frames() {
     ((round >= WARM_UP)) || continue
     key=$( ((index == 0)) && echo baseline || echo saver)
     declare -A F=()
+    # shellcheck disable=SC2086  # NAME VALUE pairs, split at their blanks
     set -- $rest
     while (($# >= 2)); do F[$1]=$2; shift 2; done
     FRAME[$key]+="${F[frame_ms]} "
@@ -412,7 +415,7 @@ verdict() {  # FIGURE LIMIT FORMAT: "within", or "over by" the excess in FORMAT
     'BEGIN { if (f <= l) print "within"; else printf "over by " form "\n", f - l }'
 }
 size_of() { [[ -f "$1" ]] && printf "%'d bytes" "$(stat -c %s "$1")" || echo "not built"; }
-ROW='%-40s %12s %12s %12s %12s   %s\n'
+row() { printf '%-40s %12s %12s %12s %12s   %s\n' "$@"; }
 rounds_text="$DURATION s a run"
 ((ROUNDS > 1)) && rounds_text="$ROUNDS rounds of $DURATION s a run, medians"
 echo "What the running saver costs: $rounds_text; full screen $SCREEN (Xvfb), warm prefix"
@@ -422,7 +425,7 @@ echo "Machine: $cpu_model, $(nproc) cores;" \
      "$(cut -d' ' -f1-3 /proc/loadavg) at the end"
 echo
 CPU_LIMIT=${CPU[copies.program]}
-printf "$ROW" "" "baseline" "+ copies" "saver" "display off" "target"
+row "" "baseline" "+ copies" "saver" "display off" "target"
 for kind in program server wine xserver total; do
   case $kind in
     program) title="CPU, the program (% of one core)"
@@ -434,17 +437,17 @@ for kind in program server wine xserver total; do
     xserver) title="CPU, the X server" target="" ;;
     total) title="CPU, all of these" target="" ;;
   esac
-  printf "$ROW" "$title" "${CPU[baseline.$kind]} %" "${CPU[copies.$kind]} %" \
+  row "$title" "${CPU[baseline.$kind]} %" "${CPU[copies.$kind]} %" \
     "${CPU[saver.$kind]} %" "${CPU[saver_off.$kind]} %" "$target"
   if ((ROUNDS > 1)) && [[ $kind == program || $kind == total ]]; then
-    printf "$ROW" "  (range of $ROUNDS rounds)" "${CPU[baseline.$kind.range]}" \
+    row "  (range of $ROUNDS rounds)" "${CPU[baseline.$kind.range]}" \
       "${CPU[copies.$kind.range]}" "${CPU[saver.$kind.range]}" "${CPU[saver_off.$kind.range]}" ""
   fi
 done
 read -r -a baseline_rates <<<"${RATES[baseline]}"
 read -r -a copies_rates <<<"${RATES[copies]}"
 BASELINE_RATE=$(median 1 "${baseline_rates[@]}")
-printf "$ROW" "Timer ticks a second" "$BASELINE_RATE" \
+row "Timer ticks a second" "$BASELINE_RATE" \
   "$(median 1 "${copies_rates[@]}")" "$SAVER_RATE" "$OFF_RATE" \
   "(5 ms asked: 200); off: 0: $(verdict "$OFF_RATE" 0 "%.1f")"
 read -r -a bf <<<"${FRAME[baseline]}"
@@ -453,11 +456,11 @@ read -r -a bw <<<"${WINDOW[baseline]}"
 read -r -a sw <<<"${WINDOW[saver]}"
 read -r -a polls <<<"${POLL[baseline]} ${POLL[saver]}"
 FRAME_LIMIT=$(calc %.1f "$(median 1 "${bf[@]}") + 100")
-printf "$ROW" "First frame after start, ms: median" "$(median 1 "${bf[@]}")" "" \
+row "First frame after start, ms: median" "$(median 1 "${bf[@]}")" "" \
   "$(median 1 "${sf[@]}")" "" \
   "<= $FRAME_LIMIT (baseline + 100): $(verdict "$(median 1 "${sf[@]}")" "$FRAME_LIMIT" "%.0f ms")"
-printf "$ROW" "  (range of $REPEAT starts)" "$(range 0 "${bf[@]}")" "" "$(range 0 "${sf[@]}")" "" ""
-printf "$ROW" "  the window covering the screen" "$(median 1 "${bw[@]}")" "" \
+row "  (range of $REPEAT starts)" "$(range 0 "${bf[@]}")" "" "$(range 0 "${sf[@]}")" "" ""
+row "  the window covering the screen" "$(median 1 "${bw[@]}")" "" \
   "$(median 1 "${sw[@]}")" "" ""
 # One tick period (5 ms) and the platform's timer resolution (the period its timer ticks
 # at when asked for 5 ms, the baseline's), and the read-back that sees the frame.
@@ -465,9 +468,9 @@ read -r -a wakes <<<"$WAKE"
 read -r -a wake_polls <<<"$WAKE_POLL"
 WAKE_POLL_MS=$(median 1 "${wake_polls[@]}")
 WAKE_LIMIT=$(calc %.1f "5 + 1000 / ($BASELINE_RATE > 0 ? $BASELINE_RATE : 1) + $WAKE_POLL_MS")
-printf "$ROW" "From \"on\" to the next frame, ms: median" "" "" "" "$(median 1 "${wakes[@]}")" \
+row "From \"on\" to the next frame, ms: median" "" "" "" "$(median 1 "${wakes[@]}")" \
   "<= $WAKE_LIMIT (5 + timer resolution + a read-back): $(verdict "$(median 1 "${wakes[@]}")" "$WAKE_LIMIT" "%.1f ms")"
-printf "$ROW" "  (range of $REPEAT)" "" "" "" "$(range 0 "${wakes[@]}")" ""
+row "  (range of $REPEAT)" "" "" "" "$(range 0 "${wakes[@]}")" ""
 echo
 if ((ROUNDS > 1)); then
   read -r -a saver_cpu <<<"${CPUS[saver.program]}"
@@ -509,7 +512,7 @@ if ((EXPLAIN)); then
   echo
   echo "Where the saver's CPU goes: the baseline with the saver's per-tick platform work"
   echo "added one step on top of the other (a window DC of its own, as the saver's class has):"
-  printf "$ROW" "" "program" "wineserver" "X server" "all" ""
+  row "" "program" "wineserver" "X server" "all" ""
   for key in baseline yield dc window copies saver; do
     case $key in
       baseline) title="baseline: the tick does nothing" ;;
@@ -519,7 +522,7 @@ if ((EXPLAIN)); then
       copies) title="+ 5 memory copies (+ copies)" ;;
       saver) title="the saver" ;;
     esac
-    printf "$ROW" "$title" "${CPU[$key.program]} %" "${CPU[$key.server]} %" \
+    row "$title" "${CPU[$key.program]} %" "${CPU[$key.server]} %" \
       "${CPU[$key.xserver]} %" "${CPU[$key.total]} %" ""
   done
 fi

@@ -1,11 +1,13 @@
-# The Wine tests' shell library. A script here defines test_NAME functions, sources this file
+# shellcheck disable=SC2034  # the globals set here are read by the scripts that source it
+# The Wine tests' bash library. A script here defines test_NAME functions, sources this file
 # with the names of the values it takes and its arguments (tests.cmake's NAME=VALUE pairs: those
 # names, no more, no fewer; each becomes a variable) and calls wine_main. Read here: name
 # (test_NAME runs), source (the checkout), work (where tests run), template (the prefix a test
 # copies), saver (the saver under test), driver and doubles if taken (driver.cpp's, doubles.cpp's).
 set -u
 given=$(printf '%s\n' "${@:2}" | cut -d= -f1 | sort | xargs)
-if [[ "$given" != "$(printf '%s\n' $1 | sort | xargs)" ]]; then echo "$0 takes $1; given $given"; exit 1; fi
+if [[ "$given" != "$(tr ' ' '\n' <<<"$1" | sort | xargs)" ]]; then echo "$0 takes $1; given $given"; exit 1; fi
+declare name source work template saver driver doubles preview_host reference setup saver32 template32 shell32
 for pair in "${@:2}"; do printf -v "${pair%%=*}" '%s' "${pair#*=}"; done
 . "$source/tools/wine-env.sh"
 
@@ -18,17 +20,28 @@ FAILED=0
 fail() { echo "FAIL  $*"; FAILED=1; }
 xdo() { timeout -k 5 10 xdotool "$@"; }
 
-# poll SECONDS CODE: runs the bash CODE until it succeeds, 10 times a second; fails once
-# SECONDS have passed.
+# poll SECONDS COMMAND [ARGUMENTS...]: runs the command until it succeeds (poll N not COMMAND:
+# until it fails), 10 times a second; fails once SECONDS have passed. Arguments are read once.
 poll() {
   local deadline=$((SECONDS + $1))
-  until eval "$2"; do ((SECONDS < deadline)) || return 1; sleep 0.1; done
+  until "${@:2}"; do ((SECONDS < deadline)) || return 1; sleep 0.1; done
+}
+not() { ! "$@"; }
+
+# joined [SEPARATOR]: the input's lines without carriage returns, each ended by SEPARATOR (a space).
+joined() { tr -d '\r' | tr '\n' "${1:- }"; }
+
+# focused TITLE: waits until a window of this title is shown, and gives it the keyboard focus as a
+# window manager would: Wine's own request for an unmanaged window races with its map and the X
+# server may refuse it, with nobody to ask again.
+shown() { [[ -n "$(xdo search --onlyvisible --name "^$1\$" 2>/dev/null)" ]]; }
+has_focus() { [[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "$1" ]]; }
+focused() {
+  { poll 60 shown "$1" && xdo search --onlyvisible --name "^$1\$" windowfocus --sync; } || { fail "no '$1' focused"; return 1; }
 }
 
 # expect WHAT EXPECTED ACTUAL
-expect() {
-  if [[ "$2" == "$3" ]]; then echo "ok    $1"; else fail "$1: expected '$2', got '$3'"; fi
-}
+expect() { if [[ "$2" == "$3" ]]; then echo "ok    $1"; else fail "$1: expected '$2', got '$3'"; fi; }
 
 # The saver sees the Windows 95 family, and a password is wanted.
 WIN95_PASSWORD='[Software\\Wine\\AppDefaults\\VARNO.scr]
@@ -48,7 +61,7 @@ test_begin() {
   printf '\n%s\n' "${REG:-}" >>"$WINEPREFIX/user.reg"
   cp "$saver" "$APP/VARNO.scr"
   if [[ "${1:-}" == *.conf ]]; then set -- "$source/tests/wine/$1"; fi  # an Xorg layout of this folder
-  XORG_LOG=$TEST_DIR/xorg.log x_server_start "${1:-800x600x24}" && wine_server_start ||
+  { XORG_LOG=$TEST_DIR/xorg.log x_server_start "${1:-800x600x24}" && wine_server_start; } ||
     { echo "no display or wineserver"; exit 1; }
   if [[ -n "${doubles:-}" ]]; then cp "$doubles" "$APP/PASSWORD.CPL" && cp "$doubles" "$APP/MPR.DLL"; fi
   if [[ -z "${driver:-}" ]]; then return 0; fi
@@ -57,10 +70,7 @@ test_begin() {
 }
 
 # Ending the wineserver ends every program of the test's prefix.
-test_cleanup() {
-  wine_env_cleanup
-  if ((FAILED == 0)); then rm -rf "$TEST_DIR/prefix"; fi
-}
+test_cleanup() { wine_env_cleanup; if ((FAILED == 0)); then rm -rf "$TEST_DIR/prefix"; fi; }
 
 # A test that returns early has failed, whether or not it said why.
 wine_main() {
@@ -68,11 +78,8 @@ wine_main() {
   if ((FAILED)); then echo "$name: failed; see $TEST_DIR"; exit 1; fi
 }
 
-# run SECONDS ARGUMENTS...: the saver in the foreground, started by LOADER; returns its
-# exit code.
-run() {
-  timeout -k 5 "$1" "${LOADER[@]}" "$APP/VARNO.scr" "${@:2}" >>"$TEST_DIR/saver.log" 2>&1
-}
+# run SECONDS ARGUMENTS...: the saver in the foreground, started by LOADER; returns its exit code.
+run() { timeout -k 5 "$1" "${LOADER[@]}" "$APP/VARNO.scr" "${@:2}" >>"$TEST_DIR/saver.log" 2>&1; }
 
 # saver_start ARGUMENTS...: the saver in the background, started by LOADER within
 # SAVER_SECONDS; saver_exit tells how it ended.
@@ -87,9 +94,10 @@ saver_start() {
 }
 
 # saver_exit SECONDS: the saver's exit code once it has ended, or "running" after SECONDS.
-saver_exit() {
-  poll "$1" '[[ -s "$TEST_DIR/exit" ]]' && cat "$TEST_DIR/exit" || echo running
-}
+saver_exit() { if poll "$1" test -s "$TEST_DIR/exit"; then cat "$TEST_DIR/exit"; else echo running; fi; }
+
+# key_ends [KEY [WHAT]]: the key (a) ends the saver with 0.
+key_ends() { xdo key "${1:-a}"; expect "${2:-exit code after a key}" 0 "$(saver_exit 20)"; }
 
 # drv ARGUMENTS...: the driver; drv_line VARIABLE ARGUMENTS...: the driver in the
 # background, VARIABLE gets its first line.
@@ -98,18 +106,19 @@ drv() { wine_run 30 "$APP/driver.exe" "$@" 2>>"$TEST_DIR/driver.log"; }
 drv_line() {
   local file=$TEST_DIR/$1.out
   timeout -k 5 60 "$WINE64" "$APP/driver.exe" "${@:2}" >"$file" 2>>"$TEST_DIR/driver.log" &
-  poll 10 '[[ -s "$file" ]]'
+  poll 10 test -s "$file" || fail "no line from the driver's '${*:2}' in 10 s"
   printf -v "$1" '%s' "$(head -n1 "$file")"
 }
 
 # field NAME LINE: the value of NAME=value in a line of the driver's.
 field() { sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"; }
 
+in_foreground() { INFO=$(drv find "$CLASS" "Screen Saver" 5) && [[ "$(field foreground "$INFO")" == 1 ]]; }
 # full_screen: starts "/s" and waits until its window has the foreground, where keys
 # reach it; sets WINDOW and INFO.
 full_screen() {
   saver_start /s "$@"
-  poll 20 'INFO=$(drv find "$CLASS" "Screen Saver" 5) && [[ "$(field foreground "$INFO")" == 1 ]]' ||
+  poll 20 in_foreground ||
     { fail "no full-screen window in the foreground: $INFO"; return 1; }
   WINDOW=$(field window "$INFO")
   sleep 0.3  # Wine's own first pointer message at the unchanged position
@@ -124,8 +133,9 @@ write_settings() {
 # screen WxH+X+Y: the same of that part of it.
 screen() {
   timeout -k 5 30 xwd -root -silent |
-    timeout -k 5 30 /usr/bin/convert xwd:- ${1:+-crop "$1"} -format '%wx%h %[min] %[max]' info:
+    timeout -k 5 30 convert xwd:- ${1:+-crop "$1"} -format '%wx%h %[min] %[max]' info:
 }
+screen_is() { [[ "$(screen)" == "$1" ]]; }
 
 # relay_calls NAME|NAME...: the saver's traced calls of these functions, "NAME(ARGUMENTS)",
 # and their returns, "NAME -> VALUE", in order; only those of the thread THREAD if set.
@@ -139,7 +149,7 @@ relay_calls() {
 # the exit code.
 flag_and_exit() {
   relay_calls 'SystemParametersInfoA|ExitProcess' |
-    sed -nE 's/^SystemParametersInfoA\(0*(61,)0*([0-9a-f]+),.*/\1\2/p; s/^ExitProcess\((.*)\)/\1/p' | tr '\n' ' '
+    sed -nE 's/^SystemParametersInfoA\(0*(61,)0*([0-9a-f]+),.*/\1\2/p; s/^ExitProcess\((.*)\)/\1/p' | joined
 }
 
 # saver_thread: relay_calls reads only the saver's thread (the desktop's programs that
@@ -153,7 +163,7 @@ saver_thread() {
 SOUND_TRACE='[Software\\Wine\\Debug]
 "RelayInclude"="winmm.PlaySoundA"'
 expect_sound_cue() {
-  poll 30 '[[ -n "$(relay_calls PlaySoundA)" ]]'
+  poll 30 grep -q ':Call winmm.PlaySoundA(' "$TEST_DIR/saver.log"
   expect "sound cue" "PlaySoundA(00000089,MODULE,00042005)" "$(relay_calls PlaySoundA | head -n1 | sed -E 's/,0*[1-9a-f][0-9a-f]*,/,MODULE,/')"
 }
 

@@ -9,11 +9,7 @@ REG=$WIN95_PASSWORD'
 [Software\\Wine\\Debug]
 "RelayInclude"="user32.SystemParametersInfoA;kernel32.ExitProcess;user32.CreateWindowExA"'
 
-# focused TITLE: waits until a window of this title has the keyboard focus.
-focused() {
-  local title=$1
-  poll 30 '[[ "$(xdo getwindowfocus getwindowname 2>/dev/null)" == "$title" ]]' || fail "no '$title' focused"
-}
+scene_shown() { [[ "$(screen)" =~ ^800x600\ 0\ [1-9] ]]; }
 
 # The verifier refuses the first key and accepts the second; "/a HANDLE" runs meanwhile.
 # qemu's signal carries no trap number: Wine reports the null store as c000001d.
@@ -23,26 +19,24 @@ test_release32() {
   run 30 /x
   expect "exit code of '/x'" 255 $?
   saver_start /c
-  focused "$DIALOG_TITLE" && xdo key Escape
-  expect "exit code of '/c' after Escape" 0 "$(saver_exit 20)"
+  focused "$DIALOG_TITLE" && key_ends Escape "exit code of '/c' after Escape"
   WINEDEBUG=+relay saver_start /s
-  focused 'Screen Saver' && saver_thread && sleep 2
-  [[ "$(screen)" =~ ^800x600\ 0\ [1-9] ]] || fail "expected black and the scene on the screen, got '$(screen)'"
+  focused 'Screen Saver' && saver_thread
+  poll 20 scene_shown || fail "expected black and the scene on the screen, got '$(screen)'"
   xdo key a
-  sleep 1
-  expect "after the verifier refused" running "$(saver_exit 0)"
+  poll 10 grep -q call=1 "$VARNO_CALLS_LOG" || fail "no call of the verifier after a key"
+  expect "after the verifier refused" running "$(saver_exit 1)"
   printf -v WINDOW %d "0x$(relay_calls CreateWindowExA | sed -n 's/.* -> //p')"
   WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mpr=n" run 30 /a "$WINDOW"
   expect "exit code of '/a HANDLE'" 0 $?
-  xdo key a
-  expect "exit code after the verifier accepted" 0 "$(saver_exit 20)"
+  key_ends a "exit code after the verifier accepted"
   expect "calls of the doubles" "verify window=$WINDOW call=1 change provider=SCRSAVE window=$WINDOW \
-third=0 fourth=0 verify window=$WINDOW call=2 " "$(tr '\n' ' ' <"$VARNO_CALLS_LOG")"
+third=0 fourth=0 verify window=$WINDOW call=2 " "$(joined <"$VARNO_CALLS_LOG")"
   expect "flag and exit" "61,1 61,0 00000000 " "$(flag_and_exit)"
   : >"$TEST_DIR/saver.log"
   VARNO_VERIFIER_FAULT=1 WINEDEBUG=+relay saver_start /s
   focused 'Screen Saver' && saver_thread && xdo key a
-  expect "exit code in the shell after the fault (0xC000001D)" 29 "$(saver_exit 20)"
+  expect "exit code seen by bash after the fault (0xC000001D)" 29 "$(saver_exit 20)"
   expect "flag and exit" "61,1 61,0 c000001d " "$(flag_and_exit)"
 }
 

@@ -25,8 +25,7 @@ PYTHON
   expect_sound_cue
   [[ "$(screen)" =~ ^800x600\ [0-9]+\ [1-9] ]] || fail "no picture on the screen: $(screen)"
   expect "saver after the sound cue" running "$(saver_exit 0)"
-  xdo key a
-  expect "exit code after a key" 0 "$(saver_exit 20)"
+  key_ends
 }
 
 # The same seed, client and ticks through GDI and on the reference raster give the same
@@ -34,15 +33,15 @@ PYTHON
 # change of picture.
 test_scene_pixels() {
   test_begin 640x480x24  # the full-screen client is 640 x 480
-  local ticks="1 2 15 151 158 165 479" tick
+  local ticks=(1 2 15 151 158 165 479) tick
   mkdir -p "$TEST_DIR/gdi" "$TEST_DIR/reference"
-  drv scene 640 480 3 "$TEST_DIR/gdi" $ticks
+  drv scene 640 480 3 "$TEST_DIR/gdi" "${ticks[@]}"
   expect "exit code of the run through GDI" 0 $?
-  wine_run 120 "$reference" "$source/assets" 640 480 3 "$TEST_DIR/reference" $ticks
+  wine_run 120 "$reference" "$source/assets" 640 480 3 "$TEST_DIR/reference" "${ticks[@]}"
   expect "exit code of the run on the reference raster" 0 $?
-  for tick in $ticks; do  # ImageMagick counts the pixels that differ
+  for tick in "${ticks[@]}"; do  # ImageMagick counts the pixels that differ
     expect "pixels that differ at tick $tick" 0 \
-      "$(/usr/bin/compare -metric AE "$TEST_DIR/"{gdi,reference}"/tick_$tick.ppm" null: 2>&1)"
+      "$(compare -metric AE "$TEST_DIR/"{gdi,reference}"/tick_$tick.ppm" null: 2>&1)"
   done
 }
 

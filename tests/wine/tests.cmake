@@ -41,16 +41,16 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     return()
 endif()
 
-# The driver carries the real host, scene and shell with the product's resources; its
+# The driver carries the real host, scene and platform layer with the product's resources; its
 # scene subcommand takes over the clock, the timer and the loop at link time.
 add_executable(wine_driver ${WINE_TEST_DIR}/driver.cpp ${CMAKE_SOURCE_DIR}/assets/varno.rc)
 set_target_properties(wine_driver PROPERTIES OUTPUT_NAME driver)
 target_compile_options(wine_driver PRIVATE ${WARNINGS})
 target_link_options(wine_driver PRIVATE -static -Wl,--wrap=systemFileTime,--wrap=startTimer
                     -Wl,--wrap=runMessageLoop)
-target_link_libraries(wine_driver PRIVATE -Wl,--start-group varno_shell varno_core -Wl,--end-group winmm)
+target_link_libraries(wine_driver PRIVATE -Wl,--start-group varno_platform varno_core -Wl,--end-group winmm)
 
-# The same scene on the native tests' reference raster instead of the shell, run under Wine.
+# The same scene on the native tests' reference raster instead of the platform layer, run under Wine.
 add_executable(wine_reference ${WINE_TEST_DIR}/reference.cpp ${CMAKE_SOURCE_DIR}/tests/native/fake_platform.cpp)
 set_target_properties(wine_reference PROPERTIES OUTPUT_NAME reference)
 target_compile_options(wine_reference PRIVATE ${WARNINGS})
