@@ -145,16 +145,13 @@ bool registerWindowClass(const WindowClassRecord* record) {
 }
 
 // Only a registered class makes a window; WM_CREATE reaches its procedure before the handle returns.
-WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title, std::uint32_t style, Rect r, WindowHandle parent,
-                          ModuleHandle instance) {
+WindowHandle createWindow(std::uint32_t, const char* className, const char* title, std::uint32_t, Rect r, WindowHandle parent, ModuleHandle instance) {
     note(CREATES);
-    const std::string form = std::string(className) + " " + title + " " + hex(exStyle) + " " + hex(style) + " (" + std::to_string(r.left) + "," +
-                             std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
-    if (fake.otherClasses.count(className)) {
-        fake.others.push_back(form + " owner " + hex(parent) + " " + hex(instance));
+    if (fake.otherClasses.count(className)) {  // styles are the Wine tests' business
+        fake.others.push_back(std::string(className) + " " + title + " (" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+                              std::to_string(r.right) + "," + std::to_string(r.bottom) + ") owner " + hex(parent) + " " + hex(instance));
         return newHandle<WindowHandle>();
     }
-    fake.created = form + " " + hex(instance);
     fake.createdParent = parent;
     if (!fake.windowCreates || !fake.saverClass.name || std::string(className) != fake.saverClass.name)
         return nullptr;

@@ -75,9 +75,8 @@ struct FakePlatform {
     bool classRegisters = true, windowCreates = true;
     WindowClassRecord saverClass = {};  // as registered; other classes after it:
     std::map<std::string, WindowClassRecord> otherClasses;
-    std::vector<std::string> others;  // windows of other classes, as createWindow got them
+    std::vector<std::string> others;  // windows of other classes: class, title, place, owner
     std::vector<Monitor> monitors;    // as the system lists them
-    std::string created;              // the saver window's form, as createWindow got it
     std::string placed;               // the last placement asked for
     std::uint32_t watchPeriod = 0;    // the thread's timer
     void (*watch)() = nullptr;
