@@ -260,10 +260,9 @@ ProcAddress procAddress(ModuleHandle module, const char* name) {
     return found ? newHandle<ProcAddress>(name) : nullptr;
 }
 
-InputContext callImeAssociateContext(ProcAddress entry, WindowHandle window, InputContext context) {
+InputContext callImeAssociateContext(ProcAddress entry, WindowHandle, InputContext) {
     noteCall(entry, "ImmAssociateContext", ASSOCIATES);
-    fake.associations.push_back({window, 0, reinterpret_cast<WParam>(context), 0});
-    return fake.imeContext;
+    return nullptr;  // the window had none
 }
 
 std::intptr_t callVerifier(ProcAddress entry, WindowHandle window) {

@@ -89,8 +89,6 @@ struct FakePlatform {
     // Libraries (name -> exports), components, registry, clock, settings file and dialog.
     std::map<std::string, std::vector<std::string>> libraries;
     bool immLoaded = false;
-    InputContext imeContext = reinterpret_cast<InputContext>(0x77);
-    std::vector<QueuedMessage> associations;              // (window, context as wParam)
     std::function<std::intptr_t(WindowHandle)> verifier;  // by default the verdict is 3
     WindowHandle verifiedFor = nullptr, changedFor = nullptr;
     std::string provider;  // handed to the password change

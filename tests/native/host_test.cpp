@@ -195,15 +195,15 @@ TEST(SaverWindow, HostDefaultHandlingFollowsItsTable) {
 }
 
 // Host first, the scene next, the default last; the quit is posted before the scene stops
-// its timer. WM_DESTROY hands the window back the input context that WM_CREATE took.
-TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) {
-    const InputContext saved = fake.imeContext;
+// its timer. Without IMM32.DLL loaded, or without its entry, the input method is left alone;
+// a context of 0 taken at creation is not handed back (the Wine tests see a real one go and
+// come back).
+TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputMethodOnlyWhenThere) {
     // clang-format off
-    const struct { int line; bool loaded, exported; InputContext previous; Calls create, destroy; std::vector<WParam> contexts; } rows[] = {
-        {__LINE__, true, true, saved, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {ASSOCIATES, QUITS, STOPS_TIMER, DEFAULT}, {0, WParam(saved)}},
-        {__LINE__, true, true, nullptr, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {0}},
-        {__LINE__, true, false, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
-        {__LINE__, false, true, saved, {HIDES, STARTS_TIMER, DEFAULT}, {QUITS, STOPS_TIMER, DEFAULT}, {}},
+    const struct { int line; bool loaded, exported; Calls create; } rows[] = {
+        {__LINE__, true, true, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}},
+        {__LINE__, true, false, {HIDES, STARTS_TIMER, DEFAULT}},
+        {__LINE__, false, true, {HIDES, STARTS_TIMER, DEFAULT}},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -211,7 +211,6 @@ TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) 
         openWindow(FULL);
         fake.immLoaded = row.loaded;
         fake.libraries["IMM32.DLL"] = row.exported ? std::vector<std::string>{"ImmAssociateContext"} : std::vector<std::string>{};
-        fake.imeContext = row.previous;
         hostWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
         EXPECT_EQ(callNames(fake.calls), callNames(row.create));
         EXPECT_EQ(fake.timer, "0x5a5a 1 5");  // the frame timer: window, identifier, period
@@ -220,13 +219,7 @@ TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputContextGoesBack) 
         EXPECT_EQ(callNames(fake.calls), callNames({YIELDS, DRAWS, DEFAULT}));
         fake.calls.clear();
         hostWindowProcedure(fakeSaverWindow, WM_DESTROY, 0, 0);
-        EXPECT_EQ(callNames(fake.calls), callNames(row.destroy));
-        std::vector<WParam> contexts;
-        for (const QueuedMessage& call : fake.associations) {
-            EXPECT_EQ(call.window, fakeSaverWindow);
-            contexts.push_back(call.wParam);
-        }
-        EXPECT_EQ(contexts, row.contexts);
+        EXPECT_EQ(callNames(fake.calls), callNames({QUITS, STOPS_TIMER, DEFAULT}));
     }
 }
 
