@@ -26,44 +26,17 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
     // clang-format off
     const struct { int sourceLine; const char* line; std::uint32_t state; std::int32_t exitCode; Effects ran; std::uintptr_t handle; } rows[] = {
         {__LINE__, "\"C:\\Program Files\\VARNO.scr\" /s", NT, 0, full, 0},
-        {__LINE__, "\"C:\\VARNO.scr\"/p 12", NT, 0, CREATES, 12},          // no blank needed after the quote
-        {__LINE__, "\"C:\\VARNO.scr\"s", NT, 0, full, 0},                 // nor before a bare switch
-        {__LINE__, "\"C:\\VARNO.scr\"\t\x01 /s", NT, 0, full, 0},        // and every blank after it is skipped
         {__LINE__, "\"C:\\VARNO.scr\"", NT, 1, DIALOG, 0},                 // the shell's Configure verb
-        {__LINE__, "\"C:\\Never Closed /s", NT, 1, DIALOG, 0},              // an open quote is all name
-        {__LINE__, "VARNO.scr \t\r\n\x01 /p 12", NT, 0, CREATES, 12},      // 0x01 to 0x20 are blanks
-        {__LINE__, "  /s", NT, 0, full, 0},                                  // a blank first: no name
-        {__LINE__, "VARNO\xA0.scr\xE9/c", NT, 1, DIALOG, 0},                // 0x80 to 0xFF are not blanks
         {__LINE__, "\"C:\\\x81\x22name.scr\" /s", NT, 0, full, 0},        // a trail byte is no quote
         {__LINE__, "VARNO\x81\x20.scr /c", NT, 1, DIALOG, 0x99},            // nor a blank
         {__LINE__, "VARNO.scr", NT, 1, DIALOG, 0},
-        {__LINE__, "VARNO.scr - /", NT, 1, DIALOG, 0},
         {__LINE__, "VARNO.scr /c", NT, 1, DIALOG, 0x99},
-        {__LINE__, "VARNO.scr -C:1234", NT, 1, DIALOG, 0x99},
-        {__LINE__, "VARNO.scr S", NT, 0, full, 0},
-        {__LINE__, "VARNO.scr //s", NT, 0, full, 0},
-        {__LINE__, "VARNO.scr / -Sx", NT, 0, full, 0},
         {__LINE__, "VARNO.scr /p 1234", NT, 0, CREATES, 1234},
-        {__LINE__, "VARNO.scr /p1234", NT, 0, CREATES, 1234},
-        {__LINE__, "VARNO.scr /P   1234", NT, 0, CREATES, 1234},
-        {__LINE__, "VARNO.scr -l 1234", NT, 0, CREATES, 1234},
-        {__LINE__, "VARNO.scr /L12:7", NT, 0, CREATES, 12},
-        {__LINE__, "VARNO.scr /p 8589935826", NT, 0, CREATES, 1234},  // wraps twice past 2^32
-        {__LINE__, "VARNO.scr /p 18446744069414585554", NT, 0, CREATES, 1234},  // every digit counts
-        {__LINE__, "VARNO.scr /p 4294967296", NT, -1, 0, 0},
         {__LINE__, "VARNO.scr /p", NT, -1, 0, 0},
-        {__LINE__, "VARNO.scr /p 0", NT, -1, 0, 0},
-        {__LINE__, "VARNO.scr /p x", NT, -1, 0, 0},
-        {__LINE__, "VARNO.scr /p\t1234", NT, -1, 0, 0},
         {__LINE__, "VARNO.scr /p 4321", NT, -1, 0, 0},  // no window
-        {__LINE__, "VARNO.scr /a 1234", WIN95, 0, CHANGES, 1234},
         {__LINE__, "VARNO.scr /A", WIN95, 0, CHANGES, 0x99},
         {__LINE__, "VARNO.scr /a 4321", WIN95, 0, CHANGES, 0x99},
-        {__LINE__, "VARNO.scr /a  1234", NT, -1, 0, 0},
         {__LINE__, "VARNO.scr /x", NT, -1, 0, 0},
-        {__LINE__, "VARNO.scr /?", WIN95, -1, 0, 0},
-        {__LINE__, "VARNO.scr 1", NT, -1, 0, 0},
-        {__LINE__, "VARNO.scr /\ts", NT, -1, 0, 0},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -71,7 +44,7 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         fake.line = row.line;
         fake.platformId = row.state & WIN95 ? 1 : 2;
         fake.foreground = fakeHandle(0x99);
-        for (std::uintptr_t window : {0x99, 1234, 12})
+        for (std::uintptr_t window : {0x99, 1234})
             fake.windows[fakeHandle(window)] = {0, 0, 152, 112};
         fake.libraries["MPR.DLL"] = {"PwdChangePasswordA"};
         fake.commands = {ID_OK};
