@@ -292,8 +292,8 @@ bool queryValue32(RegistryKey key, const char* name, std::uint32_t* value) {
 void closeKey(RegistryKey key) { note(key == desktopKey ? CLOSES_KEY : BAD_CALL); }
 void setScreenSaverRunning(std::uint32_t on) { note(on == 1 ? RUNNING_ON : on == 0 ? RUNNING_OFF : BAD_CALL); }
 std::uint32_t tickCount() { return fake.milliseconds; }
-// The last 100 ns of the second: a seed is whole seconds.
-std::uint64_t systemFileTime() { return fileTimeOf1970 + fake.seconds * fileTimeUnitsPerSecond + 9999999; }
+// The last 100 ns of the second, 2^32 seconds on (in 2106): a seed is whole seconds modulo 2^32.
+std::uint64_t systemFileTime() { return fileTimeOf1970 + (fake.seconds + (1ull << 32)) * fileTimeUnitsPerSecond + 9999999; }
 
 // The number at the start of the value text, the fallback when file, section or key is missing.
 std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback, const char* file) {

@@ -143,23 +143,6 @@ TEST(Scene, TheFirstTickPlacesLogoAndPictureFromTheSeedAndShowsThePictureWhole) 
     }
 }
 
-// The seed is the system's file time (100 ns units since 1601) in whole seconds since 1970.
-TEST(Scene, TheSeedIsWholeSecondsSince1970ModuloTwoToThe32) {
-    // clang-format off
-    const struct { int line; std::uint64_t fileTime; std::uint32_t seconds; } rows[] = {
-        {__LINE__, 116444736000000000ull, 0},           // 1970-01-01 00:00:00
-        {__LINE__, 116444736009999999ull, 0},           // its last 100 ns
-        {__LINE__, 125963012960000000ull, 951827696},   // 2000-02-29 12:34:56
-        {__LINE__, 133537247990000000ull, 1709251199},  // 2024-02-29 23:59:59
-        {__LINE__, 159394408970000000ull, 1},           // 2106-02-07 06:28:17, past 2^32 seconds
-    };
-    // clang-format on
-    for (const auto& row : rows) {
-        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
-        EXPECT_EQ(secondsSince1970(row.fileTime), row.seconds);
-    }
-}
-
 // A step that ends exactly on a limit keeps its way; one pixel beyond turns it back.
 TEST(Scene, TheLogoTurnsBackOnlyWhenItsNextStepWouldCrossALimit) {
     constexpr std::uint32_t KEEPS = 0, TURNS_X = 1, TURNS_Y = 2;
