@@ -346,19 +346,21 @@ void messageBox(WindowHandle owner, const char* text, const char* title, std::ui
     fake.messageBoxes.push_back(hex(owner) + "|" + title + "|" + hex(flags) + "|" + text);
 }
 
-// The dialog opens, then the user's commands arrive until one ends it; automatic check
+// The dialog opens and is painted, then the user's commands arrive until one ends it; automatic check
 // boxes toggle themselves before their click reaches the procedure.
 std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner, WindowProcedure procedure) {
     note(DIALOG);
     fake.dialog = hex(instance) + " " + std::to_string(templateId);
     fake.dialogOwner = owner;
-    fake.initAnswer = procedure(fakeHandle(0xD1A), WM_INITDIALOG, 0, 0);
+    fake.answers = std::to_string(procedure(fakeHandle(0xD1A), WM_INITDIALOG, 0, 0)) + " " + std::to_string(procedure(fakeHandle(0xD1A), WM_PAINT, 0, 0));
     fake.shown = fake.checks;
+    for (auto [box, state] : fake.forced)
+        fake.checks[box] = state;
     for (std::size_t i = 0; i < fake.commands.size() && fake.dialogResult == -2; ++i) {
         const WParam command = fake.commands[i];
         if (command >= ID_LOGO_BOX && command <= ID_SOUND_BOX)
             fake.checks[static_cast<int>(command)] ^= 1;
-        procedure(fakeHandle(0xD1A), WM_COMMAND, command, 0);
+        fake.answers += " " + std::to_string(procedure(fakeHandle(0xD1A), WM_COMMAND, command, 0));
     }
     return fake.dialogResult;
 }

@@ -104,10 +104,10 @@ struct FakePlatform {
     std::uint32_t lastError = 5;                                       // what the system says after the failure
     std::vector<std::string> messageBoxes;                             // "owner|title|flags|text"
     std::vector<WParam> commands;                                      // what the user does in the dialog
-    std::map<int, std::uint32_t> checks, shown;                        // now, and as the dialog opened
+    std::map<int, std::uint32_t> checks, shown, forced;                // now, as the dialog opened, set after that
     std::string dialog;                                                // its instance and template
     WindowHandle dialogOwner = nullptr;
-    MessageResult initAnswer = -1;
+    std::string answers;                                               // the procedure's, in turn
     std::intptr_t dialogResult = -2;
 
     // Raster; without stored pixels it keeps sizes only.

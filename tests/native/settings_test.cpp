@@ -11,35 +11,41 @@ enum : WParam { OK = ID_OK, CANCEL = ID_CANCEL, ESCAPE = 2, LOGO_BOX = ID_LOGO_B
 
 // The dialog opens from template 2003 with each stored non-zero switch checked (missing:
 // sound off, logo and pictures on); clicks only toggle boxes; OK stores all three as 0 or 1
-// and ends with 1, Cancel and Escape end with 0 and store nothing. The notification code
-// in the high word is not looked at.
+// (a check state other than 1 is off) and ends with 1, Cancel and Escape end with 0 and
+// store nothing. The notification code in the high word is not looked at. The procedure
+// answers the opening with 1 (the focus goes to OK), OK and Cancel with 1, a paint and the
+// clicks with 0: they are left to the platform.
 TEST(Settings, TheDialogShowsStoresOrLeavesTheSwitches) {
     // clang-format off
     const struct {
         int line;
         std::map<std::string, std::string> stored;
+        std::map<int, std::uint32_t> forced;  // check states set after the opening, as no click sets them
         std::vector<WParam> commands;
         std::map<int, std::uint32_t> shown;
         std::int32_t exitCode;
         std::vector<std::string> written;
+        const char* answers;  // to the opening, a paint and each command
     } rows[] = {
-        {__LINE__, {}, {OK}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 1, {"Sound=0", "Logo=1", "Pics=1"}},
-        {__LINE__, {{"sound", "2"}, {"logo", "0"}}, {OK}, {{LOGO_BOX, 0}, {PICS_BOX, 1}, {SOUND_BOX, 1}}, 1, {"Sound=1", "Logo=0", "Pics=1"}},
-        {__LINE__, {{"pics", "0"}}, {LOGO_BOX, SOUND_BOX, 0x12345, OK}, {{LOGO_BOX, 1}, {PICS_BOX, 0}, {SOUND_BOX, 0}}, 1, {"Sound=1", "Logo=0", "Pics=0"}},
-        {__LINE__, {}, {PICS_BOX, 1 << 16 | OK}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 1, {"Sound=0", "Logo=1", "Pics=0"}},
-        {__LINE__, {}, {LOGO_BOX, CANCEL}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}},
-        {__LINE__, {}, {SOUND_BOX, ESCAPE}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}},
-        {__LINE__, {}, {5 << 16 | CANCEL}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}},
+        {__LINE__, {}, {}, {OK}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 1, {"Sound=0", "Logo=1", "Pics=1"}, "1 0 1"},
+        {__LINE__, {{"sound", "2"}, {"logo", "0"}}, {}, {OK}, {{LOGO_BOX, 0}, {PICS_BOX, 1}, {SOUND_BOX, 1}}, 1, {"Sound=1", "Logo=0", "Pics=1"}, "1 0 1"},
+        {__LINE__, {{"pics", "0"}}, {}, {LOGO_BOX, SOUND_BOX, 0x12345, OK}, {{LOGO_BOX, 1}, {PICS_BOX, 0}, {SOUND_BOX, 0}}, 1, {"Sound=1", "Logo=0", "Pics=0"}, "1 0 0 0 0 1"},
+        {__LINE__, {}, {{LOGO_BOX, 2}}, {OK}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 1, {"Sound=0", "Logo=0", "Pics=1"}, "1 0 1"},
+        {__LINE__, {}, {}, {PICS_BOX, 1 << 16 | OK}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 1, {"Sound=0", "Logo=1", "Pics=0"}, "1 0 0 1"},
+        {__LINE__, {}, {}, {LOGO_BOX, CANCEL}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}, "1 0 0 1"},
+        {__LINE__, {}, {}, {SOUND_BOX, ESCAPE}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}, "1 0 0 1"},
+        {__LINE__, {}, {}, {5 << 16 | CANCEL}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}, "1 0 1"},
     };
     // clang-format on
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         resetFake();
         fake.profile = rows[i].stored;
+        fake.forced = rows[i].forced;
         fake.commands = rows[i].commands;
         const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
         EXPECT_EQ(hostMain(fakeModule, "/c"), rows[i].exitCode);
         EXPECT_EQ(fake.dialog, "0x400000 2003");
-        EXPECT_EQ(fake.initAnswer, 1);  // the focus goes to OK
+        EXPECT_EQ(fake.answers, rows[i].answers);
         EXPECT_EQ(fake.shown, rows[i].shown);
         EXPECT_EQ(fake.written, rows[i].written);
     }
@@ -110,17 +116,6 @@ TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
         EXPECT_EQ(fake.messageBoxes.size(), rows[i].boxes);
         EXPECT_EQ(fake.folders, !rows[i].virtualised && !rows[i].storeExists ? made : std::vector<std::string>{});
     }
-}
-
-// Clicks and other messages are left to the platform; a check state other than 1 is off.
-TEST(Settings, OnlyOkAndCancelAreAnsweredAndOnlyACheckStateOfOneIsOn) {
-    resetFake();
-    fake.checks = {{LOGO_BOX, 2}, {PICS_BOX, 1}, {SOUND_BOX, 1}};
-    const WindowHandle dialog = fakeHandle(0xD1A);
-    EXPECT_EQ(settingsDialogProc(dialog, WM_PAINT, 0, 0), 0);
-    EXPECT_EQ(settingsDialogProc(dialog, WM_COMMAND, LOGO_BOX, 0), 0);
-    EXPECT_EQ(settingsDialogProc(dialog, WM_COMMAND, OK, 0), 1);
-    EXPECT_EQ(fake.written, (std::vector<std::string>{"Sound=1", "Logo=0", "Pics=1"}));
 }
 
 }  // namespace
