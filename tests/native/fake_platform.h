@@ -107,7 +107,7 @@ struct FakePlatform {
     std::map<int, std::uint32_t> checks, shown, forced;                // now, as the dialog opened, set after that
     std::string dialog;                                                // its instance and template
     WindowHandle dialogOwner = nullptr;
-    std::string answers;                                               // the procedure's, in turn
+    std::string answers;  // the procedure's, in turn
     std::intptr_t dialogResult = -2;
 
     // Raster; without stored pixels it keeps sizes only.

@@ -8,6 +8,7 @@
 #include "tests/native/fake_platform.h"
 
 namespace {
+// clang-format off
 
 using Calls = std::vector<Effects>;
 
@@ -23,7 +24,6 @@ std::string callNames(const Calls& calls) {
 // handed to the change. The platform's code page is double-byte (0x81 to 0xFE lead).
 TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
     const Effects full = FINDS | CREATES;
-    // clang-format off
     const struct { int sourceLine; const char* line; std::uint32_t state; std::int32_t exitCode; Effects ran; std::uintptr_t handle; } rows[] = {
         {__LINE__, "\"C:\\Program Files\\VARNO.scr\" /s", NT, 0, full, 0},
         {__LINE__, "\"C:\\VARNO.scr\"", NT, 1, DIALOG, 0},                 // the shell's Configure verb
@@ -38,7 +38,6 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         {__LINE__, "VARNO.scr /a 4321", WIN95, 0, CHANGES, 0x99},
         {__LINE__, "VARNO.scr /x", NT, -1, 0, 0},
     };
-    // clang-format on
     for (const auto& row : rows) {
         resetFake();
         fake.line = row.line;
@@ -58,13 +57,11 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
 }
 
 TEST(CommandLine, OnlyAQueryThatSaysPlatformOneIsWindows95AndOnlyThereTheGuardClearsTheFlag) {
-    // clang-format off
     const struct { int line; bool succeeds; std::uint32_t id, win95; Effects cleanup; } rows[] = {
         {__LINE__, true, 1, 1, RUNNING_OFF},
         {__LINE__, true, 2, 0, 0},
         {__LINE__, true, 0, 0, 0},
         {__LINE__, false, 1, 0, 0}};
-    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         resetFake();
@@ -172,13 +169,11 @@ TEST(SaverWindow, HostDefaultHandlingFollowsItsTable) {
 // a context of 0 taken at creation is not handed back (the Wine tests see a real one go and
 // come back).
 TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputMethodOnlyWhenThere) {
-    // clang-format off
     const struct { int line; bool loaded, exported; Calls create; } rows[] = {
         {__LINE__, true, true, {ASSOCIATES, HIDES, STARTS_TIMER, DEFAULT}},
         {__LINE__, true, false, {HIDES, STARTS_TIMER, DEFAULT}},
         {__LINE__, false, true, {HIDES, STARTS_TIMER, DEFAULT}},
     };
-    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         openWindow(FULL);
@@ -198,7 +193,6 @@ TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputMethodOnlyWhenThe
 
 // Movements add up against the anchor, which moves only with a close request.
 TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
-    // clang-format off
     const struct { int line; Point cursor; Effects effects; } moves[] = {
         {__LINE__, {104, 100}, 0},
         {__LINE__, {105, 100}, CLOSES},
@@ -214,7 +208,6 @@ TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
         {__LINE__, {101, 95}, 0},
         {__LINE__, {100, 95}, CLOSES},
     };
-    // clang-format on
     openWindow(FULL);
     for (const auto& move : moves) {
         const ::testing::ScopedTrace trace(__FILE__, move.line, "move");
@@ -235,7 +228,6 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
     const Effects run = FINDS | REGISTERS | CREATES | HIDES | FOREGROUND | LOOPS;
     const std::vector<std::string> covers = {"VARNOMonitorCover  (-1024,-168)-(0,600) owner 0x5a5a 0x400000",
                                              "VARNOMonitorCover  (800,0)-(1440,480) owner 0x5a5a 0x400000"};
-    // clang-format off
     const struct { int line; std::uint32_t setup; Effects effects; bool covered; } rows[] = {
         {__LINE__, FULL | NT, run, true},
         {__LINE__, FULL | NT | ALONE, run, false},
@@ -247,7 +239,6 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
         {__LINE__, PARENT | WIN95 | VERIFIER, REGISTERS | CREATES | LOOPS, false},
         {__LINE__, PARENT | NT | NO_WINDOW, REGISTERS | CREATES, false},
     };
-    // clang-format on
     const WindowHandle running = fakeHandle(0x42), parent = fakeHandle(0x300);
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const std::uint32_t setup = rows[i].setup;
@@ -299,13 +290,11 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
 // A dead parent ends the preview: through the window's destruction while the window is
 // there, with the quit message itself once the system has taken the window too.
 TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
-    // clang-format off
     const struct { int line; std::uint32_t state; bool ownWindow; Effects effects; } rows[] = {
         {__LINE__, PREVIEW, true, 0},
         {__LINE__, PREVIEW | ORPHAN, true, DESTROYS | QUITS | DEFAULT},
         {__LINE__, PREVIEW | ORPHAN, false, QUITS},
         {__LINE__, PREVIEW, false, QUITS}};
-    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         openWindow(row.state);
@@ -322,12 +311,10 @@ TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
 // give way to one for each other monitor there is now (none without monitor functions).
 TEST(SaverWindow, ADisplayChangeCoversTheNewScreen) {
     const std::vector<Monitor> two = {{{0, 0, 1024, 768}, true}, {{1024, 0, 1664, 480}, false}};
-    // clang-format off
     const struct { int line; std::uint32_t state; std::vector<Monitor> monitors; Effects effects; std::size_t covers; } rows[] = {
         {__LINE__, FULL, two, PLACES | DESTROYS | CREATES | DEFAULT, 1},
         {__LINE__, FULL, {}, PLACES | DESTROYS | DEFAULT, 0},
         {__LINE__, PREVIEW, two, DEFAULT, 0}};
-    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         openWindow(row.state);
@@ -360,7 +347,6 @@ TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
 TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
     enum : std::uint32_t { KEY = 1 << 8, VALUE = 1 << 9, ZERO = 1 << 10, LIBRARY = 1 << 11, ENTRY = 1 << 12 };
     const Effects opened = OPENS_KEY | CLOSES_KEY;
-    // clang-format off
     const struct { int line; std::uint32_t offer; Effects effects; } rows[] = {
         {__LINE__, NT | KEY | VALUE | LIBRARY | ENTRY, 0},
         {__LINE__, WIN95 | VALUE | LIBRARY | ENTRY, OPENS_KEY},
@@ -370,7 +356,6 @@ TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
         {__LINE__, WIN95 | KEY | VALUE | LIBRARY, opened | LOADS | FREES},
         {__LINE__, WIN95 | KEY | VALUE | LIBRARY | ENTRY, opened | LOADS | RUNNING_ON},
     };
-    // clang-format on
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const std::uint32_t offer = rows[i].offer;
         const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
@@ -394,7 +379,6 @@ TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
 // Close requests in turn: the first check runs whenever it comes, a refused one keeps the
 // window and starts no new check until 200 ms after its end, across the wrap too.
 TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
-    // clang-format off
     const struct { int line; std::uint32_t at; std::intptr_t verdict; std::uint32_t takes; Effects effects; MessageResult result; } steps[] = {
         {__LINE__, 0x50, 0, 100, VERIFIES | HIDES | ANCHORS, 0},  // 0x51 after "none yet"
         {__LINE__, 0xB4 + 199, 0, 0, ANCHORS, 0},
@@ -403,7 +387,6 @@ TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
         {__LINE__, 0xFFFFFFF0u + 199, 0, 0, ANCHORS, 0},
         {__LINE__, 0xFFFFFFF0u + 200, 9, 5, VERIFIES | CONFIRMS | QUITS | DEFAULT, DEF},
     };
-    // clang-format on
     openWindow(FULL | WIN95 | VERIFIER);
     for (const auto& step : steps) {
         const ::testing::ScopedTrace trace(__FILE__, step.line, "step");
@@ -450,12 +433,10 @@ TEST(Password, DuringTheCheckNothingAsksToCloseAndAtMostTwoTimersAreDropped) {
 }
 
 TEST(Password, TheChangeGoesToTheProviderWithTheWindowAndFreesTheLibrary) {
-    // clang-format off
     const struct { int line; std::vector<std::string> exports; bool library; Effects effects; } rows[] = {
         {__LINE__, {"PwdChangePasswordA"}, true, LOADS | CHANGES | FREES},
         {__LINE__, {}, true, LOADS | FREES},
         {__LINE__, {}, false, LOADS}};
-    // clang-format on
     for (const auto& row : rows) {
         const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         resetFake();
@@ -467,4 +448,5 @@ TEST(Password, TheChangeGoesToTheProviderWithTheWindowAndFreesTheLibrary) {
     }
 }
 
+// clang-format on
 }  // namespace

@@ -6,6 +6,7 @@
 #include "tests/native/fake_platform.h"
 
 namespace {
+// clang-format off
 
 enum : WParam { OK = ID_OK, CANCEL = ID_CANCEL, ESCAPE = 2, LOGO_BOX = ID_LOGO_BOX, PICS_BOX = ID_PICTURES_BOX, SOUND_BOX = ID_SOUND_BOX };
 
@@ -16,7 +17,6 @@ enum : WParam { OK = ID_OK, CANCEL = ID_CANCEL, ESCAPE = 2, LOGO_BOX = ID_LOGO_B
 // answers the opening with 1 (the focus goes to OK), OK and Cancel with 1, a paint and the
 // clicks with 0: they are left to the platform.
 TEST(Settings, TheDialogShowsStoresOrLeavesTheSwitches) {
-    // clang-format off
     const struct {
         int line;
         std::map<std::string, std::string> stored;
@@ -36,7 +36,6 @@ TEST(Settings, TheDialogShowsStoresOrLeavesTheSwitches) {
         {__LINE__, {}, {}, {SOUND_BOX, ESCAPE}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}, "1 0 0 1"},
         {__LINE__, {}, {}, {5 << 16 | CANCEL}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}, "1 0 1"},
     };
-    // clang-format on
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         resetFake();
         fake.profile = rows[i].stored;
@@ -56,7 +55,6 @@ TEST(Settings, TheDialogShowsStoresOrLeavesTheSwitches) {
 // open, for Cancel or for OK once the obstacle is gone.
 TEST(Settings, AFailedSaveIsReportedAndTheDialogStaysOpen) {
     const std::string warning = "0xd1a|VARNO|0x30|The settings could not be saved to\nC:\\WINDOWS\\VARNO.INI\n\n";
-    // clang-format off
     const struct {
         int line;
         int writesBeforeFailure;
@@ -69,7 +67,6 @@ TEST(Settings, AFailedSaveIsReportedAndTheDialogStaysOpen) {
         {__LINE__, 2, 5, {SOUND_BOX, OK, ESCAPE}, 0, {"Sound=1", "Logo=1"}, {warning + "Access is denied."}},
         {__LINE__, 0, 1234, {OK, OK}, 1, {"Sound=0", "Logo=1", "Pics=1"}, {warning + "System error 1234."}},
     };
-    // clang-format on
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         resetFake();
         fake.writesBeforeFailure = rows[i].writesBeforeFailure;
@@ -86,7 +83,6 @@ TEST(Settings, AFailedSaveIsReportedAndTheDialogStaysOpen) {
 // writes it, once it has made VirtualStore and its Windows folder, when the Windows folder
 // refuses; the warning stays for when both fail. The 32-bit build, whose writes the system redirects, never looks there.
 TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
-    // clang-format off
     const struct {
         int line;
         bool virtualised, storeExists, storeFails;
@@ -100,7 +96,6 @@ TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
         {__LINE__, false, false, true, 0, 1, {}, 1},
         {__LINE__, true, true, false, 1, 1, {"Sound=0"}, 1},
     };
-    // clang-format on
     const std::string local = "C:\\Users\\u\\AppData\\Local";
     const std::vector<std::string> made = {local + "\\VirtualStore", local + "\\VirtualStore\\Windows"};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -118,4 +113,5 @@ TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
     }
 }
 
+// clang-format on
 }  // namespace
