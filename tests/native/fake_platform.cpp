@@ -271,9 +271,8 @@ std::intptr_t callVerifier(ProcAddress entry, WindowHandle window) {
     return fake.verifier ? fake.verifier(window) : 3;
 }
 
-void callPasswordChange(ProcAddress entry, const char* provider, WindowHandle window) {
+void callPasswordChange(ProcAddress entry, const char*, WindowHandle window) {
     noteCall(entry, "PwdChangePasswordA", CHANGES);
-    fake.provider = provider;
     fake.changedFor = window;
 }
 

@@ -20,10 +20,12 @@ std::string callNames(const Calls& calls) {
 }
 
 // Which mode ran is told by what it did: a dialog, a window with or without a parent, a
-// password change; the handle is the dialog's owner, the preview's parent or the window
-// handed to the change. The platform's code page is double-byte (0x81 to 0xFE lead).
+// password change (its library loaded and freed); the handle is the dialog's owner, the
+// preview's parent or the window handed to the change. The platform's code page is
+// double-byte (0x81 to 0xFE lead).
 TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
-    const Effects full = FINDS | CREATES;
+    enum : std::uint32_t { NO_LIBRARY = 1 << 8, NO_ENTRY = 1 << 9 };  // of the password change
+    const Effects full = FINDS | CREATES, change = LOADS | CHANGES | FREES;
     const struct { int sourceLine; const char* line; std::uint32_t state; std::int32_t exitCode; Effects ran; std::uintptr_t handle; } rows[] = {
         {__LINE__, "\"C:\\Program Files\\VARNO.scr\" /s", NT, 0, full, 0},
         {__LINE__, "\"C:\\VARNO.scr\"", NT, 1, DIALOG, 0},                 // the shell's Configure verb
@@ -34,8 +36,11 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         {__LINE__, "VARNO.scr /p 1234", NT, 0, CREATES, 1234},
         {__LINE__, "VARNO.scr /p", NT, -1, 0, 0},
         {__LINE__, "VARNO.scr /p 4321", NT, -1, 0, 0},  // no window
-        {__LINE__, "VARNO.scr /A", WIN95, 0, CHANGES, 0x99},
-        {__LINE__, "VARNO.scr /a 4321", WIN95, 0, CHANGES, 0x99},
+        {__LINE__, "VARNO.scr /a 1234", WIN95, 0, change, 1234},
+        {__LINE__, "VARNO.scr /A", WIN95, 0, change, 0x99},
+        {__LINE__, "VARNO.scr /a 4321", WIN95, 0, change, 0x99},
+        {__LINE__, "VARNO.scr /a", WIN95 | NO_ENTRY, 0, LOADS | FREES, 0},
+        {__LINE__, "VARNO.scr /a", WIN95 | NO_LIBRARY, 0, LOADS, 0},
         {__LINE__, "VARNO.scr /x", NT, -1, 0, 0},
     };
     for (const auto& row : rows) {
@@ -45,10 +50,11 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         fake.foreground = fakeHandle(0x99);
         for (std::uintptr_t window : {0x99, 1234})
             fake.windows[fakeHandle(window)] = {0, 0, 152, 112};
-        fake.libraries["MPR.DLL"] = {"PwdChangePasswordA"};
+        if (!(row.state & NO_LIBRARY))
+            fake.libraries["MPR.DLL"] = row.state & NO_ENTRY ? std::vector<std::string>{} : std::vector<std::string>{"PwdChangePasswordA"};
         fake.commands = {ID_OK};
         const std::int32_t exitCode = hostMain(fakeModule, commandTail());
-        const Effects ran = fake.effects & (DIALOG | FINDS | CREATES | CHANGES);
+        const Effects ran = fake.effects & (DIALOG | FINDS | CREATES | change | BAD_CALL);
         const WindowHandle handle = ran & DIALOG ? fake.dialogOwner : ran & CHANGES ? fake.changedFor : fake.createdParent;
         if (exitCode != row.exitCode || ran != row.ran || handle != fakeHandle(row.handle))
             ADD_FAILURE_AT(__FILE__, row.sourceLine) << "expected " << row.exitCode << ", " << effectNames(row.ran) << ", " << row.handle << "; got "
@@ -430,22 +436,6 @@ TEST(Password, DuringTheCheckNothingAsksToCloseAndAtMostTwoTimersAreDropped) {
     EXPECT_EQ(nested, (std::vector<MessageResult>{0, DEF, DEF, DEF}));
     EXPECT_EQ(effectNames(nestedEffects), effectNames(DEFAULT));  // no check, close or hiding
     EXPECT_EQ(host.closeConfirmed, 7);
-}
-
-TEST(Password, TheChangeGoesToTheProviderWithTheWindowAndFreesTheLibrary) {
-    const struct { int line; std::vector<std::string> exports; bool library; Effects effects; } rows[] = {
-        {__LINE__, {"PwdChangePasswordA"}, true, LOADS | CHANGES | FREES},
-        {__LINE__, {}, true, LOADS | FREES},
-        {__LINE__, {}, false, LOADS}};
-    for (const auto& row : rows) {
-        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
-        resetFake();
-        if (row.library)
-            fake.libraries["MPR.DLL"] = row.exports;
-        changePassword(fakeHandle(0x44));
-        EXPECT_EQ(effectNames(fake.effects), effectNames(row.effects));
-        EXPECT_EQ(fake.provider + " " + std::to_string(reinterpret_cast<std::uintptr_t>(fake.changedFor)), row.effects & CHANGES ? "SCRSAVE 68" : " 0");
-    }
 }
 
 // clang-format on
