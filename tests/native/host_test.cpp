@@ -68,8 +68,7 @@ TEST(CommandLine, OnlyAQueryThatSaysPlatformOneIsWindows95AndOnlyThereTheGuardCl
         {__LINE__, true, 2, 0, 0},
         {__LINE__, true, 0, 0, 0},
         {__LINE__, false, 1, 0, 0}};
-    for (const auto& row : rows) {
-        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
+    FOR_EACH_ROW(row, rows) {
         resetFake();
         fake.versionQuerySucceeds = row.succeeds;
         fake.platformId = row.id;
@@ -180,8 +179,7 @@ TEST(SaverWindow, MessagesMeetTheThreeHandlersInTurnAndTheInputMethodOnlyWhenThe
         {__LINE__, true, false, {HIDES, STARTS_TIMER, DEFAULT}},
         {__LINE__, false, true, {HIDES, STARTS_TIMER, DEFAULT}},
     };
-    for (const auto& row : rows) {
-        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
+    FOR_EACH_ROW(row, rows) {
         openWindow(FULL);
         fake.immLoaded = row.loaded;
         fake.libraries["IMM32.DLL"] = row.exported ? std::vector<std::string>{"ImmAssociateContext"} : std::vector<std::string>{};
@@ -215,8 +213,7 @@ TEST(SaverWindow, AMovementOfMoreThanFourPixelsClosesAndMovesTheAnchor) {
         {__LINE__, {100, 95}, CLOSES},
     };
     openWindow(FULL);
-    for (const auto& move : moves) {
-        const ::testing::ScopedTrace trace(__FILE__, move.line, "move");
+    FOR_EACH_ROW(move, moves) {
         const Point anchor = host.mouseAnchor, expected = move.effects ? move.cursor : anchor;
         fake.cursor = move.cursor;
         fake.effects = 0;
@@ -301,8 +298,7 @@ TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
         {__LINE__, PREVIEW | ORPHAN, true, DESTROYS | QUITS | DEFAULT},
         {__LINE__, PREVIEW | ORPHAN, false, QUITS},
         {__LINE__, PREVIEW, false, QUITS}};
-    for (const auto& row : rows) {
-        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
+    FOR_EACH_ROW(row, rows) {
         openWindow(row.state);
         host.saverWindow = fakeSaverWindow;
         if (!row.ownWindow)
@@ -321,8 +317,7 @@ TEST(SaverWindow, ADisplayChangeCoversTheNewScreen) {
         {__LINE__, FULL, two, PLACES | DESTROYS | CREATES | DEFAULT, 1},
         {__LINE__, FULL, {}, PLACES | DESTROYS | DEFAULT, 0},
         {__LINE__, PREVIEW, two, DEFAULT, 0}};
-    for (const auto& row : rows) {
-        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
+    FOR_EACH_ROW(row, rows) {
         openWindow(row.state);
         host.saverWindow = fakeSaverWindow;
         host.coverClassRegistered = 1;
@@ -394,8 +389,7 @@ TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
         {__LINE__, 0xFFFFFFF0u + 200, 9, 5, VERIFIES | CONFIRMS | QUITS | DEFAULT, DEF},
     };
     openWindow(FULL | WIN95 | VERIFIER);
-    for (const auto& step : steps) {
-        const ::testing::ScopedTrace trace(__FILE__, step.line, "step");
+    FOR_EACH_ROW(step, steps) {
         fake.milliseconds = step.at;
         fake.verifier = [&step](WindowHandle) { return fake.milliseconds += step.takes, step.verdict; };
         fake.cursor = {step.line, 0};  // a new place each step

@@ -36,8 +36,7 @@ TEST(Raster, CopiesCombineAndClipLikeTheDisplay) {
         {__LINE__, RasterOp::copy, 8, 0, 4, 4, 0, 0, {7, 0}, canary, 63},
         {__LINE__, RasterOp::copy, 0, 0, 4, 4, 4, 0, {0, 0}, canary, 63},
     };
-    for (const auto& row : rows) {
-        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
+    FOR_EACH_ROW(row, rows) {
         to = filled(8, 8, canary);
         to.at(3, 3) = 0x03F1F0;
         blockCopy(target, row.x, row.y, row.width, row.height, source, row.sourceX, row.sourceY, row.op);
@@ -126,10 +125,9 @@ TEST(Scene, TheFirstTickPlacesLogoAndPictureFromTheSeedAndShowsThePictureWhole) 
         {__LINE__, {152, 112, 1, true, true}, 41, 2, 7, 6, 10, 10, 33},  // negative divisors
         {__LINE__, {229, 109, 1, true, true}, 0, 0, 7, 6, 10, 4, 2},     // the logo's divisors are 0
     };
-    for (const auto& row : rows) {
+    FOR_EACH_ROW(row, rows) {
         start(row.run);
         ticks(1);
-        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         EXPECT_EQ(std::make_tuple(scene.logoX, scene.logoY, scene.logoDx, scene.logoDy, bitmapSize(scene.underLogoBuffer).width,
                                   bitmapSize(scene.underLogoBuffer).height, scene.tickCount),
                   std::make_tuple(row.logoX, row.logoY, row.dx, row.dy, logoW + row.dx, logoH + row.dy, 1u));
@@ -155,8 +153,7 @@ TEST(Scene, TheLogoTurnsBackOnlyWhenItsNextStepWouldCrossALimit) {
         {__LINE__, 200, 7, 25, -6, TURNS_Y},  // top 20
         {__LINE__, 414, 7, 25, -6, TURNS_X | TURNS_Y},
     };
-    for (const auto& row : rows) {
-        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
+    FOR_EACH_ROW(row, rows) {
         resetFake();
         scene.clientRect = {10, 20, 650, 500};
         scene.logoWidth = logoW;
@@ -175,8 +172,7 @@ TEST(Scene, TheRevealGrowsFromThePicturesCentreInFifteenSteps) {
         {__LINE__, 250, 148, 14, 233, 138, 8, 5},
         {__LINE__, 250, 148, 15, 250, 148, 0, 0},
         {__LINE__, 400, 358, 1, 26, 23, 187, 167}};
-    for (const auto& row : rows) {
-        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
+    FOR_EACH_ROW(row, rows) {
         const RevealFrame f = revealFrame(row.width, row.height, row.step);
         EXPECT_EQ(std::make_tuple(f.width, f.height, f.offsetX, f.offsetY), std::make_tuple(row.revealWidth, row.revealHeight, row.offsetX, row.offsetY));
     }
@@ -197,8 +193,7 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
     const struct { int line; std::int32_t x, y, shownX, shownY; } turn[] = {
         {__LINE__, 139, 360, 139, 366},
         {__LINE__, 146, 354, 146, 360}};
-    for (const auto& t : turn) {  // ticks 15 and 16
-        const ::testing::ScopedTrace trace(__FILE__, t.line, "tick");
+    FOR_EACH_ROW(t, turn) {  // ticks 15 and 16
         ticks(1);
         EXPECT_EQ(std::make_pair(scene.logoX, scene.logoY), std::make_pair(t.x, t.y));
         EXPECT_EQ(fake.screenPixels.at(t.shownX + 115, t.shownY + 55), logoPixel(115, 55));
@@ -210,8 +205,7 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
         {__LINE__, 315, 17, 384, 267},
         {__LINE__, 479, 3, 72, 209}};
     int tick = 16;
-    for (const auto& change : changes) {
-        const ::testing::ScopedTrace trace(__FILE__, change.line, "change");
+    FOR_EACH_ROW(change, changes) {
         ticks(change.tick - 1 - tick);
         const Rect old = scene.pictureRect;
         fake.recordCopies = true;
@@ -265,7 +259,7 @@ TEST(Scene, ANewSizeStartsTheSceneAgain) {
     auto held = [] {  // surfaces, and bitmaps but the 1 x 1 that a new surface holds
         return std::make_pair(fake.selected.size(), std::count_if(fake.bitmaps.begin(), fake.bitmaps.end(), [](auto& b) { return b.second.data.size() > 1; }));
     };
-    for (const auto& row : rows) {
+    FOR_EACH_ROW(row, rows) {
         const bool same = row.size.width == row.run.width && row.size.height == row.run.height;
         start({row.size.width, row.size.height, row.run.seed, true, true});
         ticks(same ? row.before + 152 : 152);
@@ -280,7 +274,6 @@ TEST(Scene, ANewSizeStartsTheSceneAgain) {
         }
         resize(row.size);
         ticks(152);
-        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         EXPECT_TRUE(fake.screenPixels.data == expected.data);
         EXPECT_EQ(held(), expectedHeld);
     }
@@ -296,7 +289,7 @@ TEST(Scene, PicturesChangeEvery164TicksAndTheCueSoundsEvery310Counts) {
         {__LINE__, false, "1", 950, 0, {}, {310, 620, 930}},
         {__LINE__, true, "1", 40, 4649, {3}, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},  // 4650 = 31 x 150 = 15 x 310
     };
-    for (const auto& row : rows) {
+    FOR_EACH_ROW(row, rows) {
         start({640, 480, 1, row.pictures, true}, false, row.sound);
         fake.recordCopies = true;
         std::vector<int> changes, reveals, cues;
@@ -315,7 +308,6 @@ TEST(Scene, PicturesChangeEvery164TicksAndTheCueSoundsEvery310Counts) {
             if (fake.effects & CUE)
                 cues.push_back(t);
         }
-        const ::testing::ScopedTrace trace(__FILE__, row.line, "row");
         EXPECT_EQ(changes, row.changes);
         std::vector<int> fifteenEach;
         for (int change : row.changes)
