@@ -470,6 +470,7 @@ void openWindow(std::uint32_t state) {
     resetFake();
     fake.saverClass.procedure = hostWindowProcedure;
     fake.windows[fakeSaverWindow] = {0, 0, 64, 48};
+    host.saverWindow = fakeSaverWindow;
     fake.parentOf = fakeHandle(0x300);
     if (!(state & ORPHAN))
         fake.windows[fake.parentOf] = {0, 0, 152, 112};

@@ -106,7 +106,6 @@ template <std::size_t N>
 void checkRows(const char* table, WindowProcedure handler, const Row (&rows)[N], WindowHandle self = fakeSaverWindow) {
     for (const Row& row : rows) {
         openWindow(row.state);
-        host.saverWindow = fakeSaverWindow;
         const std::intptr_t confirmed = host.closeConfirmed;
         const MessageResult result = handler(self, row.message, row.wParam, 0x1234);
         Effects effects = observed({100, 100}, confirmed);
@@ -300,7 +299,6 @@ TEST(SaverWindow, APreviewWhoseParentIsGoneEnds) {
         {__LINE__, PREVIEW, false, QUITS}};
     FOR_EACH_ROW(row, rows) {
         openWindow(row.state);
-        host.saverWindow = fakeSaverWindow;
         if (!row.ownWindow)
             fake.windows.erase(fakeSaverWindow);
         checkPreviewParent();
@@ -319,7 +317,6 @@ TEST(SaverWindow, ADisplayChangeCoversTheNewScreen) {
         {__LINE__, PREVIEW, two, DEFAULT, 0}};
     FOR_EACH_ROW(row, rows) {
         openWindow(row.state);
-        host.saverWindow = fakeSaverWindow;
         host.coverClassRegistered = 1;
         fake.otherClasses["VARNOMonitorCover"] = {};
         host.covers[0] = fakeHandle(0xC0), host.covers[1] = fakeHandle(0xC1);
