@@ -31,7 +31,6 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         {__LINE__, "\"C:\\VARNO.scr\"", NT, 1, DIALOG, 0},                 // the shell's Configure verb
         {__LINE__, "\"C:\\\x81\x22name.scr\" /s", NT, 0, full, 0},        // a trail byte is no quote
         {__LINE__, "VARNO\x81\x20.scr /c", NT, 1, DIALOG, 0x99},            // nor a blank
-        {__LINE__, "VARNO.scr", NT, 1, DIALOG, 0},
         {__LINE__, "VARNO.scr /c", NT, 1, DIALOG, 0x99},
         {__LINE__, "VARNO.scr /p 1234", NT, 0, CREATES, 1234},
         {__LINE__, "VARNO.scr /p", NT, -1, 0, 0},
