@@ -307,9 +307,7 @@ std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t 
 }
 
 bool writeProfileString(const char* section, const char* key, const char* value, const char* file) {
-    if (isTheStore(section, file)) {
-        const std::string folder = storePath().substr(0, storePath().rfind('\\'));
-        fake.storeExists = !fake.storeFails && (fake.storeExists || std::count(fake.folders.begin(), fake.folders.end(), folder));
+    if (isTheStore(section, file)) {  // only where it exists: no folder is made
         if (fake.storeExists)
             fake.storeProfile[lower(key)] = value, fake.written.push_back("store:" + std::string(key) + "=" + value);
         return fake.storeExists;
@@ -331,12 +329,7 @@ std::uint32_t lastErrorCode() { return fake.lastError; }
 bool systemVirtualisesWrites() { return fake.virtualised; }
 bool localAppDataFolder(char* path, std::uint32_t capacity) { return std::snprintf(path, capacity, "%s", fake.localAppData.c_str()) > 0; }
 bool fileExists(const char* path) { return fake.storeExists && path == storePath(); }
-// As the system makes them: one at a time, each in a folder that is there.
-void createFolder(const char* path) {
-    const std::string folder = path, parent = folder.substr(0, folder.rfind('\\'));
-    if (parent == fake.localAppData || std::count(fake.folders.begin(), fake.folders.end(), parent))
-        fake.folders.push_back(folder);
-}
+void createFolder(const char*) {}
 void windowsFolder(char* path, std::uint32_t capacity) { std::snprintf(path, capacity, "C:\\WINDOWS"); }
 
 void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity) { std::snprintf(text, capacity, "%s", code == 5 ? "Access is denied." : ""); }

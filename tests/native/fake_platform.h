@@ -97,18 +97,17 @@ struct FakePlatform {
     WindowHandle verifiedFor = nullptr, changedFor = nullptr;
     bool desktopKeyOpens = true, passwordValuePresent = false;
     std::uint32_t passwordValue = 0, milliseconds = 1000, seconds = 1;
-    std::map<std::string, std::string> profile;                        // section VARNO of VARNO.INI, lower-case keys
-    bool virtualised = true, storeExists = false, storeFails = false;  // 32-bit; else the user's copy
-    std::string localAppData;                                          // "" when unset
-    std::map<std::string, std::string> storeProfile;                   // of VirtualStore\Windows\VARNO.INI
-    std::vector<std::string> folders;                                  // as made, in order
-    std::vector<std::string> written;                                  // "Key=value" in order
-    int writesBeforeFailure = -1;                                      // -1: every write succeeds
-    std::uint32_t lastError = 5;                                       // what the system says after the failure
-    std::vector<std::string> messageBoxes;                             // "owner|title|flags|text"
-    std::vector<WParam> commands;                                      // what the user does in the dialog
-    std::map<int, std::uint32_t> checks, shown, forced;                // now, as the dialog opened, set after that
-    std::string dialog;                                                // its instance and template
+    std::map<std::string, std::string> profile;          // section VARNO of VARNO.INI, lower-case keys
+    bool virtualised = true, storeExists = false;        // 32-bit; else the user's copy
+    std::string localAppData;                            // "" when unset
+    std::map<std::string, std::string> storeProfile;     // of VirtualStore\Windows\VARNO.INI
+    std::vector<std::string> written;                    // "Key=value" in order
+    int writesBeforeFailure = -1;                        // -1: every write succeeds
+    std::uint32_t lastError = 5;                         // what the system says after the failure
+    std::vector<std::string> messageBoxes;               // "owner|title|flags|text"
+    std::vector<WParam> commands;                        // what the user does in the dialog
+    std::map<int, std::uint32_t> checks, shown, forced;  // now, as the dialog opened, set after that
+    std::string dialog;                                  // its instance and template
     WindowHandle dialogOwner = nullptr;
     std::string answers;  // the procedure's, in turn
     std::intptr_t dialogResult = -2;

@@ -78,37 +78,33 @@ TEST(Settings, AFailedSaveIsReportedAndTheDialogStaysOpen) {
     }
 }
 
-// The 64-bit build reads the user's VirtualStore copy (logo off there) once it exists and
-// writes it, once it has made VirtualStore and its Windows folder, when the Windows folder
-// refuses; the warning stays for when both fail. The 32-bit build, whose writes the system redirects, never looks there.
+// The 64-bit build reads and writes the user's VirtualStore copy (logo off there) once it
+// exists; the 32-bit build, whose writes the system redirects, never looks there. (Making the
+// copy's folders when the Windows folder refuses, and the warning when that fails too, are
+// the Wine tests' business: they see the folders made.)
 TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
     const struct {
         int line;
-        bool virtualised, storeExists, storeFails;
+        bool virtualised, storeExists;
         int writesBeforeFailure;
         std::uint32_t logoShown;
         std::vector<std::string> written;
         std::size_t boxes;
     } rows[] = {
-        {__LINE__, false, false, false, 0, 1, {"store:Sound=0", "store:Logo=1", "store:Pics=1"}, 0},
-        {__LINE__, false, true, false, -1, 0, {"store:Sound=0", "store:Logo=0", "store:Pics=1"}, 0},
-        {__LINE__, false, false, true, 0, 1, {}, 1},
-        {__LINE__, true, true, false, 1, 1, {"Sound=0"}, 1},
+        {__LINE__, false, true, -1, 0, {"store:Sound=0", "store:Logo=0", "store:Pics=1"}, 0},
+        {__LINE__, true, true, 1, 1, {"Sound=0"}, 1},
     };
-    const std::string local = "C:\\Users\\u\\AppData\\Local";
-    const std::vector<std::string> made = {local + "\\VirtualStore", local + "\\VirtualStore\\Windows"};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         resetFake();
-        fake.virtualised = rows[i].virtualised, fake.localAppData = local;
+        fake.virtualised = rows[i].virtualised, fake.localAppData = "C:\\Users\\u\\AppData\\Local";
         fake.storeProfile = {{"logo", "0"}}, fake.commands = {OK, CANCEL};
-        fake.storeExists = rows[i].storeExists, fake.storeFails = rows[i].storeFails;
+        fake.storeExists = rows[i].storeExists;
         fake.writesBeforeFailure = rows[i].writesBeforeFailure;
         const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
         hostMain(fakeModule, "/c");
         EXPECT_EQ(fake.shown[LOGO_BOX], rows[i].logoShown);
         EXPECT_EQ(fake.written, rows[i].written);
         EXPECT_EQ(fake.messageBoxes.size(), rows[i].boxes);
-        EXPECT_EQ(fake.folders, !rows[i].virtualised && !rows[i].storeExists ? made : std::vector<std::string>{});
     }
 }
 
