@@ -29,10 +29,8 @@ TEST(Settings, TheDialogShowsStoresOrLeavesTheSwitches) {
     } rows[] = {
         {__LINE__, {}, {}, {OK}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 1, {"Sound=0", "Logo=1", "Pics=1"}, "1 0 1"},
         {__LINE__, {{"sound", "2"}, {"logo", "0"}}, {}, {OK}, {{LOGO_BOX, 0}, {PICS_BOX, 1}, {SOUND_BOX, 1}}, 1, {"Sound=1", "Logo=0", "Pics=1"}, "1 0 1"},
-        {__LINE__, {{"pics", "0"}}, {}, {LOGO_BOX, SOUND_BOX, 0x12345, OK}, {{LOGO_BOX, 1}, {PICS_BOX, 0}, {SOUND_BOX, 0}}, 1, {"Sound=1", "Logo=0", "Pics=0"}, "1 0 0 0 0 1"},
         {__LINE__, {}, {{LOGO_BOX, 2}}, {OK}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 1, {"Sound=0", "Logo=0", "Pics=1"}, "1 0 1"},
-        {__LINE__, {}, {}, {PICS_BOX, 1 << 16 | OK}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 1, {"Sound=0", "Logo=1", "Pics=0"}, "1 0 0 1"},
-        {__LINE__, {}, {}, {LOGO_BOX, CANCEL}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}, "1 0 0 1"},
+        {__LINE__, {}, {}, {PICS_BOX, 0x12345, 1 << 16 | OK}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 1, {"Sound=0", "Logo=1", "Pics=0"}, "1 0 0 0 1"},
         {__LINE__, {}, {}, {SOUND_BOX, ESCAPE}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}, "1 0 0 1"},
         {__LINE__, {}, {}, {5 << 16 | CANCEL}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}, "1 0 1"},
     };
