@@ -136,7 +136,6 @@ TEST(SaverWindow, HostWindowProcedureFollowsItsTable) {
         {__LINE__, WM_SYSCOMMAND, SC_SCREENSAVE, FULL, 0, 0},
         {__LINE__, WM_SYSCOMMAND, SC_CLOSE, FULL, DEFAULT, DEF},
         {__LINE__, WM_SYSCOMMAND, SC_SCREENSAVE, PREVIEW, DEFAULT, DEF},
-        {__LINE__, WM_TIMER, 1, FULL, YIELDS | DRAWS | DEFAULT, DEF},
         {__LINE__, WM_TIMER, 1, FULL | CONFIRMED, 0, 0},
         {__LINE__, WM_ERASEBKGND, 0, FULL, 0, 1},  // the scene alone
         {__LINE__, WM_CHAR, 'a', FULL, DEFAULT, DEF},
