@@ -170,14 +170,12 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
         ticks(1);
         ASSERT_EQ(std::make_pair(scene.logoX, scene.logoY), std::make_pair(41 + 7 * (n - 1), 288 + 6 * (n - 1))) << n;
     }
-    const struct { int line; std::int32_t x, y, shownX, shownY; } turn[] = {
-        {__LINE__, 139, 360, 139, 366},
-        {__LINE__, 146, 354, 146, 360}};
+    const struct { int line; std::int32_t x, y; } turn[] = {
+        {__LINE__, 139, 360},  // shown a tick late, at (139, 366): frameIsRight looks there
+        {__LINE__, 146, 354}};
     FOR_EACH_ROW(t, turn) {  // ticks 15 and 16
         ticks(1);
         EXPECT_EQ(std::make_pair(scene.logoX, scene.logoY), std::make_pair(t.x, t.y));
-        EXPECT_EQ(fake.screenPixels.at(t.shownX + 115, t.shownY + 55), logoPixel(115, 55));
-        EXPECT_EQ(fake.screenPixels.at(t.shownX + 2, t.shownY + 55), logoPixel(2, 55));
         EXPECT_TRUE(frameIsRight(true));
     }
     const struct { int line, tick, row; std::int32_t left, top; } changes[] = {
