@@ -119,7 +119,7 @@ struct FakePlatform {
     std::map<Surface, Bitmap> selected;
     std::map<int, Pixels> resources;  // bitmap resources by identifier
     Pixels screenPixels;              // the saver window's client area
-    std::string timer, sound;         // as started and as played
+    std::string timer;                // as started
 };
 
 extern FakePlatform fake;
