@@ -167,11 +167,7 @@ void destroyWindow(WindowHandle window) {
         deliver(window, WM_DESTROY, 0, 0);
 }
 
-void placeTopmost(WindowHandle window, Rect r) {
-    note(PLACES);
-    fake.placed =
-        hex(window) + " (" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
-}
+void placeTopmost(WindowHandle, Rect) { note(PLACES); }
 
 WindowHandle findWindow(const char* className, const char* title) {
     note(FINDS);

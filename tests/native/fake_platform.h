@@ -81,7 +81,6 @@ struct FakePlatform {
     std::map<std::string, WindowClassRecord> otherClasses;
     std::vector<std::string> others;  // windows of other classes: class, title, place, owner
     std::vector<Monitor> monitors;    // as the system lists them
-    std::string placed;               // the last placement asked for
     std::uint32_t watchPeriod = 0;    // the thread's timer
     void (*watch)() = nullptr;
     WindowHandle createdParent = nullptr;
