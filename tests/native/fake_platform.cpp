@@ -325,7 +325,7 @@ std::uint32_t lastErrorCode() { return fake.lastError; }
 bool systemVirtualisesWrites() { return fake.virtualised; }
 bool localAppDataFolder(char* path, std::uint32_t capacity) { return std::snprintf(path, capacity, "%s", fake.localAppData.c_str()) > 0; }
 bool fileExists(const char* path) { return fake.storeExists && path == storePath(); }
-void createFolder(const char*) {}
+void createFolder(const char*) {}  // the folders made are the Wine tests' business
 void windowsFolder(char* path, std::uint32_t capacity) { std::snprintf(path, capacity, "C:\\WINDOWS"); }
 
 void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity) { std::snprintf(text, capacity, "%s", code == 5 ? "Access is denied." : ""); }
@@ -334,8 +334,9 @@ void messageBox(WindowHandle owner, const char* text, const char* title, std::ui
     fake.messageBoxes.push_back(hex(owner) + "|" + title + "|" + hex(flags) + "|" + text);
 }
 
-// The dialog opens and is painted, then the user's commands arrive until one ends it; automatic check
-// boxes toggle themselves before their click reaches the procedure.
+// The dialog opens and is painted, then the user's commands arrive until one ends it;
+// automatic check boxes toggle themselves before their click reaches the procedure, and
+// states that no click makes (forced) are set after the opening.
 std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner, WindowProcedure procedure) {
     note(DIALOG);
     fake.dialog = hex(instance) + " " + std::to_string(templateId);
