@@ -72,7 +72,6 @@ TEST(CommandLine, OnlyAQueryThatSaysPlatformOneIsWindows95AndOnlyThereTheGuardCl
         fake.platformId = row.id;
         EXPECT_EQ(hostMain(fakeModule, "/x"), -1);
         EXPECT_EQ(host.isWin95Family, row.win95);
-        EXPECT_EQ(host.moduleInstance, fakeModule);
         ASSERT_NE(fake.guardCleanup, nullptr);
         fake.guardCleanup();  // as the guard runs it when a fault escapes
         EXPECT_EQ(effectNames(fake.effects), effectNames(row.cleanup));
@@ -255,7 +254,7 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
         fake.windows[parent] = {0, 0, 152, 112};
         fake.classRegisters = !(setup & NO_CLASS);
         fake.windowCreates = !(setup & NO_WINDOW);
-        const std::int32_t exitCode = runSaverWindow(setup & PARENT ? parent : nullptr);
+        runSaverWindow(setup & PARENT ? parent : nullptr);
         const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
         EXPECT_EQ(effectNames(fake.effects & (run | LOADS | RUNNING_ON | VERIFIES | FREES | RUNNING_OFF | BAD_CALL)), effectNames(rows[i].effects));
         EXPECT_EQ(fake.createdParent, setup & PARENT ? parent : nullptr);
@@ -263,9 +262,6 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
         // Only a preview watches its parent, on a timer of its own that outlives the window.
         const bool watches = setup & PARENT && !(setup & NO_WINDOW);
         EXPECT_EQ(std::make_pair(fake.watchPeriod, fake.watch), std::make_pair(watches ? 250u : 0u, watches ? &checkPreviewParent : nullptr));
-        if (rows[i].effects & LOOPS || setup & FOUND) {
-            EXPECT_EQ(exitCode, 0);
-        }
         if (rows[i].effects & FOREGROUND) {  // the running saver, or the new one
             EXPECT_EQ(fake.broughtForward, setup & FOUND ? running : fakeSaverWindow);
         }
