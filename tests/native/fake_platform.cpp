@@ -145,16 +145,13 @@ bool registerWindowClass(const WindowClassRecord* record) {
 }
 
 // Only a registered class makes a window; WM_CREATE reaches its procedure before the handle returns.
-WindowHandle createWindow(std::uint32_t exStyle, const char* className, const char* title, std::uint32_t style, Rect r, WindowHandle parent,
-                          ModuleHandle instance) {
+WindowHandle createWindow(std::uint32_t, const char* className, const char* title, std::uint32_t, Rect r, WindowHandle parent, ModuleHandle instance) {
     note(CREATES);
-    const std::string form = std::string(className) + " " + title + " " + hex(exStyle) + " " + hex(style) + " (" + std::to_string(r.left) + "," +
-                             std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
-    if (fake.otherClasses.count(className)) {
-        fake.others.push_back(form + " owner " + hex(parent) + " " + hex(instance));
+    if (fake.otherClasses.count(className)) {  // styles are the Wine tests' business
+        fake.others.push_back(std::string(className) + " " + title + " (" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+                              std::to_string(r.right) + "," + std::to_string(r.bottom) + ") owner " + hex(parent) + " " + hex(instance));
         return newHandle<WindowHandle>();
     }
-    fake.created = form + " " + hex(instance);
     fake.createdParent = parent;
     if (!fake.windowCreates || !fake.saverClass.name || std::string(className) != fake.saverClass.name)
         return nullptr;
@@ -170,11 +167,7 @@ void destroyWindow(WindowHandle window) {
         deliver(window, WM_DESTROY, 0, 0);
 }
 
-void placeTopmost(WindowHandle window, Rect r) {
-    note(PLACES);
-    fake.placed =
-        hex(window) + " (" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
-}
+void placeTopmost(WindowHandle, Rect) { note(PLACES); }
 
 WindowHandle findWindow(const char* className, const char* title) {
     note(FINDS);
@@ -263,10 +256,9 @@ ProcAddress procAddress(ModuleHandle module, const char* name) {
     return found ? newHandle<ProcAddress>(name) : nullptr;
 }
 
-InputContext callImeAssociateContext(ProcAddress entry, WindowHandle window, InputContext context) {
+InputContext callImeAssociateContext(ProcAddress entry, WindowHandle, InputContext) {
     noteCall(entry, "ImmAssociateContext", ASSOCIATES);
-    fake.associations.push_back({window, 0, reinterpret_cast<WParam>(context), 0});
-    return fake.imeContext;
+    return nullptr;  // the window had none
 }
 
 std::intptr_t callVerifier(ProcAddress entry, WindowHandle window) {
@@ -275,9 +267,8 @@ std::intptr_t callVerifier(ProcAddress entry, WindowHandle window) {
     return fake.verifier ? fake.verifier(window) : 3;
 }
 
-void callPasswordChange(ProcAddress entry, const char* provider, WindowHandle window) {
+void callPasswordChange(ProcAddress entry, const char*, WindowHandle window) {
     noteCall(entry, "PwdChangePasswordA", CHANGES);
-    fake.provider = provider;
     fake.changedFor = window;
 }
 
@@ -296,8 +287,8 @@ bool queryValue32(RegistryKey key, const char* name, std::uint32_t* value) {
 void closeKey(RegistryKey key) { note(key == desktopKey ? CLOSES_KEY : BAD_CALL); }
 void setScreenSaverRunning(std::uint32_t on) { note(on == 1 ? RUNNING_ON : on == 0 ? RUNNING_OFF : BAD_CALL); }
 std::uint32_t tickCount() { return fake.milliseconds; }
-// The last 100 ns of the second: a seed is whole seconds.
-std::uint64_t systemFileTime() { return fileTimeOf1970 + fake.seconds * fileTimeUnitsPerSecond + 9999999; }
+// The last 100 ns of the second, 2^32 seconds on (in 2106): a seed is whole seconds modulo 2^32.
+std::uint64_t systemFileTime() { return fileTimeOf1970 + (fake.seconds + (1ull << 32)) * fileTimeUnitsPerSecond + 9999999; }
 
 // The number at the start of the value text, the fallback when file, section or key is missing.
 std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t fallback, const char* file) {
@@ -312,9 +303,7 @@ std::uint32_t readProfileInt(const char* section, const char* key, std::int32_t 
 }
 
 bool writeProfileString(const char* section, const char* key, const char* value, const char* file) {
-    if (isTheStore(section, file)) {
-        const std::string folder = storePath().substr(0, storePath().rfind('\\'));
-        fake.storeExists = !fake.storeFails && (fake.storeExists || std::count(fake.folders.begin(), fake.folders.end(), folder));
+    if (isTheStore(section, file)) {  // only where it exists: no folder is made
         if (fake.storeExists)
             fake.storeProfile[lower(key)] = value, fake.written.push_back("store:" + std::string(key) + "=" + value);
         return fake.storeExists;
@@ -336,12 +325,7 @@ std::uint32_t lastErrorCode() { return fake.lastError; }
 bool systemVirtualisesWrites() { return fake.virtualised; }
 bool localAppDataFolder(char* path, std::uint32_t capacity) { return std::snprintf(path, capacity, "%s", fake.localAppData.c_str()) > 0; }
 bool fileExists(const char* path) { return fake.storeExists && path == storePath(); }
-// As the system makes them: one at a time, each in a folder that is there.
-void createFolder(const char* path) {
-    const std::string folder = path, parent = folder.substr(0, folder.rfind('\\'));
-    if (parent == fake.localAppData || std::count(fake.folders.begin(), fake.folders.end(), parent))
-        fake.folders.push_back(folder);
-}
+void createFolder(const char*) {}  // the folders made are the Wine tests' business
 void windowsFolder(char* path, std::uint32_t capacity) { std::snprintf(path, capacity, "C:\\WINDOWS"); }
 
 void systemErrorText(std::uint32_t code, char* text, std::uint32_t capacity) { std::snprintf(text, capacity, "%s", code == 5 ? "Access is denied." : ""); }
@@ -350,19 +334,22 @@ void messageBox(WindowHandle owner, const char* text, const char* title, std::ui
     fake.messageBoxes.push_back(hex(owner) + "|" + title + "|" + hex(flags) + "|" + text);
 }
 
-// The dialog opens, then the user's commands arrive until one ends it; automatic check
-// boxes toggle themselves before their click reaches the procedure.
+// The dialog opens and is painted, then the user's commands arrive until one ends it;
+// automatic check boxes toggle themselves before their click reaches the procedure, and
+// states that no click makes (forced) are set after the opening.
 std::intptr_t runDialog(ModuleHandle instance, int templateId, WindowHandle owner, WindowProcedure procedure) {
     note(DIALOG);
     fake.dialog = hex(instance) + " " + std::to_string(templateId);
     fake.dialogOwner = owner;
-    fake.initAnswer = procedure(fakeHandle(0xD1A), WM_INITDIALOG, 0, 0);
+    fake.answers = std::to_string(procedure(fakeHandle(0xD1A), WM_INITDIALOG, 0, 0)) + " " + std::to_string(procedure(fakeHandle(0xD1A), WM_PAINT, 0, 0));
     fake.shown = fake.checks;
+    for (auto [box, state] : fake.forced)
+        fake.checks[box] = state;
     for (std::size_t i = 0; i < fake.commands.size() && fake.dialogResult == -2; ++i) {
         const WParam command = fake.commands[i];
         if (command >= ID_LOGO_BOX && command <= ID_SOUND_BOX)
             fake.checks[static_cast<int>(command)] ^= 1;
-        procedure(fakeHandle(0xD1A), WM_COMMAND, command, 0);
+        fake.answers += " " + std::to_string(procedure(fakeHandle(0xD1A), WM_COMMAND, command, 0));
     }
     return fake.dialogResult;
 }
@@ -421,10 +408,8 @@ void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t widt
     const W i0 = std::max<W>({0, -W{x}, -W{sourceX}}), j0 = std::max<W>({0, -W{y}, -W{sourceY}});
     const W i1 = std::min<W>({width, W{to->width} - x, W{from->width} - sourceX});
     const W j1 = std::min<W>({height, W{to->height} - y, W{from->height} - sourceY});
-    const Pixels self = to == from ? *from : Pixels();  // a copy onto itself reads what it held
-    const std::uint32_t* pixels = to == from ? self.data.data() : from->data.data();
-    for (W j = j0; i0 < i1 && j < j1; ++j) {
-        const std::uint32_t* s = pixels + (sourceY + j) * from->width + sourceX + i0;
+    for (W j = j0; i0 < i1 && j < j1; ++j) {  // the scene never copies a surface onto itself
+        const std::uint32_t* s = from->data.data() + (sourceY + j) * from->width + sourceX + i0;
         std::uint32_t* d = to->data.data() + (y + j) * to->width + x + i0;
         for (W i = i0; i < i1; ++i, ++s, ++d)
             *d = op == RasterOp::copy ? *s : op == RasterOp::and_ ? (*d & *s) : (*d | *s);
@@ -466,10 +451,7 @@ void stopTimer(WindowHandle window, std::uintptr_t id) {
     note(fake.timer.rfind(hex(window) + " " + std::to_string(id) + " ", 0) == 0 ? STOPS_TIMER : BAD_CALL);
 }
 
-void playSound(ModuleHandle instance, int id, std::uint32_t flags) {
-    note(CUE);
-    fake.sound = hex(instance) + " " + std::to_string(id) + " " + std::to_string(flags);
-}
+void playSound(ModuleHandle, int, std::uint32_t) { note(CUE); }  // what is played is the Wine tests' business
 
 PowerNotice registerPowerNotice(WindowHandle window, const Guid* setting) {
     const bool granted = std::count(fake.powerSettings.begin(), fake.powerSettings.end(), setting->data1);
@@ -491,6 +473,7 @@ void openWindow(std::uint32_t state) {
     resetFake();
     fake.saverClass.procedure = hostWindowProcedure;
     fake.windows[fakeSaverWindow] = {0, 0, 64, 48};
+    host.saverWindow = fakeSaverWindow;
     fake.parentOf = fakeHandle(0x300);
     if (!(state & ORPHAN))
         fake.windows[fake.parentOf] = {0, 0, 152, 112};

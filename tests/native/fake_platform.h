@@ -35,6 +35,10 @@ VARNO_EFFECTS(VARNO_EFFECT)
 // Names for failure reports: "A|B" of the effects set, the message's or its number in hex.
 std::string effectNames(Effects effects);
 std::string messageName(std::uint32_t message);
+// for (const auto& row : rows) in a test, each failure naming the row's line.
+#define FOR_EACH_ROW(row, rows)  \
+    for (const auto& row : rows) \
+        if (const ::testing::ScopedTrace row##Trace(__FILE__, row.line, #row); true)
 
 struct Pixels {
     std::int32_t width = 0, height = 0;
@@ -75,10 +79,8 @@ struct FakePlatform {
     bool classRegisters = true, windowCreates = true;
     WindowClassRecord saverClass = {};  // as registered; other classes after it:
     std::map<std::string, WindowClassRecord> otherClasses;
-    std::vector<std::string> others;  // windows of other classes, as createWindow got them
+    std::vector<std::string> others;  // windows of other classes: class, title, place, owner
     std::vector<Monitor> monitors;    // as the system lists them
-    std::string created;              // the saver window's form, as createWindow got it
-    std::string placed;               // the last placement asked for
     std::uint32_t watchPeriod = 0;    // the thread's timer
     void (*watch)() = nullptr;
     WindowHandle createdParent = nullptr;
@@ -90,27 +92,23 @@ struct FakePlatform {
     // Libraries (name -> exports), components, registry, clock, settings file and dialog.
     std::map<std::string, std::vector<std::string>> libraries;
     bool immLoaded = false;
-    InputContext imeContext = reinterpret_cast<InputContext>(0x77);
-    std::vector<QueuedMessage> associations;              // (window, context as wParam)
     std::function<std::intptr_t(WindowHandle)> verifier;  // by default the verdict is 3
     WindowHandle verifiedFor = nullptr, changedFor = nullptr;
-    std::string provider;  // handed to the password change
     bool desktopKeyOpens = true, passwordValuePresent = false;
     std::uint32_t passwordValue = 0, milliseconds = 1000, seconds = 1;
-    std::map<std::string, std::string> profile;                        // section VARNO of VARNO.INI, lower-case keys
-    bool virtualised = true, storeExists = false, storeFails = false;  // 32-bit; else the user's copy
-    std::string localAppData;                                          // "" when unset
-    std::map<std::string, std::string> storeProfile;                   // of VirtualStore\Windows\VARNO.INI
-    std::vector<std::string> folders;                                  // as made, in order
-    std::vector<std::string> written;                                  // "Key=value" in order
-    int writesBeforeFailure = -1;                                      // -1: every write succeeds
-    std::uint32_t lastError = 5;                                       // what the system says after the failure
-    std::vector<std::string> messageBoxes;                             // "owner|title|flags|text"
-    std::vector<WParam> commands;                                      // what the user does in the dialog
-    std::map<int, std::uint32_t> checks, shown;                        // now, and as the dialog opened
-    std::string dialog;                                                // its instance and template
+    std::map<std::string, std::string> profile;          // section VARNO of VARNO.INI, lower-case keys
+    bool virtualised = true, storeExists = false;        // 32-bit; else the user's copy
+    std::string localAppData;                            // "" when unset
+    std::map<std::string, std::string> storeProfile;     // of VirtualStore\Windows\VARNO.INI
+    std::vector<std::string> written;                    // "Key=value" in order
+    int writesBeforeFailure = -1;                        // -1: every write succeeds
+    std::uint32_t lastError = 5;                         // what the system says after the failure
+    std::vector<std::string> messageBoxes;               // "owner|title|flags|text"
+    std::vector<WParam> commands;                        // what the user does in the dialog
+    std::map<int, std::uint32_t> checks, shown, forced;  // now, as the dialog opened, set after that
+    std::string dialog;                                  // its instance and template
     WindowHandle dialogOwner = nullptr;
-    MessageResult initAnswer = -1;
+    std::string answers;  // the procedure's, in turn
     std::intptr_t dialogResult = -2;
 
     // Raster; without stored pixels it keeps sizes only.
@@ -120,7 +118,7 @@ struct FakePlatform {
     std::map<Surface, Bitmap> selected;
     std::map<int, Pixels> resources;  // bitmap resources by identifier
     Pixels screenPixels;              // the saver window's client area
-    std::string timer, sound;         // as started and as played
+    std::string timer;                // as started
 
     // The system's notices: the power settings it grants (by their first field), a state it
     // tells while the request is made, whether the session's are there, and the

@@ -9,11 +9,7 @@ const Size catalogPictureSizes[pictureCount] = {
 };
 
 Pixels filled(std::int32_t width, std::int32_t height, std::uint32_t value) {
-    Pixels p;
-    p.width = width;
-    p.height = height;
-    p.data.assign(static_cast<std::size_t>(width) * height, value);
-    return p;
+    return {width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, value)};
 }
 
 std::uint32_t picturePixel(int row, std::int32_t x, std::int32_t y) {
