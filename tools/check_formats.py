@@ -1,11 +1,10 @@
 """Readers for the file formats that the checks and the tests look into; standard library only.
-data is always the file's bytes; rows are pixels top row first, each row bytes of R, G, B.
+data is always the file's bytes.
 
     read_imports(data)    PE image -> {"KERNEL32.DLL": ["ExitProcess", ...]}; "#n" by ordinal
     read_resources(data)  PE image -> {(type, name, language): Resource(offset, data, type_name_offset)}
         type, name: int, or str for a named one ("WAVE"); offset: the file offset of the bytes, for
         patching a copy; type_name_offset: that of a named type's name (UTF-16 count, characters)
-    read_dib(dib)         packed DIB (a BMP file without its file header), 8 bits -> (width, height, rows)
 """
 import struct
 from collections import namedtuple
@@ -77,15 +76,3 @@ def read_resources(data):
                 resources[rtype, name, language] = Resource(start, data[start:start + size], type_name_at)
     return resources
 
-
-def read_dib(dib):
-    size, width, height, _, bits, compression = struct.unpack_from("<IiiHHI", dib)
-    if bits != 8 or compression != 0:
-        raise ValueError("%d bits per pixel, compression %d: not supported" % (bits, compression))
-    table = dib[size:size + 4 * (_u32(dib, 32) or 256)]
-    palette = [bytes((table[i + 2], table[i + 1], table[i])) for i in range(0, len(table), 4)]
-    stride = (width + 3) // 4 * 4
-    start = size + len(table)
-    rows = [b"".join(palette[i] for i in dib[start + y * stride:start + y * stride + width])
-            for y in range(abs(height))]
-    return width, abs(height), rows[::-1] if height > 0 else rows

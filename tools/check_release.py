@@ -22,7 +22,7 @@ import sys
 import tempfile
 
 import asset_catalog as catalog
-from check_formats import read_dib, read_imports, read_resources
+from check_formats import read_imports, read_resources
 
 VERSION = open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "VERSION")).read().strip()
 BLACK, WHITE = b"\0\0\0", b"\xff\xff\xff"
@@ -36,6 +36,11 @@ def check(ok, message):
     if not ok:
         problems.append(message)
     return ok
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
 
 
 def finish(summary):
@@ -60,7 +65,8 @@ def check_bitmaps(dibs):
         check(not any(dib[43:1064:4]), name + ": colour table entry with a non-zero fourth byte")
         check(not any(any(dib[1064 + y * stride + width:1064 + (y + 1) * stride]) for y in range(height)),
               name + ": row padding is not zero")
-        pixels[bitmap.ident] = [row[i:i + 3] for row in read_dib(dib)[2] for i in range(0, 3 * width, 3)]
+        table = [dib[i:i + 3] for i in range(40, 1064, 4)]  # blue, green, red; rows bottom-up
+        pixels[bitmap.ident] = [table[dib[1064 + y * stride + x]] for y in range(height) for x in range(width)]
         colours = len(set(pixels[bitmap.ident]))
         check(bitmap == catalog.LOGO_MASK or colours >= 64, "%s: only %d colours" % (name, colours))
     logo, mask = pixels.get(catalog.LOGO.ident), pixels.get(catalog.LOGO_MASK.ident)
@@ -200,8 +206,8 @@ def check_dialog(template):
                   and x + cx <= 166 and y + cy <= 33), "dialog control %d: no text, or out of place" % index)
 
 
-def check_resources(data):
-    resources = read_resources(data)
+def check_resources(path):
+    resources = read_resources(read(path))
     icon, sound = catalog.ICON, catalog.SOUND
     expected = {(RT_BITMAP, bitmap.ident) for bitmap in catalog.BITMAPS} | {
         (sound.type, sound.ident), (RT_GROUP_ICON, icon.group), (RT_ICON, icon.image),
@@ -226,22 +232,21 @@ def check_resources(data):
     return finish("%d resources as catalogued" % len(resources))
 
 
-def audit_imports(data):
-    imports, refused = read_imports(data), []
+def outside(imports, allowed):
+    """The imports ({DLL: functions}) that the allow-list lacks, as "DLL!function"."""
+    return ["%s!%s" % (dll, name) for dll, names in sorted(imports.items())
+            for name in sorted(names) if name not in allowed.get(dll, ())]
+
+
+def audit_imports(path):
+    imports = read_imports(read(path))
     for dll, names in sorted(imports.items()):
-        refused += ["%s!%s" % (dll, name) for name in sorted(names) if name not in ALLOWED.get(dll, ())]
         print("%s (%d): %s" % (dll, len(names), ", ".join(sorted(names))))
-    stale = ["%s!%s" % (dll, name) for dll in sorted(ALLOWED)
-             for name in sorted(ALLOWED[dll] - set(imports.get(dll, ())))]
-    if refused:
-        print("FAILED: %d imports outside the allow-list: %s" % (len(refused), ", ".join(refused)))
-    if stale:
-        print("FAILED: allowed but not imported, take off the allow-list: " + ", ".join(stale))
-    if refused or stale:
-        return 1
-    count = sum(map(len, imports.values()))
-    print("OK: %d imports from %d DLLs, all in the allow-list" % (count, len(imports)))
-    return 0
+    refused = outside(imports, ALLOWED)
+    check(not refused, "%d imports outside the allow-list: %s" % (len(refused), ", ".join(refused)))
+    stale = outside(ALLOWED, imports)
+    check(not stale, "allowed but not imported, take off the allow-list: " + ", ".join(stale))
+    return finish("%d imports from %d DLLs, all in the allow-list" % (sum(map(len, imports.values())), len(imports)))
 
 
 def audit_setup(setup):
@@ -252,10 +257,8 @@ def audit_setup(setup):
         if not check(unpacked.returncode == 0 and dlls, "7z found no DLL in %s: %s" % (setup, unpacked.stderr.strip())):
             return finish("")
         for image in [setup] + dlls:  # the stub, then its plug-ins
-            with open(image, "rb") as f:
-                data = f.read()
-            refused = ["%s!%s" % (name, function) for name, functions in sorted(read_imports(data).items())
-                       for function in sorted(functions) if function not in WINDOWS_95.get(name, ())]
+            data = read(image)
+            refused = outside(read_imports(data), WINDOWS_95)
             check(not refused, "%s imports outside the Windows 95 list: %s" % (os.path.basename(image), ", ".join(refused)))
             # Windows 95 and NT 4 load only an image that asks for version 4.0 at most.
             optional = struct.unpack_from("<I", data, 0x3C)[0] + 24
@@ -263,8 +266,7 @@ def audit_setup(setup):
             check(versions == (4, 0, 4, 0), "%s: OS and subsystem versions %d.%d, %d.%d, not 4.0" % (
                 (os.path.basename(image),) + versions))
     # Its Properties say what it is, and the checksums beside it name it.
-    with open(setup, "rb") as f:
-        data = f.read()
+    data = read(setup)
     version = next((r.data.decode("utf-16-le", "replace") for (rtype, _, _), r in read_resources(data).items()
                     if rtype == RT_VERSION), "")
     check(re.search("ProductName\0+VARNO\0", version), "setup: no version resource naming VARNO")
@@ -276,11 +278,7 @@ def audit_setup(setup):
 
 
 if __name__ == "__main__":
-    arguments = [argument for argument in sys.argv[1:] if argument not in ("--imports", "--setup")]
-    if len(arguments) != 1:
+    audits = {(): check_resources, ("--imports",): audit_imports, ("--setup",): audit_setup}
+    if len(sys.argv) < 2 or tuple(sys.argv[1:-1]) not in audits:
         sys.exit("usage: check_release.py [--imports | --setup] FILE")
-    if "--setup" in sys.argv:
-        sys.exit(audit_setup(arguments[0]))
-    with open(arguments[0], "rb") as f:
-        data = f.read()
-    sys.exit(audit_imports(data) if "--imports" in sys.argv else check_resources(data))
+    sys.exit(audits[tuple(sys.argv[1:-1])](sys.argv[-1]))
