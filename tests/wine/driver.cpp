@@ -31,8 +31,6 @@ LRESULT CALLBACK parentProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 // STOPFILE exists, then destroys its window, or ends at once (TerminateProcess, as a
 // crashing host would) when the file is not empty.
 int parent(int argc, char** argv) {
-    if (argc != 3 && argc != 4)
-        return 2;
     RECT frame = {0, 0, std::atoi(argv[1]), std::atoi(argv[2])};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     const HWND window = CreateWindowExA(0, "STATIC", argv[0], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 30, frame.right - frame.left, frame.bottom - frame.top,
@@ -57,8 +55,6 @@ int parent(int argc, char** argv) {
 // find CLASS TITLE SECONDS [PARENT]: waits until such a window (a child of PARENT) is
 // shown and describes it.
 int find(int argc, char** argv) {
-    if (argc != 4 && argc != 5)
-        return 2;
     HWND window = nullptr;
     for (int tries = std::atoi(argv[3]) * 20; tries >= 0; --tries, Sleep(50))
         if ((window = FindWindowExA(argc == 5 ? handle(argv[4]) : nullptr, nullptr, argv[1], argv[2])) && IsWindowVisible(window))
@@ -78,9 +74,7 @@ int find(int argc, char** argv) {
 
 // cursor WINDOW: shares the input state of WINDOW's thread, sets the arrow there and
 // sends WINDOW what the system sends on a pointer move; prints the cursor then, 0 if hidden.
-int cursor(int argc, char** argv) {
-    if (argc != 2)
-        return 2;
+int cursor(int, char** argv) {
     const HWND window = handle(argv[1]);
     if (!AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(window, nullptr), TRUE))
         return std::puts("not attached"), 1;
@@ -90,19 +84,18 @@ int cursor(int argc, char** argv) {
 }
 
 // mode W H: switches the display to W x H; prints what the system answered (0: done).
-int mode(int argc, char** argv) {
+int mode(int, char** argv) {
     DEVMODEA wanted = {};
     wanted.dmSize = sizeof wanted, wanted.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    wanted.dmPelsWidth = std::atoi(argv[argc - 2]), wanted.dmPelsHeight = std::atoi(argv[argc - 1]);
-    const LONG answer = argc == 3 ? ChangeDisplaySettingsA(&wanted, 0) : DISP_CHANGE_BADPARAM;
+    wanted.dmPelsWidth = std::atoi(argv[1]), wanted.dmPelsHeight = std::atoi(argv[2]);
+    const LONG answer = ChangeDisplaySettingsA(&wanted, 0);
     return std::printf("mode=%ld\n", answer), answer != DISP_CHANGE_SUCCESSFUL;
 }
 
 // window CLASS TITLE: a shown top-level window of that class and title until ended.
-int window(int argc, char** argv) {
+int window(int, char** argv) {
     const WNDCLASSA windowClass = {0, DefWindowProcA, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, argv[1]};
-    if (argc != 3 || !RegisterClassA(&windowClass) ||
-        !CreateWindowExA(0, argv[1], argv[2], WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr))
+    if (!RegisterClassA(&windowClass) || !CreateWindowExA(0, argv[1], argv[2], WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr))
         return 1;
     std::puts("shown"), std::fflush(stdout);
     for (MSG message; GetMessageA(&message, nullptr, 0, 0) > 0;)
@@ -113,8 +106,6 @@ int window(int argc, char** argv) {
 // checks DIALOG ID...: the check state of each control; click DIALOG ID...: clicks each;
 // text DIALOG ID: the control's text, line breaks as "|".
 int checks(int argc, char** argv) {
-    if (argc < 3)
-        return 2;
     if (std::strcmp(argv[0], "text") == 0) {
         char text[1024] = "";
         GetDlgItemTextA(handle(argv[1]), std::atoi(argv[2]), text, sizeof text);
@@ -132,9 +123,7 @@ int checks(int argc, char** argv) {
 // notice WINDOW power VALUE | session EVENT: plays the system's part, which Wine does not.
 // The console display's state goes as Windows sends it, in a record in the window's own
 // process; the session's event is posted with the session's number. Prints whether it went.
-int notice(int argc, char** argv) {
-    if (argc != 4)
-        return 2;
+int notice(int, char** argv) {
     const HWND window = handle(argv[1]);
     const DWORD value = std::strtoul(argv[3], nullptr, 0);
     DWORD process = 0, session = 0;
@@ -161,8 +150,6 @@ char** sceneArguments;
 std::uint32_t sceneSeed;
 
 int runScene(int argc, char** argv) {
-    if (argc < 6)
-        return 2;
     sceneWidth = std::atoi(argv[1]);
     sceneHeight = std::atoi(argv[2]);
     sceneSeed = std::strtoul(argv[3], nullptr, 10);
@@ -186,11 +173,13 @@ bool writeFrame(HWND window, const char* path) {
     return std::fclose(file) == 0;
 }
 
+// Each subcommand with the least and the most arguments it takes.
 struct Command {
     const char* name;
+    int least, most;
     int (*run)(int argc, char** argv);
-} const commands[] = {{"parent", parent}, {"find", find},    {"cursor", cursor}, {"window", window},  {"mode", mode},
-                      {"checks", checks}, {"click", checks}, {"text", checks},   {"scene", runScene}, {"notice", notice}};
+} const commands[] = {{"parent", 2, 3, parent},  {"find", 3, 4, find},     {"cursor", 1, 1, cursor}, {"window", 2, 2, window},   {"mode", 2, 2, mode},
+                      {"checks", 2, 99, checks}, {"click", 2, 99, checks}, {"text", 2, 2, checks},   {"scene", 5, 99, runScene}, {"notice", 3, 3, notice}};
 
 }  // namespace
 
@@ -223,7 +212,7 @@ extern "C" std::int32_t __wrap_runMessageLoop() {
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // plain \n line ends for the scripts
     for (const Command& command : commands)
-        if (argc >= 2 && std::strcmp(argv[1], command.name) == 0)
+        if (argc >= 2 && std::strcmp(argv[1], command.name) == 0 && command.least <= argc - 2 && argc - 2 <= command.most)
             return command.run(argc - 1, argv + 1);
     std::fputs("usage: driver parent|find|cursor|window|mode|checks|click|text|scene|notice ...\n", stderr);
     return 2;
