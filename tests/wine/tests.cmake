@@ -76,10 +76,8 @@ add_test(NAME wine.prefix32 COMMAND bash -c ". tools/wine-env.sh && wine_prefix_
          ${WINE_PREFIX}32 WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(setup.release wine.prefix32 PROPERTIES TIMEOUT 600 LABELS wine FIXTURES_SETUP setup)
 set_tests_properties(wine.prefix32 PROPERTIES COST 100)  # first: the longest chain starts here
-foreach(test setup95 setup_nt setup64)
-    wine_tests(setup.sh 300 TESTS ${test} VALUES driver=$<TARGET_FILE:wine_driver>
-              setup=${CMAKE_SOURCE_DIR}/build/release/VARNO-${PROJECT_VERSION}-setup.exe
-              saver32=${CMAKE_SOURCE_DIR}/build/win32/VARNO.scr template32=${WINE_PREFIX}32
-              shell32=${CMAKE_SOURCE_DIR}/build/win32/shell.exe)
-    set_tests_properties(wine.${test} PROPERTIES FIXTURES_REQUIRED "wine_prefix;setup")
-endforeach()
+wine_tests(setup.sh 300 TESTS setup95 setup_nt setup64 VALUES driver=$<TARGET_FILE:wine_driver>
+           setup=${CMAKE_SOURCE_DIR}/build/release/VARNO-${PROJECT_VERSION}-setup.exe
+           saver32=${CMAKE_SOURCE_DIR}/build/win32/VARNO.scr template32=${WINE_PREFIX}32
+           shell32=${CMAKE_SOURCE_DIR}/build/win32/shell.exe)
+set_tests_properties(wine.setup95 wine.setup_nt wine.setup64 PROPERTIES FIXTURES_REQUIRED "wine_prefix;setup")
