@@ -283,13 +283,15 @@ test_setup64() {
   installed "$TEST_DIR/older.scr"
   key_ends a "saver's exit code"
 
+  local title
+  title="VARNO $(<"$source/VERSION") Setup"
   setup &
-  focused "VARNO $(<"$source/VERSION") Setup"
+  focused "$title"
   [[ -z "${GALLERY:-}" ]] || xwd -root -silent | convert xwd:- "$GALLERY/setup.png"
   setup /S
   expect "exit code of a second setup" 2 $?
   xdo key Escape
-  poll 20 not has_focus "VARNO $(<"$source/VERSION") Setup"
+  poll 20 not has_focus "$title" || fail "the interactive setup kept the focus after Escape"
   chmod a-w "$SYSTEM/VARNO.scr"
   setup /S
   expect "exit code of the setup over the installation" 0 $?
