@@ -34,8 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Sizes only: every copy is clipped and counted, no pixel is stored, so a 4096 x 4096
     // client costs what a small one does. The pixels are checked by the unit tests.
     fake.storePixels = false;
-    fake.recordCalls = false;
-    fake.recordCopies = true;
     fake.resources = catalogImageSizes();
     if (in.missing & 0x80)
         fake.resources.erase(in.missing & 1 ? ID_LOGO : pictureIds[in.missing % pictureCount]);

@@ -186,8 +186,7 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
     FOR_EACH_ROW(change, changes) {
         ticks(change.tick - 1 - tick);
         const Rect old = scene.pictureRect;
-        fake.recordCopies = true;
-        fake.copies.clear();
+            fake.copies.clear();
         fake.fills.clear();
         ticks(1);
         tick = change.tick;
@@ -269,8 +268,7 @@ TEST(Scene, PicturesChangeEvery164TicksAndTheCueSoundsEvery310Counts) {
     };
     FOR_EACH_ROW(row, rows) {
         start({640, 480, 1, row.pictures, true}, false, row.sound);
-        fake.recordCopies = true;
-        std::vector<int> changes, reveals, cues;
+            std::vector<int> changes, reveals, cues;
         for (int t = 1; t <= row.ticks; ++t) {
             fake.copies.clear();
             fake.fills.clear();

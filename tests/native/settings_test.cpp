@@ -34,17 +34,16 @@ TEST(Settings, TheDialogShowsStoresOrLeavesTheSwitches) {
         {__LINE__, {}, {}, {SOUND_BOX, ESCAPE}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}, "1 0 0 1"},
         {__LINE__, {}, {}, {5 << 16 | CANCEL}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}, "1 0 1"},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    FOR_EACH_ROW(row, rows) {
         resetFake();
-        fake.profile = rows[i].stored;
-        fake.forced = rows[i].forced;
-        fake.commands = rows[i].commands;
-        const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
-        EXPECT_EQ(hostMain(fakeModule, "/c"), rows[i].exitCode);
+        fake.profile = row.stored;
+        fake.forced = row.forced;
+        fake.commands = row.commands;
+        EXPECT_EQ(hostMain(fakeModule, "/c"), row.exitCode);
         EXPECT_EQ(fake.dialog, "0x400000 2003");
-        EXPECT_EQ(fake.answers, rows[i].answers);
-        EXPECT_EQ(fake.shown, rows[i].shown);
-        EXPECT_EQ(fake.written, rows[i].written);
+        EXPECT_EQ(fake.answers, row.answers);
+        EXPECT_EQ(fake.shown, row.shown);
+        EXPECT_EQ(fake.written, row.written);
     }
 }
 
@@ -64,15 +63,14 @@ TEST(Settings, AFailedSaveIsReportedAndTheDialogStaysOpen) {
         {__LINE__, 2, 5, {SOUND_BOX, OK, ESCAPE}, 0, {"Sound=1", "Logo=1"}, {warning + "Access is denied."}},
         {__LINE__, 0, 1234, {OK, OK}, 1, {"Sound=0", "Logo=1", "Pics=1"}, {warning + "System error 1234."}},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    FOR_EACH_ROW(row, rows) {
         resetFake();
-        fake.writesBeforeFailure = rows[i].writesBeforeFailure;
-        fake.lastError = rows[i].error;
-        fake.commands = rows[i].commands;
-        const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
-        EXPECT_EQ(hostMain(fakeModule, "/c"), rows[i].exitCode);
-        EXPECT_EQ(fake.written, rows[i].written);
-        EXPECT_EQ(fake.messageBoxes, rows[i].boxes);
+        fake.writesBeforeFailure = row.writesBeforeFailure;
+        fake.lastError = row.error;
+        fake.commands = row.commands;
+        EXPECT_EQ(hostMain(fakeModule, "/c"), row.exitCode);
+        EXPECT_EQ(fake.written, row.written);
+        EXPECT_EQ(fake.messageBoxes, row.boxes);
     }
 }
 
@@ -92,17 +90,16 @@ TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
         {__LINE__, false, true, -1, 0, {"store:Sound=0", "store:Logo=0", "store:Pics=1"}, 0},
         {__LINE__, true, true, 1, 1, {"Sound=0"}, 1},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    FOR_EACH_ROW(row, rows) {
         resetFake();
-        fake.virtualised = rows[i].virtualised, fake.localAppData = "C:\\Users\\u\\AppData\\Local";
+        fake.virtualised = row.virtualised, fake.localAppData = "C:\\Users\\u\\AppData\\Local";
         fake.storeProfile = {{"logo", "0"}}, fake.commands = {OK, CANCEL};
-        fake.storeExists = rows[i].storeExists;
-        fake.writesBeforeFailure = rows[i].writesBeforeFailure;
-        const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
+        fake.storeExists = row.storeExists;
+        fake.writesBeforeFailure = row.writesBeforeFailure;
         hostMain(fakeModule, "/c");
-        EXPECT_EQ(fake.shown[LOGO_BOX], rows[i].logoShown);
-        EXPECT_EQ(fake.written, rows[i].written);
-        EXPECT_EQ(fake.messageBoxes.size(), rows[i].boxes);
+        EXPECT_EQ(fake.shown[LOGO_BOX], row.logoShown);
+        EXPECT_EQ(fake.written, row.written);
+        EXPECT_EQ(fake.messageBoxes.size(), row.boxes);
     }
 }
 
