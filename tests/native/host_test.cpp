@@ -325,9 +325,11 @@ struct PowerRecord {  // the system's POWERBROADCAST_SETTING
 };
 
 // Nobody can see the saver: the display is off or the session disconnected. A window that
-// asked for the console display's state, step by step: only that setting with a whole value
-// counts, a lock or an unknown event is no reason, a tick queued before the stop draws
-// nothing, a key still ends the saver, and the clock goes on from its tick (no new set-up).
+// asked for the console display's state, step by step: told "off" while it asks, before the
+// scene has started its clock, its first tick stops the clock again; only that setting with a
+// whole value counts, a lock or an unknown event is no reason, a tick queued before the stop
+// draws nothing, a key still ends the saver, and the clock goes on from its tick (no new
+// set-up).
 TEST(SaverWindow, NobodyToSeeStopsTheClockUntilSomebodyCan) {
     const PowerRecord off = {consoleDisplayState, 4, 0}, on = {consoleDisplayState, 4, 1}, dimmed = {consoleDisplayState, 4, 2}, other = {monitorPowerOn, 4, 0},
                       cut = {consoleDisplayState, 3, 0};
@@ -335,6 +337,8 @@ TEST(SaverWindow, NobodyToSeeStopsTheClockUntilSomebodyCan) {
     const std::uint32_t power = WM_POWERBROADCAST, session = WM_WTSSESSION_CHANGE;
     const WParam change = PBT_POWERSETTINGCHANGE;
     const struct { int line; std::uint32_t message; WParam wParam; const PowerRecord* record; Effects effects; MessageResult result; } steps[] = {
+        {__LINE__, WM_TIMER, 1, nullptr, STOPS_TIMER, 0},
+        {__LINE__, power, change, &on, starts, DEF},
         {__LINE__, WM_TIMER, 1, nullptr, draws, DEF},
         {__LINE__, power, change, &off, stops, DEF},
         {__LINE__, power, change, &off, DEFAULT, DEF},
@@ -357,6 +361,7 @@ TEST(SaverWindow, NobodyToSeeStopsTheClockUntilSomebodyCan) {
     };
     openWindow(FULL);
     fake.powerSettings = {consoleDisplayState.data1};
+    fake.stateOnRequest = reinterpret_cast<LParam>(&off);
     hostWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
     FOR_EACH_ROW(step, steps) {
         fake.effects = 0;
@@ -389,22 +394,6 @@ TEST(SaverWindow, TheWindowAsksForTheDisplayAndTheSessionWhereTheSystemTellsThem
         hostWindowProcedure(fakeSaverWindow, WM_DESTROY, 0, 0);
         EXPECT_EQ(fake.notices, row.notices);
     }
-}
-
-// The system may tell the display's state while the request is made, before the scene has
-// started its clock: the first tick stops the clock again, and "on" starts it.
-TEST(SaverWindow, ADisplayOffWhenTheWindowAsksKeepsTheClockStill) {
-    const PowerRecord off = {consoleDisplayState, 4, 0}, on = {consoleDisplayState, 4, 1};
-    openWindow(FULL);
-    fake.powerSettings = {consoleDisplayState.data1};
-    fake.stateOnRequest = reinterpret_cast<LParam>(&off);
-    hostWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
-    fake.effects = 0;
-    EXPECT_EQ(hostWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0), 0);
-    EXPECT_EQ(effectNames(fake.effects), effectNames(STOPS_TIMER));
-    fake.effects = 0;
-    hostWindowProcedure(fakeSaverWindow, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LParam>(&on));
-    EXPECT_EQ(effectNames(fake.effects), effectNames(STARTS_TIMER | DEFAULT));
 }
 
 TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
