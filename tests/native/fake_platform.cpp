@@ -239,7 +239,6 @@ InputContext callImeAssociateContext(ProcAddress entry, WindowHandle, InputConte
 
 std::intptr_t callVerifier(ProcAddress entry, WindowHandle window) {
     noteCall(entry, "VerifyScreenSavePwd", VERIFIES);
-    fake.verifiedFor = window;
     return fake.verifier ? fake.verifier(window) : 3;
 }
 

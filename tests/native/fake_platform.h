@@ -91,7 +91,7 @@ struct FakePlatform {
     std::map<std::string, std::vector<std::string>> libraries;
     bool immLoaded = false;
     std::function<std::intptr_t(WindowHandle)> verifier;  // by default the verdict is 3
-    WindowHandle verifiedFor = nullptr, changedFor = nullptr;
+    WindowHandle changedFor = nullptr;
     bool desktopKeyOpens = true, passwordValuePresent = false;
     std::uint32_t passwordValue = 0, milliseconds = 1000, seconds = 1;
     std::map<std::string, std::string> profile;          // section VARNO of VARNO.INI, lower-case keys

@@ -441,15 +441,16 @@ TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
     openWindow(FULL | WIN95 | VERIFIER);
     FOR_EACH_ROW(step, steps) {
         fake.milliseconds = step.at;
-        fake.verifier = [&step](WindowHandle) { return fake.milliseconds += step.takes, step.verdict; };
+        fake.verifier = [&step](WindowHandle window) {
+            EXPECT_EQ(window, fakeSaverWindow);
+            return fake.milliseconds += step.takes, step.verdict;
+        };
         fake.cursor = {step.line, 0};  // a new place each step
         const Point anchor = host.mouseAnchor;
         fake.effects = 0;
         EXPECT_EQ(hostWindowProcedure(fakeSaverWindow, WM_CLOSE, 0, 0), step.result);
         EXPECT_EQ(effectNames(observed(anchor, 0)), effectNames(step.effects));
         EXPECT_EQ(host.closeConfirmed, step.effects & CONFIRMS ? step.verdict : 0);
-        EXPECT_EQ(fake.verifiedFor, step.effects & VERIFIES ? fakeSaverWindow : nullptr);
-        fake.verifiedFor = nullptr;
     }
 }
 
