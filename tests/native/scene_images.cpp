@@ -1,4 +1,5 @@
-// Stand-ins for the catalog's images in the native tests: their real sizes, pixels a test can recognise.
+// Stand-ins for the catalog's images in the native tests: their real sizes, pixels a test can
+// recognise; the scene started over them.
 #include "tests/native/scene_images.h"
 
 #include <vector>

@@ -1,5 +1,6 @@
 // Stand-ins for the catalog's images at their real sizes, with pixels a test can
-// recognise: pictures never set the logo marker bit; the logo's opaque pixels do.
+// recognise: pictures never set the logo marker bit; the logo's opaque pixels do. And the
+// scene started over them, for the scene tests and the scene fuzzer.
 #pragma once
 
 #include <cstdint>
