@@ -61,7 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     input = &in;
     const std::uint8_t setup = in.next();
     openWindow((setup & 1 ? PREVIEW : FULL) | (setup & 2 ? WIN95 : NT) | (setup & 4 ? VERIFIER : 0));
-    fake.recordCalls = false;
     // The verifier answers from the input and may dispatch a message of its own meanwhile.
     fake.verifier = [](WindowHandle) -> std::intptr_t {
         const std::uint8_t byte = input->next();

@@ -30,27 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t width = in.width % 4097, height = in.height % 4097;
     const int ticks = 2 + in.ticks % 200;
 
-    resetFake();
-    // Sizes only: every copy is clipped and counted, no pixel is stored, so a 4096 x 4096
-    // client costs what a small one does. The pixels are checked by the unit tests.
-    fake.storePixels = false;
-    fake.recordCalls = false;
-    fake.recordCopies = true;
-    fake.resources = catalogImageSizes();
-    if (in.missing & 0x80)
-        fake.resources.erase(in.missing & 1 ? ID_LOGO : pictureIds[in.missing % pictureCount]);
-    fake.seconds = in.seed;
-    fake.profile["sound"] = in.settings & 1 ? "1" : "0";
-    fake.profile["logo"] = in.settings & 2 ? "1" : "0";
-    fake.profile["pics"] = in.settings & 4 ? "1" : "0";
-    fake.windows[fakeSaverWindow] = {0, 0, width, height};
-    fake.screenPixels = {width, height, {}};
-    MessageResult result;
-    sceneWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0, &result);
-    sceneWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0, &result);
+    // Sizes only, so a 4096 x 4096 client costs what a small one does; the unit tests check
+    // the pixels.
+    const int missing = in.missing & 0x80 ? in.missing & 1 ? ID_LOGO : pictureIds[in.missing % pictureCount] : 0;
+    startScene({width, height, in.seed, (in.settings & 4) != 0, (in.settings & 2) != 0, in.settings & 1 ? "1" : "0"}, false, missing);
+    toScene(WM_TIMER);
     scene.tickCount = in.clock;  // anywhere in the schedule, up to the wrap
     for (int i = 0; i < ticks; ++i) {
-        sceneWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0, &result);
+        toScene(WM_TIMER);
         require(scene.revealStep >= 0 && scene.revealStep <= 15);
         require(std::abs(scene.logoDx) >= 1 && std::abs(scene.logoDx) <= 7);
         require(std::abs(scene.logoDy) >= 1 && std::abs(scene.logoDy) <= 7);

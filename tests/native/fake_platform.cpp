@@ -35,8 +35,7 @@ std::string hex(Value value) {
 
 void note(Effects effect) {
     fake.effects |= effect;
-    if (fake.recordCalls)
-        fake.calls.push_back(effect);
+    fake.calls.push_back(effect);
 }
 
 // A component called through the entry that procAddress found by its own name.
@@ -71,39 +70,16 @@ Pixels* pixelsOf(Surface surface) {
     return b == fake.bitmaps.end() ? nullptr : &b->second;
 }
 
-template <std::size_t N>
-std::string flagNames(std::uint64_t flags, const char* const (&names)[N], const char* none) {
-    std::string text;
-    for (std::size_t bit = 0; bit < N; ++bit)
-        if (flags >> bit & 1)
-            text += (text.empty() ? "" : "|") + std::string(names[bit]);
-    return text.empty() ? none : text;
-}
-
 }  // namespace
 
 std::string effectNames(Effects effects) {
 #define VARNO_EFFECT_NAME(name) #name,
     static const char* const names[] = {VARNO_EFFECTS(VARNO_EFFECT_NAME)};
-    return flagNames(effects, names, "0");
-}
-
-std::string stateNames(std::uint32_t state) {
-    static const char* const names[] = {"PREVIEW", "WIN95", "CONFIRMED", "CHECKING", "VERIFIER", "REFUSES", "ORPHAN"};
-    return flagNames(state, names, "FULL");
-}
-
-std::string messageName(std::uint32_t message) {
-#define M(name) \
-    { name, #name }
-    static const std::map<std::uint32_t, const char*> names = {
-        M(WM_CREATE),     M(WM_DESTROY),     M(WM_SIZE),       M(WM_SETTEXT),       M(WM_PAINT),       M(WM_CLOSE),       M(WM_ERASEBKGND),
-        M(WM_SHOWWINDOW), M(WM_ACTIVATEAPP), M(WM_SETCURSOR),  M(WM_MOUSEACTIVATE), M(WM_HELP),        M(WM_CONTEXTMENU), M(WM_DISPLAYCHANGE),
-        M(WM_KEYDOWN),    M(WM_CHAR),        M(WM_SYSKEYDOWN), M(WM_INITDIALOG),    M(WM_COMMAND),     M(WM_SYSCOMMAND),  M(WM_TIMER),
-        M(WM_MOUSEMOVE),  M(WM_LBUTTONDOWN), M(WM_LBUTTONUP),  M(WM_RBUTTONDOWN),   M(WM_MBUTTONDOWN), M(WM_VERIFY)};
-#undef M
-    const auto name = names.find(message);
-    return name != names.end() ? name->second : hex(message);
+    std::string text;
+    for (int bit = 0; bit < EFFECT_COUNT; ++bit)
+        if (effects >> bit & 1)
+            text += (text.empty() ? "" : "|") + std::string(names[bit]);
+    return text.empty() ? "0" : text;
 }
 
 WindowHandle fakeHandle(std::uintptr_t value) { return reinterpret_cast<WindowHandle>(value); }
@@ -263,7 +239,6 @@ InputContext callImeAssociateContext(ProcAddress entry, WindowHandle, InputConte
 
 std::intptr_t callVerifier(ProcAddress entry, WindowHandle window) {
     noteCall(entry, "VerifyScreenSavePwd", VERIFIES);
-    fake.verifiedFor = window;
     return fake.verifier ? fake.verifier(window) : 3;
 }
 
@@ -313,7 +288,6 @@ bool writeProfileString(const char* section, const char* key, const char* value,
         return false;
     }
     --fake.writesBeforeFailure;
-    note(WRITES);
     const bool ours = isTheSettingsFile(section, file);
     if (ours)
         fake.profile[lower(key)] = value;
@@ -396,8 +370,7 @@ void deleteBitmap(Bitmap bitmap) {
 
 void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, Surface source, std::int32_t sourceX,
                std::int32_t sourceY, RasterOp op) {
-    if (fake.recordCopies)
-        fake.copies.push_back({target, x, y, width, height, source, sourceX, sourceY, op});
+    fake.copies.push_back({target, x, y, width, height, source, sourceX, sourceY, op});
     Pixels* to = pixelsOf(target);
     Pixels* from = pixelsOf(source);
     fake.strayDrawing += !to || !from;
@@ -417,8 +390,7 @@ void blockCopy(Surface target, std::int32_t x, std::int32_t y, std::int32_t widt
 }
 
 void fillBlack(Surface surface, Rect rect) {
-    if (fake.recordCopies)
-        fake.fills.push_back(rect);
+    fake.fills.push_back(rect);
     Pixels* to = pixelsOf(surface);
     fake.strayDrawing += !to;
     for (std::int32_t y = std::max(rect.top, 0); to && !to->data.empty() && y < std::min(rect.bottom, to->height); ++y)

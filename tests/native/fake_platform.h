@@ -24,17 +24,16 @@ constexpr WParam SC_CLOSE = 0xF060;
 #define VARNO_EFFECTS(E)                                                                                                                                       \
     E(DEFAULT)                                                                                                                                                 \
     E(CLOSES) E(RELAYS) E(POSTS) E(HIDES) E(QUITS) E(YIELDS) E(DRAWS) E(STARTS_TIMER) E(STOPS_TIMER) E(ASSOCIATES) E(VERIFIES) E(CHANGES) E(LOADS) E(FREES)    \
-        E(OPENS_KEY) E(CLOSES_KEY) E(RUNNING_ON) E(RUNNING_OFF) E(FINDS) E(FOREGROUND) E(REGISTERS) E(CREATES) E(LOOPS) E(DIALOG) E(WRITES) E(CUE) E(DESTROYS) \
-            E(PLACES) E(BAD_CALL) E(ANCHORS) E(CONFIRMS)
+        E(OPENS_KEY) E(CLOSES_KEY) E(RUNNING_ON) E(RUNNING_OFF) E(FINDS) E(FOREGROUND) E(REGISTERS) E(CREATES) E(LOOPS) E(DIALOG) E(CUE) E(DESTROYS) E(PLACES) \
+            E(BAD_CALL) E(ANCHORS) E(CONFIRMS)
 #define VARNO_EFFECT_BIT(name) name##_BIT,
 enum : int { VARNO_EFFECTS(VARNO_EFFECT_BIT) EFFECT_COUNT };
-using Effects = std::uint64_t;  // the 32 above fill 32 bits; whatever holds effects has this type
+using Effects = std::uint64_t;  // whatever holds effects has this type
 static_assert(EFFECT_COUNT <= 64, "an effect without a bit");
 #define VARNO_EFFECT(name) constexpr Effects name = Effects{1} << name##_BIT;
 VARNO_EFFECTS(VARNO_EFFECT)
-// Names for failure reports: "A|B" of the effects set, the message's or its number in hex.
+// "A|B" of the effects set, for comparisons that name them when they fail.
 std::string effectNames(Effects effects);
-std::string messageName(std::uint32_t message);
 // for (const auto& row : rows) in a test, each failure naming the row's line.
 #define FOR_EACH_ROW(row, rows)  \
     for (const auto& row : rows) \
@@ -63,9 +62,8 @@ struct CopyRecord {
 
 struct FakePlatform {
     Effects effects = 0;
-    bool recordCalls = true, recordCopies = false;
     std::vector<Effects> calls;
-    std::vector<CopyRecord> copies;
+    std::vector<CopyRecord> copies;  // the raster's drawing, in order
     std::vector<Rect> fills;
 
     // Process and windows: the existing ones with their client rectangles.
@@ -93,7 +91,7 @@ struct FakePlatform {
     std::map<std::string, std::vector<std::string>> libraries;
     bool immLoaded = false;
     std::function<std::intptr_t(WindowHandle)> verifier;  // by default the verdict is 3
-    WindowHandle verifiedFor = nullptr, changedFor = nullptr;
+    WindowHandle changedFor = nullptr;
     bool desktopKeyOpens = true, passwordValuePresent = false;
     std::uint32_t passwordValue = 0, milliseconds = 1000, seconds = 1;
     std::map<std::string, std::string> profile;          // section VARNO of VARNO.INI, lower-case keys
@@ -150,7 +148,6 @@ enum WindowState : std::uint32_t {
     REFUSES = 32,   // the verifier refuses
     ORPHAN = 64,    // the preview's parent is no window
 };
-std::string stateNames(std::uint32_t state);  // "FULL" for none
 // The saver window's state as the handlers see it, the anchor at (100, 100) and the cursor
 // five pixels away; a preview's parent is 0x300.
 void openWindow(std::uint32_t state);

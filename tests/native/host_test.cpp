@@ -26,7 +26,7 @@ std::string callNames(const Calls& calls) {
 TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
     enum : std::uint32_t { NO_LIBRARY = 1 << 8, NO_ENTRY = 1 << 9 };  // of the password change
     const Effects full = FINDS | CREATES, change = LOADS | CHANGES | FREES;
-    const struct { int sourceLine; const char* line; std::uint32_t state; std::int32_t exitCode; Effects ran; std::uintptr_t handle; } rows[] = {
+    const struct { int line; const char* command; std::uint32_t state; std::int32_t exitCode; Effects ran; std::uintptr_t handle; } rows[] = {
         {__LINE__, "\"C:\\Program Files\\VARNO.scr\" /s", NT, 0, full, 0},
         {__LINE__, "\"C:\\VARNO.scr\"", NT, 1, DIALOG, 0},                 // the shell's Configure verb
         {__LINE__, "\"C:\\\x81\x22name.scr\" /s", NT, 0, full, 0},        // a trail byte is no quote
@@ -41,9 +41,9 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         {__LINE__, "VARNO.scr /a", WIN95 | NO_ENTRY, 0, LOADS | FREES, 0},
         {__LINE__, "VARNO.scr /a", WIN95 | NO_LIBRARY, 0, LOADS, 0},
     };
-    for (const auto& row : rows) {
+    FOR_EACH_ROW(row, rows) {
         resetFake();
-        fake.line = row.line;
+        fake.line = row.command;
         fake.platformId = row.state & WIN95 ? 1 : 2;
         fake.foreground = fakeHandle(0x99);
         for (std::uintptr_t window : {0x99, 1234})
@@ -54,9 +54,7 @@ TEST(CommandLine, EachLineRunsItsModeWithItsHandleAndExitCode) {
         const std::int32_t exitCode = hostMain(fakeModule, commandTail());
         const Effects ran = fake.effects & (DIALOG | FINDS | CREATES | change | BAD_CALL);
         const WindowHandle handle = ran & DIALOG ? fake.dialogOwner : ran & CHANGES ? fake.changedFor : fake.createdParent;
-        if (exitCode != row.exitCode || ran != row.ran || handle != fakeHandle(row.handle))
-            ADD_FAILURE_AT(__FILE__, row.sourceLine) << "expected " << row.exitCode << ", " << effectNames(row.ran) << ", " << row.handle << "; got "
-                                                     << exitCode << ", " << effectNames(ran) << ", " << reinterpret_cast<std::uintptr_t>(handle);
+        EXPECT_EQ(std::make_tuple(exitCode, effectNames(ran), handle), std::make_tuple(row.exitCode, effectNames(row.ran), fakeHandle(row.handle)));
     }
 }
 
@@ -100,8 +98,8 @@ struct Row {
 // Whatever a row posts besides a close keeps the message and lParam; a relay names the
 // parent in wParam, a cover's hand-over keeps it.
 template <std::size_t N>
-void checkRows(const char* table, WindowProcedure handler, const Row (&rows)[N], WindowHandle self = fakeSaverWindow) {
-    for (const Row& row : rows) {
+void checkRows(WindowProcedure handler, const Row (&rows)[N], WindowHandle self = fakeSaverWindow) {
+    FOR_EACH_ROW(row, rows) {
         openWindow(row.state);
         const std::intptr_t confirmed = host.closeConfirmed;
         const MessageResult result = handler(self, row.message, row.wParam, 0x1234);
@@ -110,10 +108,8 @@ void checkRows(const char* table, WindowProcedure handler, const Row (&rows)[N],
             if (m.message != WM_CLOSE &&
                 (m.message != row.message || m.lParam != 0x1234 || m.wParam != (m.window == fake.parentOf ? WParam{0x300} : row.wParam)))
                 effects |= BAD_CALL;
-        if (effects != row.effects || result != row.result)
-            ADD_FAILURE_AT(__FILE__, row.line) << table << " {" << messageName(row.message) << ", 0x" << std::hex << row.wParam << ", " << stateNames(row.state)
-                                               << "}: expected " << effectNames(row.effects) << " -> 0x" << row.result << ", got " << effectNames(effects)
-                                               << " -> 0x" << result;
+        EXPECT_EQ(effectNames(effects), effectNames(row.effects));
+        EXPECT_EQ(result, row.result);
     }
 }
 
@@ -138,7 +134,7 @@ TEST(SaverWindow, HostWindowProcedureFollowsItsTable) {
         {__LINE__, WM_ERASEBKGND, 0, FULL, 0, 1},  // the scene alone
         {__LINE__, WM_CHAR, 'a', FULL, DEFAULT, DEF},
     };
-    checkRows("hostWindowProcedure", hostWindowProcedure, rows);
+    checkRows(hostWindowProcedure, rows);
 }
 
 TEST(SaverWindow, HostDefaultHandlingFollowsItsTable) {
@@ -159,7 +155,7 @@ TEST(SaverWindow, HostDefaultHandlingFollowsItsTable) {
         {__LINE__, WM_ACTIVATEAPP, 0, FULL, CLOSES | DEFAULT, DEF},
         {__LINE__, WM_ACTIVATEAPP, 1, FULL, DEFAULT, DEF},
     };
-    checkRows("hostDefaultHandling", hostDefaultHandling, rows);
+    checkRows(hostDefaultHandling, rows);
 }
 
 // Host first, the scene next, the default last; the quit is posted before the scene stops
@@ -236,8 +232,8 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
         {__LINE__, PARENT | NT | NO_WINDOW, REGISTERS | CREATES, false},
     };
     const WindowHandle running = fakeHandle(0x42), parent = fakeHandle(0x300);
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const std::uint32_t setup = rows[i].setup;
+    FOR_EACH_ROW(row, rows) {
+        const std::uint32_t setup = row.setup;
         resetFake();
         host.moduleInstance = fakeModule;
         host.isWin95Family = (setup & WIN95) != 0;
@@ -255,25 +251,24 @@ TEST(SaverWindow, EachFormRunsItsCourse) {
         fake.classRegisters = !(setup & NO_CLASS);
         fake.windowCreates = !(setup & NO_WINDOW);
         runSaverWindow(setup & PARENT ? parent : nullptr);
-        const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
-        EXPECT_EQ(effectNames(fake.effects & (run | LOADS | RUNNING_ON | VERIFIES | FREES | RUNNING_OFF | BAD_CALL)), effectNames(rows[i].effects));
+        EXPECT_EQ(effectNames(fake.effects & (run | LOADS | RUNNING_ON | VERIFIES | FREES | RUNNING_OFF | BAD_CALL)), effectNames(row.effects));
         EXPECT_EQ(fake.createdParent, setup & PARENT ? parent : nullptr);
-        EXPECT_EQ(fake.others, rows[i].covered ? covers : std::vector<std::string>{});
+        EXPECT_EQ(fake.others, row.covered ? covers : std::vector<std::string>{});
         // Only a preview watches its parent, on a timer of its own that outlives the window.
         const bool watches = setup & PARENT && !(setup & NO_WINDOW);
         EXPECT_EQ(std::make_pair(fake.watchPeriod, fake.watch), std::make_pair(watches ? 250u : 0u, watches ? &checkPreviewParent : nullptr));
-        if (rows[i].effects & FOREGROUND) {  // the running saver, or the new one
+        if (row.effects & FOREGROUND) {  // the running saver, or the new one
             EXPECT_EQ(fake.broughtForward, setup & FOUND ? running : fakeSaverWindow);
         }
-        if (rows[i].effects & RUNNING_OFF) {  // the library goes first, then the flag
+        if (row.effects & RUNNING_OFF) {  // the library goes first, then the flag
             EXPECT_EQ(callNames(Calls(fake.calls.end() - 2, fake.calls.end())), callNames({FREES, RUNNING_OFF}));
         }
-        if (rows[i].effects & CREATES) {
+        if (row.effects & CREATES) {
             EXPECT_EQ(std::make_tuple(std::string(fake.saverClass.name), fake.saverClass.style, fake.saverClass.iconId, fake.saverClass.instance,
                                       fake.saverClass.procedure),
                       std::make_tuple(std::string("WindowsScreenSaverClass"), 0x2Bu, 100, fakeModule, &hostWindowProcedure));
         }
-        if (rows[i].covered) {
+        if (row.covered) {
             const WindowClassRecord& coverClass = fake.otherClasses["VARNOMonitorCover"];
             EXPECT_EQ(std::make_tuple(coverClass.iconId, coverClass.procedure), std::make_tuple(0, &coverWindowProcedure));
         }
@@ -321,7 +316,7 @@ TEST(SaverWindow, ACoverHandsItsInputToTheSaverWindow) {
         {__LINE__, WM_RBUTTONDOWN, 2, FULL, POSTS, 0},   {__LINE__, WM_MBUTTONDOWN, 16, FULL, POSTS, 0},  {__LINE__, WM_PAINT, 0, FULL, DEFAULT, DEF},
         {__LINE__, WM_CLOSE, 0, FULL, DEFAULT, DEF},     {__LINE__, WM_LBUTTONUP, 0, FULL, DEFAULT, DEF},
     };
-    checkRows("coverWindowProcedure", coverWindowProcedure, rows, fakeHandle(0xC0));
+    checkRows(coverWindowProcedure, rows, fakeHandle(0xC0));
 }
 
 struct PowerRecord {  // the system's POWERBROADCAST_SETTING
@@ -330,9 +325,11 @@ struct PowerRecord {  // the system's POWERBROADCAST_SETTING
 };
 
 // Nobody can see the saver: the display is off or the session disconnected. A window that
-// asked for the console display's state, step by step: only that setting with a whole value
-// counts, a lock or an unknown event is no reason, a tick queued before the stop draws
-// nothing, a key still ends the saver, and the clock goes on from its tick (no new set-up).
+// asked for the console display's state, step by step: told "off" while it asks, before the
+// scene has started its clock, its first tick stops the clock again; only that setting with a
+// whole value counts, a lock or an unknown event is no reason, a tick queued before the stop
+// draws nothing, a key still ends the saver, and the clock goes on from its tick (no new
+// set-up).
 TEST(SaverWindow, NobodyToSeeStopsTheClockUntilSomebodyCan) {
     const PowerRecord off = {consoleDisplayState, 4, 0}, on = {consoleDisplayState, 4, 1}, dimmed = {consoleDisplayState, 4, 2}, other = {monitorPowerOn, 4, 0},
                       cut = {consoleDisplayState, 3, 0};
@@ -340,6 +337,8 @@ TEST(SaverWindow, NobodyToSeeStopsTheClockUntilSomebodyCan) {
     const std::uint32_t power = WM_POWERBROADCAST, session = WM_WTSSESSION_CHANGE;
     const WParam change = PBT_POWERSETTINGCHANGE;
     const struct { int line; std::uint32_t message; WParam wParam; const PowerRecord* record; Effects effects; MessageResult result; } steps[] = {
+        {__LINE__, WM_TIMER, 1, nullptr, STOPS_TIMER, 0},
+        {__LINE__, power, change, &on, starts, DEF},
         {__LINE__, WM_TIMER, 1, nullptr, draws, DEF},
         {__LINE__, power, change, &off, stops, DEF},
         {__LINE__, power, change, &off, DEFAULT, DEF},
@@ -362,6 +361,7 @@ TEST(SaverWindow, NobodyToSeeStopsTheClockUntilSomebodyCan) {
     };
     openWindow(FULL);
     fake.powerSettings = {consoleDisplayState.data1};
+    fake.stateOnRequest = reinterpret_cast<LParam>(&off);
     hostWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
     FOR_EACH_ROW(step, steps) {
         fake.effects = 0;
@@ -396,22 +396,6 @@ TEST(SaverWindow, TheWindowAsksForTheDisplayAndTheSessionWhereTheSystemTellsThem
     }
 }
 
-// The system may tell the display's state while the request is made, before the scene has
-// started its clock: the first tick stops the clock again, and "on" starts it.
-TEST(SaverWindow, ADisplayOffWhenTheWindowAsksKeepsTheClockStill) {
-    const PowerRecord off = {consoleDisplayState, 4, 0}, on = {consoleDisplayState, 4, 1};
-    openWindow(FULL);
-    fake.powerSettings = {consoleDisplayState.data1};
-    fake.stateOnRequest = reinterpret_cast<LParam>(&off);
-    hostWindowProcedure(fakeSaverWindow, WM_CREATE, 0, 0);
-    fake.effects = 0;
-    EXPECT_EQ(hostWindowProcedure(fakeSaverWindow, WM_TIMER, 1, 0), 0);
-    EXPECT_EQ(effectNames(fake.effects), effectNames(STOPS_TIMER));
-    fake.effects = 0;
-    hostWindowProcedure(fakeSaverWindow, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LParam>(&on));
-    EXPECT_EQ(effectNames(fake.effects), effectNames(STARTS_TIMER | DEFAULT));
-}
-
 TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
     enum : std::uint32_t { KEY = 1 << 8, VALUE = 1 << 9, ZERO = 1 << 10, LIBRARY = 1 << 11, ENTRY = 1 << 12 };
     const Effects opened = OPENS_KEY | CLOSES_KEY;
@@ -424,9 +408,8 @@ TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
         {__LINE__, WIN95 | KEY | VALUE | LIBRARY, opened | LOADS | FREES},
         {__LINE__, WIN95 | KEY | VALUE | LIBRARY | ENTRY, opened | LOADS | RUNNING_ON},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const std::uint32_t offer = rows[i].offer;
-        const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
+    FOR_EACH_ROW(row, rows) {
+        const std::uint32_t offer = row.offer;
         resetFake();
         host.isWin95Family = (offer & WIN95) != 0;
         fake.desktopKeyOpens = offer & KEY;
@@ -435,8 +418,8 @@ TEST(Password, TheVerifierIsLoadedOnlyWhenAPasswordIsWantedAndFound) {
         if (offer & LIBRARY)
             fake.libraries["PASSWORD.CPL"] = offer & ENTRY ? std::vector<std::string>{"VerifyScreenSavePwd"} : std::vector<std::string>{};
         loadVerifier();
-        EXPECT_EQ(effectNames(fake.effects), effectNames(rows[i].effects));
-        for (Effects unloads : {rows[i].effects & RUNNING_ON ? FREES | RUNNING_OFF : 0, Effects{0}}) {
+        EXPECT_EQ(effectNames(fake.effects), effectNames(row.effects));
+        for (Effects unloads : {row.effects & RUNNING_ON ? FREES | RUNNING_OFF : 0, Effects{0}}) {
             fake.effects = 0;
             unloadVerifier();  // twice: the second finds nothing to free
             EXPECT_EQ(effectNames(fake.effects), effectNames(unloads));
@@ -458,15 +441,16 @@ TEST(Password, ChecksAreAtLeast200MillisecondsApart) {
     openWindow(FULL | WIN95 | VERIFIER);
     FOR_EACH_ROW(step, steps) {
         fake.milliseconds = step.at;
-        fake.verifier = [&step](WindowHandle) { return fake.milliseconds += step.takes, step.verdict; };
+        fake.verifier = [&step](WindowHandle window) {
+            EXPECT_EQ(window, fakeSaverWindow);
+            return fake.milliseconds += step.takes, step.verdict;
+        };
         fake.cursor = {step.line, 0};  // a new place each step
         const Point anchor = host.mouseAnchor;
         fake.effects = 0;
         EXPECT_EQ(hostWindowProcedure(fakeSaverWindow, WM_CLOSE, 0, 0), step.result);
         EXPECT_EQ(effectNames(observed(anchor, 0)), effectNames(step.effects));
         EXPECT_EQ(host.closeConfirmed, step.effects & CONFIRMS ? step.verdict : 0);
-        EXPECT_EQ(fake.verifiedFor, step.effects & VERIFIES ? fakeSaverWindow : nullptr);
-        fake.verifiedFor = nullptr;
     }
 }
 
@@ -483,10 +467,10 @@ TEST(Password, DuringTheCheckNothingAsksToCloseAndAtMostTwoTimersAreDropped) {
     std::vector<MessageResult> nested;
     Effects nestedEffects = 0;
     fake.verifier = [&](WindowHandle window) -> std::intptr_t {
-        std::string left;
+        std::vector<std::pair<WindowHandle, std::uint32_t>> left;
         for (const QueuedMessage& m : fake.queue)
-            left += messageName(m.message) + (m.window == other ? " of 0x300 " : " ");
-        EXPECT_EQ(left, "WM_TIMER of 0x300 WM_KEYDOWN WM_TIMER ");
+            left.emplace_back(m.window, m.message);
+        EXPECT_EQ(left, (decltype(left){{other, WM_TIMER}, {fakeSaverWindow, WM_KEYDOWN}, {fakeSaverWindow, WM_TIMER}}));
         fake.effects = 0;
         for (std::uint32_t message : {WM_CLOSE, WM_KEYDOWN, WM_ACTIVATEAPP, WM_SETCURSOR})
             nested.push_back(hostWindowProcedure(window, message, 0, 0));

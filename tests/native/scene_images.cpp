@@ -1,4 +1,5 @@
-// Stand-ins for the catalog's images in the native tests: their real sizes, pixels a test can recognise.
+// Stand-ins for the catalog's images in the native tests: their real sizes, pixels a test can
+// recognise; the scene started over them.
 #include "tests/native/scene_images.h"
 
 #include <vector>
@@ -56,9 +57,26 @@ void provideCatalogImages() {
     fake.resources = images;
 }
 
-std::map<int, Pixels> catalogImageSizes() {
-    std::map<int, Pixels> sizes = {{ID_LOGO, {logoW, logoH, {}}}, {ID_LOGO_MASK, {logoW, logoH, {}}}};
-    for (int row = 0; row < pictureCount; ++row)
-        sizes[pictureIds[row]] = {catalogPictureSizes[row].width, catalogPictureSizes[row].height, {}};
-    return sizes;
+MessageResult toScene(std::uint32_t message) {
+    MessageResult result = -1;
+    return sceneWindowProcedure(fakeSaverWindow, message, 1, 0, &result) ? result : -1;
+}
+
+void startScene(const SceneRun& run, bool pixels, int missingImage) {
+    resetFake();
+    fake.storePixels = pixels;
+    if (pixels) {
+        provideCatalogImages();
+    } else {
+        fake.resources = {{ID_LOGO, {logoW, logoH, {}}}, {ID_LOGO_MASK, {logoW, logoH, {}}}};
+        for (int row = 0; row < pictureCount; ++row)
+            fake.resources[pictureIds[row]] = {catalogPictureSizes[row].width, catalogPictureSizes[row].height, {}};
+    }
+    fake.resources.erase(missingImage);
+    fake.seconds = run.seed;
+    fake.profile = {{"pics", run.pictures ? "1" : "0"}, {"logo", run.logo ? "1" : "0"}, {"sound", run.sound}};
+    fake.windows[fakeSaverWindow] = {0, 0, run.width, run.height};
+    fake.screenPixels = pixels ? filled(run.width, run.height, 0x00654321) : Pixels{run.width, run.height, {}};
+    toScene(WM_CREATE);
+    toScene(WM_ERASEBKGND);
 }

@@ -12,6 +12,10 @@
 
 // A copy's operation by name in failure reports.
 void PrintTo(RasterOp op, std::ostream* out) { *out << (op == RasterOp::copy ? "copy" : op == RasterOp::and_ ? "and" : "or"); }
+// A run prints as it is named: 640x480_seed1_pictures_logo.
+void PrintTo(const SceneRun& r, std::ostream* out) {
+    *out << r.width << "x" << r.height << "_seed" << r.seed << (r.pictures ? "_pictures" : "") << (r.logo ? "_logo" : "");
+}
 
 namespace {
 // clang-format off
@@ -27,32 +31,6 @@ TEST(Raster, FillsClipLikeTheDisplay) {
         fillBlack(target, r);
     EXPECT_EQ(std::count(to.data.begin(), to.data.end(), 0u), 6 + 4 + 1);
     EXPECT_EQ(to.at(2, 4) | to.at(7, 7) | to.at(0, 0), 0u);
-}
-
-struct SceneRun {
-    std::int32_t width, height;
-    std::uint32_t seed;
-    bool pictures, logo;
-};
-
-MessageResult toScene(std::uint32_t message) {
-    MessageResult result = -1;
-    return sceneWindowProcedure(fakeSaverWindow, message, 1, 0, &result) ? result : -1;
-}
-
-void start(const SceneRun& run, bool pixels = true, const char* sound = "0") {
-    resetFake();
-    fake.storePixels = pixels;
-    if (pixels)
-        provideCatalogImages();
-    else
-        fake.resources = catalogImageSizes();
-    fake.seconds = run.seed;
-    fake.profile = {{"pics", run.pictures ? "1" : "0"}, {"logo", run.logo ? "1" : "0"}, {"sound", sound}};
-    fake.windows[fakeSaverWindow] = {0, 0, run.width, run.height};
-    fake.screenPixels = pixels ? filled(run.width, run.height, 0x00654321) : Pixels{run.width, run.height, {}};
-    toScene(WM_CREATE);
-    toScene(WM_ERASEBKGND);
 }
 
 void ticks(int count) {
@@ -106,7 +84,7 @@ TEST(Scene, TheFirstTickPlacesLogoAndPictureFromTheSeedAndShowsThePictureWhole) 
         {__LINE__, {229, 109, 1, true, true}, 0, 0, 7, 6, 10, 4, 2},     // the logo's divisors are 0
     };
     FOR_EACH_ROW(row, rows) {
-        start(row.run);
+        startScene(row.run);
         ticks(1);
         EXPECT_EQ(std::make_tuple(scene.logoX, scene.logoY, scene.logoDx, scene.logoDy, bitmapSize(scene.underLogoBuffer).width,
                                   bitmapSize(scene.underLogoBuffer).height, scene.tickCount),
@@ -164,7 +142,7 @@ auto copyOf(const CopyRecord& c) { return std::make_tuple(c.target, c.x, c.y, c.
 // 15 and stays shown there for a tick; the pictures change on ticks 151, 315 and 479, and the
 // first reveal step of the third lies inside the logo's region (188, 222)-(425, 338).
 TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
-    start({640, 480, 1, true, true});
+    startScene({640, 480, 1, true, true});
     ticks(1);
     for (int n = 2; n <= 14; ++n) {
         ticks(1);
@@ -186,8 +164,7 @@ TEST(Scene, SeedOneOn640x480RunsItsWorkedExample) {
     FOR_EACH_ROW(change, changes) {
         ticks(change.tick - 1 - tick);
         const Rect old = scene.pictureRect;
-        fake.recordCopies = true;
-        fake.copies.clear();
+            fake.copies.clear();
         fake.fills.clear();
         ticks(1);
         tick = change.tick;
@@ -239,11 +216,11 @@ TEST(Scene, ANewSizeStartsTheSceneAgain) {
     };
     FOR_EACH_ROW(row, rows) {
         const bool same = row.size.width == row.run.width && row.size.height == row.run.height;
-        start({row.size.width, row.size.height, row.run.seed, true, true});
+        startScene({row.size.width, row.size.height, row.run.seed, true, true});
         ticks(same ? row.before + 152 : 152);
         const Pixels expected = fake.screenPixels;
         const auto expectedHeld = held();
-        start(row.run);
+        startScene(row.run);
         ticks(row.before);
         if (row.viaZero) {
             resize({0, 0});
@@ -268,9 +245,8 @@ TEST(Scene, PicturesChangeEvery164TicksAndTheCueSoundsEvery310Counts) {
         {__LINE__, true, "1", 40, 4649, {3}, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},  // 4650 = 31 x 150 = 15 x 310
     };
     FOR_EACH_ROW(row, rows) {
-        start({640, 480, 1, row.pictures, true}, false, row.sound);
-        fake.recordCopies = true;
-        std::vector<int> changes, reveals, cues;
+        startScene({640, 480, 1, row.pictures, true, row.sound}, false);
+            std::vector<int> changes, reveals, cues;
         for (int t = 1; t <= row.ticks; ++t) {
             fake.copies.clear();
             fake.fills.clear();
@@ -302,14 +278,9 @@ TEST(Scene, PicturesChangeEvery164TicksAndTheCueSoundsEvery310Counts) {
 // surface that holds nothing.
 class LongRun : public ::testing::TestWithParam<SceneRun> {};
 
-// A run prints as it is named: 640x480_seed1_pictures_logo.
-void PrintTo(const SceneRun& r, std::ostream* out) {
-    *out << r.width << "x" << r.height << "_seed" << r.seed << (r.pictures ? "_pictures" : "") << (r.logo ? "_logo" : "");
-}
-
 TEST_P(LongRun, KeepsTheFrameRightOnEveryTick) {
     const SceneRun run = GetParam();
-    start(run);
+    startScene(run);
     ticks(1);
     ASSERT_TRUE(frameIsRight(false));
     std::size_t bitmaps = 0;

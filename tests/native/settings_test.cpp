@@ -34,75 +34,51 @@ TEST(Settings, TheDialogShowsStoresOrLeavesTheSwitches) {
         {__LINE__, {}, {}, {SOUND_BOX, ESCAPE}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}, "1 0 0 1"},
         {__LINE__, {}, {}, {5 << 16 | CANCEL}, {{LOGO_BOX, 1}, {PICS_BOX, 1}, {SOUND_BOX, 0}}, 0, {}, "1 0 1"},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    FOR_EACH_ROW(row, rows) {
         resetFake();
-        fake.profile = rows[i].stored;
-        fake.forced = rows[i].forced;
-        fake.commands = rows[i].commands;
-        const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
-        EXPECT_EQ(hostMain(fakeModule, "/c"), rows[i].exitCode);
+        fake.profile = row.stored;
+        fake.forced = row.forced;
+        fake.commands = row.commands;
+        EXPECT_EQ(hostMain(fakeModule, "/c"), row.exitCode);
         EXPECT_EQ(fake.dialog, "0x400000 2003");
-        EXPECT_EQ(fake.answers, rows[i].answers);
-        EXPECT_EQ(fake.shown, rows[i].shown);
-        EXPECT_EQ(fake.written, rows[i].written);
+        EXPECT_EQ(fake.answers, row.answers);
+        EXPECT_EQ(fake.shown, row.shown);
+        EXPECT_EQ(fake.written, row.written);
     }
 }
 
-// OK with a settings file that cannot be written: the first failed write stops the others, a
-// warning owned by the dialog names the file and the system's reason, and the dialog stays
-// open, for Escape or for OK once the obstacle is gone.
-TEST(Settings, AFailedSaveIsReportedAndTheDialogStaysOpen) {
+// The file the build keeps its settings in: the Windows folder's, where the 32-bit build's
+// writes are redirected by the system, so that it never looks at the user's VirtualStore copy;
+// that copy (logo off there) once it exists for the 64-bit build. OK with a file that cannot
+// be written: the first failed write stops the others, a warning owned by the dialog names the
+// file and the system's reason, and the dialog stays open, for Escape or for OK once the
+// obstacle is gone. (Making the copy's folders when the Windows folder refuses, and the
+// warning when that fails too, are the Wine tests' business: they see the folders made.)
+TEST(Settings, TheSwitchesAreSavedWhereTheBuildKeepsThemOrTheFailureIsReported) {
     const std::string warning = "0xd1a|VARNO|0x30|The settings could not be saved to\nC:\\WINDOWS\\VARNO.INI\n\n";
     const struct {
         int line;
+        bool virtualised;
         int writesBeforeFailure;
         std::uint32_t error;
         std::vector<WParam> commands;
         std::int32_t exitCode;
         std::vector<std::string> written, boxes;
     } rows[] = {
-        {__LINE__, 2, 5, {SOUND_BOX, OK, ESCAPE}, 0, {"Sound=1", "Logo=1"}, {warning + "Access is denied."}},
-        {__LINE__, 0, 1234, {OK, OK}, 1, {"Sound=0", "Logo=1", "Pics=1"}, {warning + "System error 1234."}},
+        {__LINE__, true, 2, 5, {SOUND_BOX, OK, ESCAPE}, 0, {"Sound=1", "Logo=1"}, {warning + "Access is denied."}},
+        {__LINE__, true, 0, 1234, {OK, OK}, 1, {"Sound=0", "Logo=1", "Pics=1"}, {warning + "System error 1234."}},
+        {__LINE__, false, -1, 5, {OK}, 1, {"store:Sound=0", "store:Logo=0", "store:Pics=1"}, {}},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    FOR_EACH_ROW(row, rows) {
         resetFake();
-        fake.writesBeforeFailure = rows[i].writesBeforeFailure;
-        fake.lastError = rows[i].error;
-        fake.commands = rows[i].commands;
-        const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
-        EXPECT_EQ(hostMain(fakeModule, "/c"), rows[i].exitCode);
-        EXPECT_EQ(fake.written, rows[i].written);
-        EXPECT_EQ(fake.messageBoxes, rows[i].boxes);
-    }
-}
-
-// The 64-bit build reads and writes the user's VirtualStore copy (logo off there) once it
-// exists; the 32-bit build, whose writes the system redirects, never looks there. (Making the
-// copy's folders when the Windows folder refuses, and the warning when that fails too, are
-// the Wine tests' business: they see the folders made.)
-TEST(Settings, WithoutTheSystemsRedirectionTheUsersCopyTakesOver) {
-    const struct {
-        int line;
-        bool virtualised, storeExists;
-        int writesBeforeFailure;
-        std::uint32_t logoShown;
-        std::vector<std::string> written;
-        std::size_t boxes;
-    } rows[] = {
-        {__LINE__, false, true, -1, 0, {"store:Sound=0", "store:Logo=0", "store:Pics=1"}, 0},
-        {__LINE__, true, true, 1, 1, {"Sound=0"}, 1},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        resetFake();
-        fake.virtualised = rows[i].virtualised, fake.localAppData = "C:\\Users\\u\\AppData\\Local";
-        fake.storeProfile = {{"logo", "0"}}, fake.commands = {OK, CANCEL};
-        fake.storeExists = rows[i].storeExists;
-        fake.writesBeforeFailure = rows[i].writesBeforeFailure;
-        const ::testing::ScopedTrace trace(__FILE__, rows[i].line, "row");
-        hostMain(fakeModule, "/c");
-        EXPECT_EQ(fake.shown[LOGO_BOX], rows[i].logoShown);
-        EXPECT_EQ(fake.written, rows[i].written);
-        EXPECT_EQ(fake.messageBoxes.size(), rows[i].boxes);
+        fake.virtualised = row.virtualised, fake.localAppData = "C:\\Users\\u\\AppData\\Local";
+        fake.storeExists = true, fake.storeProfile = {{"logo", "0"}};
+        fake.writesBeforeFailure = row.writesBeforeFailure;
+        fake.lastError = row.error;
+        fake.commands = row.commands;
+        EXPECT_EQ(hostMain(fakeModule, "/c"), row.exitCode);
+        EXPECT_EQ(fake.written, row.written);
+        EXPECT_EQ(fake.messageBoxes, row.boxes);
     }
 }
 
