@@ -67,9 +67,11 @@ test_settings_not_saved() {
     "$(joined <"$store/Windows/VARNO.INI")"
   copy="C:\\users\\$(id -un)\\AppData\\Local\\VirtualStore\\Windows\\VARNO.INI"
   dialog
-  sleep 30 | wine_run 30 cmd /c "pause >>$copy" >/dev/null 2>&1 &  # another program holds the copy open
+  # Another program holds the copy open until the test lets it go (its pause reads the end of input).
+  { poll 30 test -e "$TEST_DIR/let-go"; } | wine_run 30 cmd /c "pause >>$copy" >/dev/null 2>&1 &
   poll 10 grep -q "any key" "$store/Windows/VARNO.INI" || fail "the copy is not held open"
   warned "$copy" "Sharing violation."
+  touch "$TEST_DIR/let-go"
 }
 
 wine_main
