@@ -119,7 +119,7 @@ in_foreground() { INFO=$(drv find "$CLASS" "Screen Saver" 5) && [[ "$(field fore
 full_screen() {
   saver_start /s "$@"
   poll 20 in_foreground ||
-    { fail "no full-screen window in the foreground: $INFO"; return 1; }
+    { fail "no full-screen window in the foreground: $INFO; the saver: $(saver_exit 0)"; return 1; }
   WINDOW=$(field window "$INFO")
   sleep 0.3  # Wine's own first pointer message at the unchanged position
 }
